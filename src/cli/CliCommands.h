@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kalmora::cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitUsage = 1;
+inline constexpr int kExitFailure = 2;
+
+struct Environment {
+    // Directory of the running program; the shipped data is looked for beside it.
+    std::filesystem::path ProgramDirectory;
+    // Where the shipped data lies in the source tree, for a program run from its build folder.
+    std::filesystem::path BuiltInDataDirectory;
+    // Calendar year of today, for the survey period that set-up writes.
+    int CurrentYear = 0;
+};
+
+// Runs `kalmora-cli` with the arguments after the program name and returns the exit status:
+// 0 success, 1 usage error, 2 failure. Messages are German and go to `err`.
+int RunCli(const std::vector<std::string>& arguments, const Environment& environment, std::ostream& out,
+           std::ostream& err);
+
+}  // namespace kalmora::cli

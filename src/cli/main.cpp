@@ -1,0 +1,18 @@
+#include "cli/CliCommands.h"
+#include "foundation/Settings.h"
+
+#include <ctime>
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    kalmora::cli::Environment environment;
+    environment.ProgramDirectory = kalmora::ProgramDirectoryOfProcess();
+    environment.BuiltInDataDirectory = KALMORA_BUILT_IN_DATA_DIR;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    environment.CurrentYear = local.tm_year + 1900;
+    return kalmora::cli::RunCli(arguments, environment, std::cout, std::cerr);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string_view>
+
+namespace kalmora {
+
+enum class MessageIcon { Question, Exclamation, Critical };
+enum class MessageButtons { Ok, YesNo };
+
+// Answers as the program compares them: Yes is 6, No is 7.
+enum class MessageAnswer : short { Ok = 1, Yes = 6, No = 7 };
+
+// The one way core and windows reach the screen: message boxes, the busy pointer, the status bar,
+// the clipboard and letting pending window events run. The GUI implements it with Qt, the CLI on
+// the console, tests with a scripted double.
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    virtual MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageIcon icon,
+                                      MessageButtons buttons) = 0;
+    // Calls nest: the pointer is busy until every SetBusy(true) has had its SetBusy(false).
+    virtual void SetBusy(bool busy) = 0;
+    // Panels are numbered 1 to 4.
+    virtual void SetStatusText(int panel, std::string_view text) = 0;
+    virtual void SetClipboardText(std::string_view text) = 0;
+    virtual void ProcessPendingEvents() = 0;
+};
+
+// Shows the busy pointer for the lifetime of the guard.
+class BusyPointer {
+public:
+    explicit BusyPointer(UserInterface& ui) : m_ui(ui) { m_ui.SetBusy(true); }
+    ~BusyPointer() { m_ui.SetBusy(false); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+
+private:
+    UserInterface& m_ui;
+};
+
+}  // namespace kalmora

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+
+namespace kalmora {
+
+class Database;
+
+// Appends all rows of the three department tables (stays, then their records of type 1 and 3) of
+// the open source database to the existing database file `target`, in one transaction. Rows the
+// target refuses (a key it already holds) are left out without a message; the source is unchanged.
+void CopyTablesToDatabase(Database& source, const std::filesystem::path& target);
+
+}  // namespace kalmora

@@ -1,0 +1,230 @@
+#include "storage/Database.h"
+
+#include "foundation/Val.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace kalmora {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+bool IsDuplicateKeyCode(int extendedCode)
+{
+    return extendedCode == SQLITE_CONSTRAINT_UNIQUE || extendedCode == SQLITE_CONSTRAINT_PRIMARYKEY;
+}
+
+void ValFunction(sqlite3_context* context, int /*argc*/, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const int size = sqlite3_value_bytes(argv[0]);
+    sqlite3_result_double(context, Val(std::string_view(text ? text : "", static_cast<std::size_t>(size))));
+}
+
+int OpenFlags(OpenMode mode)
+{
+    switch (mode) {
+    case OpenMode::ReadOnly: return SQLITE_OPEN_READONLY;
+    case OpenMode::CreateNew: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case OpenMode::ReadWrite: break;
+    }
+    return SQLITE_OPEN_READWRITE;
+}
+
+}  // namespace
+
+void Database::Closer::operator()(sqlite3* handle) const
+{
+    sqlite3_close_v2(handle);
+}
+
+Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(file)
+{
+    if (mode == OpenMode::CreateNew && std::filesystem::exists(file)) {
+        throw StorageError("Datenbank existiert bereits: " + file.string(), SQLITE_CANTOPEN);
+    }
+    sqlite3* handle = nullptr;
+    const int result = sqlite3_open_v2(file.c_str(), &handle, OpenFlags(mode) | SQLITE_OPEN_EXRESCODE, nullptr);
+    m_handle.reset(handle);
+    if (result != SQLITE_OK) {
+        ThrowLastError(result, "Datenbank kann nicht geöffnet werden");
+    }
+    sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+    const int registered = sqlite3_create_function_v2(handle, "Val", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                                      &ValFunction, nullptr, nullptr, nullptr);
+    if (registered != SQLITE_OK) ThrowLastError(registered, "Funktion Val nicht verfügbar");
+}
+
+Database::~Database() = default;
+Database::Database(Database&&) noexcept = default;
+Database& Database::operator=(Database&&) noexcept = default;
+
+void Database::Execute(std::string_view sql)
+{
+    const std::string text(sql);
+    char* message = nullptr;
+    const int result = sqlite3_exec(m_handle.get(), text.c_str(), nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (result != SQLITE_OK) ThrowLastError(result, "SQL-Anweisung fehlgeschlagen");
+}
+
+Statement Database::Prepare(std::string_view sql)
+{
+    return Statement(*this, sql);
+}
+
+std::int64_t Database::Changes() const
+{
+    return sqlite3_changes64(m_handle.get());
+}
+
+void Database::ThrowLastError(int resultCode, std::string_view context) const
+{
+    sqlite3* handle = m_handle.get();
+    const int extended = handle ? sqlite3_extended_errcode(handle) : resultCode;
+    const std::string detail = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(resultCode);
+    const std::string message = std::string(context) + " (" + m_path.string() + "): " + detail;
+    if (IsDuplicateKeyCode(extended)) throw DuplicateKey(message, extended);
+    throw StorageError(message, extended);
+}
+
+Statement::Statement(Database& database, std::string_view sql) : m_database(database)
+{
+    const int result = sqlite3_prepare_v2(database.Handle(), sql.data(), static_cast<int>(sql.size()), &m_handle,
+                                          nullptr);
+    if (result != SQLITE_OK) m_database.ThrowLastError(result, "SQL-Anweisung ungültig");
+}
+
+Statement::~Statement()
+{
+    sqlite3_finalize(m_handle);
+}
+
+Statement::Statement(Statement&& other) noexcept : m_database(other.m_database), m_handle(other.m_handle)
+{
+    other.m_handle = nullptr;
+}
+
+Statement& Statement::Bind(int index, std::string_view text)
+{
+    const int result = sqlite3_bind_text64(m_handle, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    if (result != SQLITE_OK) m_database.ThrowLastError(result, "Wert kann nicht gebunden werden");
+    return *this;
+}
+
+Statement& Statement::Bind(int index, double value)
+{
+    const int result = sqlite3_bind_double(m_handle, index, value);
+    if (result != SQLITE_OK) m_database.ThrowLastError(result, "Wert kann nicht gebunden werden");
+    return *this;
+}
+
+Statement& Statement::Bind(int index, std::int64_t value)
+{
+    const int result = sqlite3_bind_int64(m_handle, index, value);
+    if (result != SQLITE_OK) m_database.ThrowLastError(result, "Wert kann nicht gebunden werden");
+    return *this;
+}
+
+Statement& Statement::BindNull(int index)
+{
+    const int result = sqlite3_bind_null(m_handle, index);
+    if (result != SQLITE_OK) m_database.ThrowLastError(result, "Wert kann nicht gebunden werden");
+    return *this;
+}
+
+bool Statement::Step()
+{
+    const int result = sqlite3_step(m_handle);
+    if (result == SQLITE_ROW) return true;
+    if (result == SQLITE_DONE) return false;
+    // The failed step's error stays on the connection until the statement is reset.
+    m_database.ThrowLastError(result, "SQL-Anweisung fehlgeschlagen");
+}
+
+std::int64_t Statement::Execute()
+{
+    while (Step()) {
+    }
+    return m_database.Changes();
+}
+
+void Statement::Reset()
+{
+    sqlite3_reset(m_handle);
+}
+
+int Statement::ColumnCount() const
+{
+    return sqlite3_column_count(m_handle);
+}
+
+int Statement::ColumnIndex(std::string_view name) const
+{
+    const int count = ColumnCount();
+    for (int column = 0; column < count; ++column) {
+        if (name == sqlite3_column_name(m_handle, column)) return column;
+    }
+    throw StorageError("Feld nicht gefunden: " + std::string(name), SQLITE_ERROR);
+}
+
+bool Statement::IsNull(int column) const
+{
+    return sqlite3_column_type(m_handle, column) == SQLITE_NULL;
+}
+
+std::string Statement::Text(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_handle, column));
+    if (!text) return {};
+    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_handle, column)));
+}
+
+double Statement::Double(int column) const
+{
+    return sqlite3_column_double(m_handle, column);
+}
+
+std::int64_t Statement::Int(int column) const
+{
+    return sqlite3_column_int64(m_handle, column);
+}
+
+Transaction::Transaction(Database& database) : m_database(database)
+{
+    m_database.Execute("BEGIN IMMEDIATE");
+}
+
+Transaction::~Transaction()
+{
+    if (!m_open) return;
+    // Rolling back cannot be reported from a destructor; a failed rollback leaves the journal,
+    // which the engine replays on the next open.
+    sqlite3_exec(m_database.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::Commit()
+{
+    m_database.Execute("COMMIT");
+    m_open = false;
+}
+
+std::string QuoteIdentifier(std::string_view name)
+{
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted.push_back('"');
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+}  // namespace kalmora

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kalmora {
+
+// Any failure of the database engine: opening, preparing, running.
+class StorageError : public std::runtime_error {
+public:
+    StorageError(const std::string& message, int engineCode) : std::runtime_error(message), m_engineCode(engineCode) {}
+    int EngineCode() const { return m_engineCode; }
+
+private:
+    int m_engineCode;
+};
+
+// A row whose unique key is already present. Record readers turn it into a finding, so it must be
+// told apart from every other failure.
+class DuplicateKey : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
+enum class OpenMode { ReadWrite, ReadOnly, CreateNew };
+
+class Statement;
+
+// One open database file. Every connection knows the SQL function Val, which reads a text exactly
+// as the program's Val does.
+class Database {
+public:
+    explicit Database(const std::filesystem::path& file, OpenMode mode = OpenMode::ReadWrite);
+    ~Database();
+    Database(Database&&) noexcept;
+    Database& operator=(Database&&) noexcept;
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Runs SQL without values (schema, pragmas, transaction control); several statements allowed.
+    void Execute(std::string_view sql);
+    Statement Prepare(std::string_view sql);
+
+    const std::filesystem::path& Path() const { return m_path; }
+    sqlite3* Handle() const { return m_handle.get(); }
+    std::int64_t Changes() const;
+
+    // Throws the error of the engine's last call on this connection, typed.
+    [[noreturn]] void ThrowLastError(int resultCode, std::string_view context) const;
+
+private:
+    struct Closer {
+        void operator()(sqlite3* handle) const;
+    };
+    std::filesystem::path m_path;
+    std::unique_ptr<sqlite3, Closer> m_handle;
+};
+
+// A prepared statement. Values are bound by position (from 1); columns read by position (from 0) or
+// by name.
+class Statement {
+public:
+    Statement(Database& database, std::string_view sql);
+    ~Statement();
+    Statement(Statement&&) noexcept;
+    Statement& operator=(Statement&&) = delete;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Bind(int index, std::string_view text);
+    Statement& Bind(int index, const char* text) { return Bind(index, std::string_view(text)); }
+    Statement& Bind(int index, const std::string& text) { return Bind(index, std::string_view(text)); }
+    Statement& Bind(int index, double value);
+    Statement& Bind(int index, std::int64_t value);
+    Statement& Bind(int index, int value) { return Bind(index, static_cast<std::int64_t>(value)); }
+    Statement& BindNull(int index);
+
+    // Binds the values to positions 1, 2, ... in order.
+    template <typename... Values>
+    Statement& BindAll(const Values&... values)
+    {
+        int index = 0;
+        (Bind(++index, values), ...);
+        return *this;
+    }
+
+    // Advances to the next row; false when there is none.
+    bool Step();
+    // Runs the statement to its end and returns the number of rows it changed.
+    std::int64_t Execute();
+    // Makes the statement ready to run again; bound values stay.
+    void Reset();
+
+    int ColumnCount() const;
+    int ColumnIndex(std::string_view name) const;
+    bool IsNull(int column) const;
+    std::string Text(int column) const;
+    double Double(int column) const;
+    std::int64_t Int(int column) const;
+    std::string Text(std::string_view name) const { return Text(ColumnIndex(name)); }
+    double Double(std::string_view name) const { return Double(ColumnIndex(name)); }
+    std::int64_t Int(std::string_view name) const { return Int(ColumnIndex(name)); }
+
+private:
+    Database& m_database;
+    sqlite3_stmt* m_handle = nullptr;
+};
+
+// A transaction that rolls back unless committed. Writes take the lock at the start, so a second
+// writer waits instead of failing half-way.
+class Transaction {
+public:
+    explicit Transaction(Database& database);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void Commit();
+
+private:
+    Database& m_database;
+    bool m_open = true;
+};
+
+// Quotes a name of the program's own schema for use in SQL ("a""b" for a"b). Values are never
+// quoted: they are bound.
+std::string QuoteIdentifier(std::string_view name);
+
+}  // namespace kalmora

@@ -1,0 +1,73 @@
+#include "storage/Setup.h"
+
+#include "foundation/Settings.h"
+#include "storage/Database.h"
+#include "storage/ReferenceData.h"
+#include "storage/Schema.h"
+
+#include <string>
+
+namespace kalmora {
+
+namespace {
+
+Settings InitialSettings(const std::filesystem::path& directory, int year)
+{
+    Settings settings;
+    settings.ImportDataPath = (directory / "import").string();
+    settings.ExportDataPath = (directory / "export").string();
+    settings.SystemDataPath = (directory / "system").string();
+    settings.PlausLevel = "Warning";
+    settings.Erhebungvon = std::to_string(year) + "0101";
+    settings.Erhebungbis = std::to_string(year) + "1231";
+    settings.MindestStd = "6";
+    settings.MehrfachTISS = "J";
+    settings.ErsatzTISS = "N";
+    return settings;
+}
+
+}  // namespace
+
+SetupReport SetupInstallation(const std::filesystem::path& directory, const std::filesystem::path& settingsFile,
+                              const std::filesystem::path& referenceDirectory, int year)
+{
+    const auto root = std::filesystem::absolute(directory).lexically_normal();
+    SetupReport report;
+    auto note = [&report](const std::filesystem::path& path, bool created) {
+        (created ? report.Created : report.Kept).push_back(path);
+    };
+
+    for (const char* folder : {"system", "import", "export"}) {
+        note(root / folder, std::filesystem::create_directories(root / folder));
+    }
+
+    if (std::filesystem::exists(settingsFile)) {
+        note(settingsFile, false);
+    } else {
+        WriteSettingsFile(settingsFile, InitialSettings(root, year));
+        note(settingsFile, true);
+    }
+
+    const auto admin = root / "system" / kAdminDatabaseFile;
+    if (std::filesystem::exists(admin)) {
+        note(admin, false);
+    } else {
+        const ReferenceLists lists = ReadReferenceLists(referenceDirectory / "hospitals.csv",
+                                                        referenceDirectory / "departments.csv");
+        CreateDatabaseFile(admin, AdminSchemaSql(), [&lists](Database& database) {
+            FillReferenceTables(database, lists.Hospitals, lists.Departments);
+        });
+        note(admin, true);
+    }
+
+    const auto templateFile = root / "system" / kTemplateDatabaseFile;
+    if (std::filesystem::exists(templateFile)) {
+        note(templateFile, false);
+    } else {
+        CreateDepartmentTemplate(templateFile);
+        note(templateFile, true);
+    }
+    return report;
+}
+
+}  // namespace kalmora

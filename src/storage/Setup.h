@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+namespace kalmora {
+
+struct SetupReport {
+    std::vector<std::filesystem::path> Created;
+    std::vector<std::filesystem::path> Kept;  // already there, left unchanged
+};
+
+// Prepares a working installation under `directory`: the folders system, import and export, the
+// settings file `settingsFile` (survey period = the calendar year `year`), the admin database with
+// an empty department list and the reference names from `referenceDirectory` (hospitals.csv,
+// departments.csv), and the empty department template. Existing files are never overwritten.
+SetupReport SetupInstallation(const std::filesystem::path& directory, const std::filesystem::path& settingsFile,
+                              const std::filesystem::path& referenceDirectory, int year);
+
+}  // namespace kalmora
