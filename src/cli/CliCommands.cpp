@@ -129,12 +129,14 @@ Settings LoadedSettings(const CommandLine& line, std::ostream& err)
 int LoadReference(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     ExpectOptions(line, {"hospitals", "departments"}, 0);
+    const std::filesystem::path hospitals = line.Option("hospitals");
+    const std::filesystem::path departments = line.Option("departments");
     const Settings settings = LoadedSettings(line, err);
     const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
     if (!std::filesystem::is_regular_file(admin)) {
         throw std::runtime_error("Die Verwaltungsdatenbank " + admin.string() + " wurde nicht gefunden.");
     }
-    LoadReferenceData(admin, line.Option("hospitals"), line.Option("departments"));
+    LoadReferenceData(admin, hospitals, departments);
     out << "Referenzdaten geladen: " << admin.string() << '\n';
     return kExitSuccess;
 }

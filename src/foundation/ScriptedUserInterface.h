@@ -14,10 +14,10 @@ namespace kalmora {
 class ScriptedUserInterface : public UserInterface {
 public:
     struct ShownMessage {
-        std::string text;
-        std::string title;
-        MessageIcon icon;
-        MessageButtons buttons;
+        std::string Text;
+        std::string Title;
+        MessageIcon Icon;
+        MessageButtons Buttons;
     };
 
     void ScriptAnswer(MessageAnswer answer) { m_answers.push_back(answer); }

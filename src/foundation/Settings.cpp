@@ -1,1 +1,195 @@
-// placeholder
+#include "foundation/Settings.h"
+
+#include "foundation/IniFile.h"
+
+#include <cstdlib>
+#include <exception>
+#include <optional>
+#include <system_error>
+
+namespace kalmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kMessageTitle = "Kalmora";
+constexpr std::string_view kReadFailure = "Probleme beim Lesen der 'ini'-Datei!";
+constexpr std::string_view kWriteFailure = "Probleme beim Schreiben der 'ini'-Datei!";
+
+// The settings file in the program directory; a full path can't name one there.
+std::optional<fs::path> ProgramDirectoryFile(const SettingsFile& file)
+{
+    const fs::path name(file.SettingsFileName);
+    if (name.empty() || name.is_absolute() || file.ProgramDirectory.empty()) return std::nullopt;
+    return file.ProgramDirectory / name;
+}
+
+// Where the lookup continues: a full path as it stands, a bare name in the user's directory.
+std::optional<fs::path> FallbackFile(const SettingsFile& file)
+{
+    const fs::path name(file.SettingsFileName);
+    if (name.empty()) return std::nullopt;
+    if (name.is_absolute()) return name;
+    if (file.UserConfigDirectory.empty()) return std::nullopt;
+    return file.UserConfigDirectory / name;
+}
+
+// The file the next start will read back: the one the reads used, else the first that exists,
+// else a new one at the end of the lookup.
+std::optional<fs::path> WriteTarget(const SettingsFile& file)
+{
+    if (!file.LastReadFile.empty()) return file.LastReadFile;
+    const auto fallback = FallbackFile(file);
+    for (const auto& candidate : {ProgramDirectoryFile(file), fallback}) {
+        std::error_code error;
+        if (candidate && fs::exists(*candidate, error)) return candidate;
+    }
+    return fallback;
+}
+
+}  // namespace
+
+bool IsSet(const FixedText<1>& flag)
+{
+    return flag == "J";
+}
+
+bool StrictChecks(const Settings& settings)
+{
+    return settings.PlausLevel == "Error  ";
+}
+
+fs::path ProgramDirectoryOfProcess()
+{
+    std::error_code error;
+    const auto executable = fs::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    return executable.parent_path();
+}
+
+fs::path UserConfigDirectoryFor(const char* xdgConfigHome, const char* home)
+{
+    // A relative XDG_CONFIG_HOME is invalid and to be ignored.
+    if (xdgConfigHome != nullptr && fs::path(xdgConfigHome).is_absolute()) return fs::path(xdgConfigHome) / "kalmora";
+    if (home != nullptr && *home != '\0') return fs::path(home) / ".config" / "kalmora";
+    return {};
+}
+
+SettingsFile SettingsFileForProcess()
+{
+    SettingsFile file;
+    file.ProgramDirectory = ProgramDirectoryOfProcess();
+    file.UserConfigDirectory = UserConfigDirectoryFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    return file;
+}
+
+std::string CommandLineFromArguments(int argc, const char* const* argv)
+{
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
+    return commandLine;
+}
+
+std::string SettingsFileNameFromCommandLine(std::string_view commandLine)
+{
+    const auto trimmed = TrimBlanks(commandLine);
+    if (trimmed.empty() || !commandLine.starts_with("/i:")) return std::string(kDefaultSettingsFileName);
+    // The option starts the untrimmed line, so the trimmed one holds the name from its fourth character.
+    return std::string(TrimBlanks(trimmed.substr(3)));
+}
+
+std::string WithoutTrailingSeparator(std::string_view directory)
+{
+    const auto length = TrimBlanks(directory).size();
+    if (length > 0 && (directory[length - 1] == '\\' || directory[length - 1] == '/')) {
+        return std::string(directory.substr(0, length - 1));
+    }
+    return std::string(directory);
+}
+
+fs::path DataFilePath(std::string_view directory, std::string_view fileName)
+{
+    const fs::path base = directory.empty() ? fs::path("/") : fs::path(directory);
+    return base / fs::path(fileName).relative_path();
+}
+
+std::string ReadIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key)
+{
+    try {
+        file.SettingsDirectory = WithoutTrailingSeparator(file.ProgramDirectory.string());
+        const auto first = ProgramDirectoryFile(file);
+        if (first) {
+            if (auto value = ReadProfileString(*first, section, key)) {
+                file.LastReadFile = *first;
+                return std::move(*value);
+            }
+        }
+        file.SettingsDirectory.clear();
+        const auto fallback = FallbackFile(file);
+        if (fallback) {
+            if (auto value = ReadProfileString(*fallback, section, key)) {
+                file.LastReadFile = *fallback;
+                return std::move(*value);
+            }
+        }
+        return std::string(kUnknownSetting);
+    } catch (const std::exception&) {
+        ui.ShowMessage(kReadFailure, kMessageTitle, MessageIcon::Critical, MessageButtons::Ok);
+        return {};
+    }
+}
+
+std::int16_t WriteIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key,
+                           std::string_view value)
+{
+    try {
+        const auto target = WriteTarget(file);
+        if (!target) throw IniFileError("no place for the settings file '" + file.SettingsFileName + "'");
+        WriteProfileString(*target, section, key, value);
+        return 1;
+    } catch (const std::exception&) {
+        ui.ShowMessage(kWriteFailure, kMessageTitle, MessageIcon::Critical, MessageButtons::Ok);
+        return 0;
+    }
+}
+
+void LoadSettings(SettingsFile& file, UserInterface& ui, Settings& settings)
+{
+    settings.ImportDataPath = ReadIniValue(file, ui, kPathSection, "ImportDataPath");
+    settings.ExportDataPath = ReadIniValue(file, ui, kPathSection, "ExportDataPath");
+    settings.SystemDataPath = ReadIniValue(file, ui, kPathSection, "SystemDataPath");
+    settings.PlausLevel = ReadIniValue(file, ui, kPlausibilitySection, "PlausLevel");
+    settings.Erhebungvon = ReadIniValue(file, ui, kClassificationSection, "Erhebungvon");
+    settings.Erhebungbis = ReadIniValue(file, ui, kClassificationSection, "Erhebungbis");
+    settings.MindestStd = ReadIniValue(file, ui, kClassificationSection, "MindestStd");
+    settings.MehrfachTISS = ReadIniValue(file, ui, kClassificationSection, "MehrfachTISS");
+    settings.ErsatzTISS = ReadIniValue(file, ui, kClassificationSection, "ErsatzTISS");
+
+    for (auto* directory : {&settings.ImportDataPath, &settings.ExportDataPath, &settings.SystemDataPath}) {
+        *directory = WithoutTrailingSeparator(*directory);
+    }
+}
+
+void WriteSettingsFile(const fs::path& file, const Settings& settings)
+{
+    auto text = [](std::string_view value) { return std::string(TrimBlanks(value)); };
+    WriteProfileFile(file, {
+        {std::string(kPathSection),
+         {{"ImportDataPath", settings.ImportDataPath},
+          {"ExportDataPath", settings.ExportDataPath},
+          {"SystemDataPath", settings.SystemDataPath}}},
+        {std::string(kPlausibilitySection), {{"PlausLevel", text(settings.PlausLevel)}}},
+        {std::string(kClassificationSection),
+         {{"Erhebungvon", text(settings.Erhebungvon)},
+          {"Erhebungbis", text(settings.Erhebungbis)},
+          {"MindestStd", text(settings.MindestStd)},
+          {"MehrfachTISS", text(settings.MehrfachTISS)},
+          {"ErsatzTISS", text(settings.ErsatzTISS)}}},
+    });
+}
+
+}  // namespace kalmora

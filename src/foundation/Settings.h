@@ -1,0 +1,94 @@
+#pragma once
+
+#include "foundation/FixedText.h"
+#include "foundation/UserInterface.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kalmora {
+
+inline constexpr std::string_view kDefaultSettingsFileName = "Kalmora11_0.ini";
+// What a read yields for a key that is missing or empty; there are no built-in defaults.
+inline constexpr std::string_view kUnknownSetting = "unknown";
+
+inline constexpr std::string_view kPathSection = "Path";
+inline constexpr std::string_view kPlausibilitySection = "Plausibilitaet";
+inline constexpr std::string_view kClassificationSection = "Einstufung";
+
+// The settings as loaded at start-up. Directories are held without a trailing separator.
+struct Settings {
+    std::string ImportDataPath;
+    std::string ExportDataPath;
+    std::string SystemDataPath;
+    FixedText<7> PlausLevel;
+    FixedText<8> Erhebungvon;
+    FixedText<8> Erhebungbis;
+    FixedText<2> MindestStd;
+    FixedText<1> MehrfachTISS;
+    FixedText<1> ErsatzTISS;
+};
+
+// A "J"/"N" flag counts as set only when it holds "J".
+bool IsSet(const FixedText<1>& flag);
+
+// True when the plausibility level asks for the strict checks ("Error").
+bool StrictChecks(const Settings& settings);
+
+// Where the settings file is looked for and which file the reads found.
+struct SettingsFile {
+    // A bare name or a full path.
+    std::string SettingsFileName = std::string(kDefaultSettingsFileName);
+    // The directory in which the last ReadIniValue found its value; "" when it had to look further.
+    std::string SettingsDirectory;
+    // Looked in first (for a name that is not a full path).
+    std::filesystem::path ProgramDirectory;
+    // Looked in next for a bare name, and where a settings file that exists nowhere is created.
+    std::filesystem::path UserConfigDirectory;
+    // The file in which the last successful ReadIniValue found its value; WriteIniValue writes there.
+    std::filesystem::path LastReadFile;
+};
+
+// The directory of the running executable, or an empty path when it can't be determined.
+std::filesystem::path ProgramDirectoryOfProcess();
+
+// "$XDG_CONFIG_HOME/kalmora", else "$HOME/.config/kalmora"; empty when neither is usable.
+// Takes the variables' values (null when unset) so that callers and tests decide where they come from.
+std::filesystem::path UserConfigDirectoryFor(const char* xdgConfigHome, const char* home);
+
+// Default file name, this process's program directory and the user's configuration directory.
+SettingsFile SettingsFileForProcess();
+
+// The program's arguments as one command line, separated by blanks.
+std::string CommandLineFromArguments(int argc, const char* const* argv);
+
+// The settings file named by a command line that starts with "/i:" (case-sensitive), the default
+// name otherwise. Everything after the option, trimmed, is the name.
+std::string SettingsFileNameFromCommandLine(std::string_view commandLine);
+
+// The directory without one trailing "\" or "/" (so a root is held as "C:" or "").
+std::string WithoutTrailingSeparator(std::string_view directory);
+
+// A file in a directory that is held without its trailing separator; "" stands for the root.
+// The name always stays inside the directory, as the joined text did.
+std::filesystem::path DataFilePath(std::string_view directory, std::string_view fileName);
+
+// The value of one key: looked up in the program directory first, then as a bare name in the user's
+// configuration directory or as the full path. "unknown" when found nowhere; "" after a failure,
+// which is shown to the user.
+std::string ReadIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key);
+
+// Writes one key into the file the last successful read used (or into the file that exists, or a new
+// one where the next start looks for it). Returns 1, or 0 after a failure, which is shown to the user.
+std::int16_t WriteIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key,
+                           std::string_view value);
+
+// Reads all nine settings in their fixed order and removes the directories' trailing separators.
+void LoadSettings(SettingsFile& file, UserInterface& ui, Settings& settings);
+
+// Writes a complete new settings file with all nine keys. Throws IniFileError on failure.
+void WriteSettingsFile(const std::filesystem::path& file, const Settings& settings);
+
+}  // namespace kalmora

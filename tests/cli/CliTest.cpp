@@ -1,0 +1,168 @@
+#include "cli/CliCommands.h"
+
+#include "storage/Database.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace kalmora {
+namespace {
+
+struct Outcome {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    Outcome Run(std::vector<std::string> arguments)
+    {
+        cli::Environment environment;
+        environment.ProgramDirectory = dir / "bin";
+        environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
+        environment.CurrentYear = 2031;
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = cli::RunCli(arguments, environment, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    std::string Ini() const { return (dir / "inst" / "Kalmora11_0.ini").string(); }
+
+    void Write(const std::string& name, const std::string& text)
+    {
+        std::ofstream(dir / name, std::ios::binary) << text;
+    }
+
+    test::TempDir dir;
+};
+
+// Every file below `root` with its contents and modification time.
+std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> Snapshot(
+    const std::filesystem::path& root)
+{
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        files[entry.path().string()] = {bytes.str(), entry.last_write_time()};
+    }
+    return files;
+}
+
+TEST_F(CliTest, SetupCreatesAWorkingInstallationAndASecondRunChangesNothing)
+{
+    const auto installation = dir / "inst";
+    const Outcome first = Run({"setup", installation.string()});
+    ASSERT_EQ(first.Status, 0) << first.Err;
+
+    for (const char* folder : {"system", "import", "export"}) {
+        EXPECT_TRUE(std::filesystem::is_directory(installation / folder)) << folder;
+    }
+    const Outcome settings = Run({"--ini", Ini(), "settings"});
+    ASSERT_EQ(settings.Status, 0) << settings.Err;
+    EXPECT_EQ(settings.Out, "ImportDataPath=" + (installation / "import").string() + "\n" +
+                                "ExportDataPath=" + (installation / "export").string() + "\n" +
+                                "SystemDataPath=" + (installation / "system").string() + "\n" +
+                                "PlausLevel=Warning\nErhebungvon=20310101\nErhebungbis=20311231\n"
+                                "MindestStd=6 \nMehrfachTISS=J\nErsatzTISS=N\n");
+    {
+        Database admin(installation / "system" / "iadmin.mdb", OpenMode::ReadOnly);
+        auto rows = admin.Prepare(
+            "SELECT (SELECT count(*) FROM \"Dateiverwaltung\"), "
+            "(SELECT count(*) FROM \"KANR-Bezeichnung\" WHERE \"KANR\" IN ('K001', 'K002', 'K003')), "
+            "(SELECT count(*) FROM \"ABT-Bezeichnung\" WHERE \"ABTEILUNG\" IN ('121001', '125101', '122701'))");
+        ASSERT_TRUE(rows.Step());
+        EXPECT_EQ(rows.Int(0), 0);
+        EXPECT_EQ(rows.Int(1), 3);
+        EXPECT_EQ(rows.Int(2), 3);
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(installation / "system" / "ibds.mdb"));
+
+    const auto before = Snapshot(installation);
+    const Outcome second = Run({"setup", installation.string()});
+    EXPECT_EQ(second.Status, 0) << second.Err;
+    EXPECT_EQ(Snapshot(installation), before);
+}
+
+TEST_F(CliTest, SetupKeepsAnExistingSettingsFile)
+{
+    std::filesystem::create_directories(dir / "inst");
+    Write("inst/Kalmora11_0.ini", "[Plausibilitaet]\nPlausLevel=Error\n");
+    ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+    const Outcome settings = Run({"--ini", Ini(), "settings"});
+    EXPECT_NE(settings.Out.find("PlausLevel=Error  \n"), std::string::npos) << settings.Out;
+    EXPECT_NE(settings.Out.find("SystemDataPath=unknown\n"), std::string::npos) << settings.Out;
+}
+
+TEST_F(CliTest, LoadReferenceReplacesTheListsOrChangesNothing)
+{
+    ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+    Write("h.csv", "KANR;BEZEICHNUNG\nK009;Haus Neun\n");
+    Write("d.csv", "ABTEILUNG;BEZEICHNUNG\n129901;Station\n");
+    Write("bad.csv", "ABTEILUNG;BEZEICHNUNG\n12990;Station\n");
+
+    const Outcome bad = Run({"--ini", Ini(), "load-reference", "--hospitals", (dir / "h.csv").string(),
+                             "--departments", (dir / "bad.csv").string()});
+    EXPECT_EQ(bad.Status, 2);
+    EXPECT_NE(bad.Err.find("bad.csv, Zeile 2"), std::string::npos) << bad.Err;
+
+    const auto hospitalNumbers = [this] {
+        Database admin(dir / "inst" / "system" / "iadmin.mdb", OpenMode::ReadOnly);
+        auto names = admin.Prepare("SELECT group_concat(\"KANR\") FROM \"KANR-Bezeichnung\"");
+        names.Step();
+        return names.Text(0);
+    };
+    EXPECT_EQ(hospitalNumbers(), "K001,K002,K003,K004") << "the failed load changed the lists";
+
+    const Outcome good = Run({"--ini", Ini(), "load-reference", "--hospitals", (dir / "h.csv").string(),
+                              "--departments", (dir / "d.csv").string()});
+    EXPECT_EQ(good.Status, 0) << good.Err;
+    EXPECT_EQ(hospitalNumbers(), "K009");
+}
+
+TEST_F(CliTest, UsageErrorsAndFailuresHaveTheirExitStatus)
+{
+    struct Case {
+        std::vector<std::string> Arguments;
+        int Status;
+    };
+    const Case cases[] = {
+        {{}, 1},
+        {{"import-everything"}, 1},
+        {{"setup"}, 1},
+        {{"setup", "a", "b"}, 1},
+        {{"setup", "x", "--color", "red"}, 1},
+        {{"load-reference", "--hospitals", "h.csv"}, 1},
+        {{"--ini"}, 1},
+        {{"--ini", "/nonexistent/k.ini", "load-reference", "--hospitals", "h", "--departments", "d"}, 2},
+        {{"--help"}, 0},
+    };
+    for (const auto& c : cases) {
+        const Outcome outcome = Run(c.Arguments);
+        std::string shown;
+        for (const auto& argument : c.Arguments) shown += argument + " ";
+        EXPECT_EQ(outcome.Status, c.Status) << shown << "\n" << outcome.Err;
+        if (c.Status != 0) {
+            EXPECT_TRUE(outcome.Err.starts_with("kalmora-cli: ")) << outcome.Err;
+        }
+    }
+}
+
+TEST_F(CliTest, TheProgramReportsItsExitStatusToTheShell)
+{
+    const std::string command = std::string(KALMORA_CLI_PATH) + " setup " + (dir / "inst").string() +
+                                " >/dev/null 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0);
+    EXPECT_EQ(WEXITSTATUS(std::system((std::string(KALMORA_CLI_PATH) + " nonsense 2>/dev/null").c_str())), 1);
+}
+
+}  // namespace
+}  // namespace kalmora
