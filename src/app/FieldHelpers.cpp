@@ -1,0 +1,40 @@
+#include "app/FieldHelpers.h"
+
+#include "foundation/FieldColours.h"
+#include "foundation/Messages.h"
+#include "foundation/NumberFormat.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace kalmora {
+
+void ApplyFieldColours(QWidget& field, std::string_view dataOrigin)
+{
+    const FieldColours colours = FieldColoursFor(dataOrigin);
+    QPalette palette = field.palette();
+    const QColor background = colours.Background == FieldBackground::ButtonFace
+                                  ? QApplication::palette().color(QPalette::Button)
+                                  : QColor(Qt::white);
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Window, background);
+    const QColor text = QColor::fromRgb(colours.TextRgb);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::WindowText, text);
+    field.setAutoFillBackground(true);
+    field.setPalette(palette);
+}
+
+bool ValidateNumberInput(QLineEdit& field, UserInterface& ui, int decimals, int maxDigits, bool rejectNegative)
+{
+    const NumberInputDecision decision =
+        ValidateNumberInput(field.text().toStdString(), decimals, maxDigits, rejectNegative);
+    if (decision.NewText) field.setText(QString::fromStdString(*decision.NewText));
+    if (!decision.ErrorText) return true;
+    ShowGeneralError(ui, *decision.ErrorText);
+    field.setFocus();
+    return false;
+}
+
+}  // namespace kalmora
