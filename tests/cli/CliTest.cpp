@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "storage/Database.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -34,10 +35,7 @@ protected:
 
     std::string Ini() const { return (dir / "inst" / "Kalmora11_0.ini").string(); }
 
-    void Write(const std::string& name, const std::string& text)
-    {
-        std::ofstream(dir / name, std::ios::binary) << text;
-    }
+    void Write(const std::string& name, const std::string& text) { test::WriteText(dir / name, text); }
 
     test::TempDir dir;
 };
@@ -49,10 +47,7 @@ std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> S
     std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        files[entry.path().string()] = {bytes.str(), entry.last_write_time()};
+        files[entry.path().string()] = {test::ReadText(entry.path()), entry.last_write_time()};
     }
     return files;
 }

@@ -1,5 +1,6 @@
 #include "foundation/IniFile.h"
 
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -18,19 +19,9 @@ namespace kalmora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadText;
 using test::TempDir;
-
-void WriteText(const fs::path& file, const std::string& text)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-std::string ReadText(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::WriteText;
 
 std::string JoinLines(std::initializer_list<std::string> lines, const std::string& ending)
 {

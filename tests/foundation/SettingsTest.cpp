@@ -1,6 +1,7 @@
 #include "foundation/Settings.h"
 
 #include "foundation/ScriptedUserInterface.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,19 +16,9 @@ namespace kalmora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadText;
 using test::TempDir;
-
-void WriteText(const fs::path& file, const std::string& text)
-{
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-std::string ReadText(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::WriteText;
 
 // A program directory and a user configuration directory inside one test directory.
 struct Places {

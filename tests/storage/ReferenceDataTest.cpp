@@ -2,6 +2,7 @@
 
 #include "storage/Database.h"
 #include "storage/Schema.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,10 +22,7 @@ protected:
         LoadReferenceData(admin, dir / "h.csv", dir / "d.csv");
     }
 
-    void Write(const std::string& name, const std::string& text)
-    {
-        std::ofstream(dir / name, std::ios::binary) << text;
-    }
+    void Write(const std::string& name, const std::string& text) { test::WriteText(dir / name, text); }
 
     std::string Names(std::string_view table)
     {
