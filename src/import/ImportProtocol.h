@@ -1,0 +1,43 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+namespace kalmora {
+
+inline constexpr std::string_view kSeverityError = "Error";
+inline constexpr std::string_view kSeverityWarning = "Warning";
+inline constexpr std::string_view kHeaderLineParameter = "HEADER_LINE";
+inline constexpr std::string_view kProtocolHeader =
+    "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar";
+
+// The import protocol of one run: a new file with one ";"-separated line per finding, in
+// Windows-1252 with CR LF line ends, as the spreadsheets that read it expect.
+class ImportProtocol {
+public:
+    // Creates the file anew; an existing one is replaced. Throws ImportIoError when it can't.
+    explicit ImportProtocol(const std::filesystem::path& file);
+
+    // The name of the file being imported, shown in the first column of every line.
+    void SetImportFileName(std::string_view importFileName);
+
+    // One finding about the import line or key `recordKey` (its first 43 bytes count; Windows-1252,
+    // as in the import file). `severity`, `parameter` and `comment` are the program's own UTF-8 texts.
+    // The parameter "HEADER_LINE" writes the header line instead.
+    void WriteProtocolLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
+                           std::string_view comment);
+
+    // Writes everything to disk and closes the file; throws ImportIoError when that fails.
+    void Close();
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+    std::ofstream m_out;
+    std::string m_importFileName;  // Windows-1252
+};
+
+}  // namespace kalmora
