@@ -1,7 +1,11 @@
 #include "cli/CliCommands.h"
 
 #include "cli/ConsoleUserInterface.h"
+#include "foundation/Messages.h"
 #include "foundation/Settings.h"
+#include "import/FieldChecks.h"
+#include "import/ImportResults.h"
+#include "import/ImportRun.h"
 #include "storage/Database.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
@@ -9,7 +13,10 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
+
+#include <unistd.h>
 
 namespace kalmora::cli {
 
@@ -26,6 +33,11 @@ constexpr std::string_view kUsage =
     "      Ersetzt die Krankenhaus- und Abteilungsbezeichnungen der Verwaltungsdatenbank.\n"
     "  settings\n"
     "      Zeigt die geladenen Einstellungen.\n"
+    "  import [--initialise] [--protocol NAME] [--yes] DATEI...\n"
+    "      Importiert die Dateien mit einem Protokoll NAME (Vorgabe protocol.dat) im\n"
+    "      Exportverzeichnis und gibt die Ergebnistabelle aus. --initialise löscht vorher\n"
+    "      die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
+    "      bestehenden Protokolls verlangen --yes.\n"
     "\n"
     "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
     "             oder im Konfigurationsverzeichnis des Benutzers)\n";
@@ -36,11 +48,15 @@ public:
 };
 
 // The arguments of one command: positional words and "--name value" options.
+// Options that stand alone, without a value.
+const std::set<std::string, std::less<>> kFlags{"initialise", "yes"};
+
 struct CommandLine {
     std::optional<std::string> IniFile;
     std::string Command;
     std::vector<std::string> Words;
     std::map<std::string, std::string> Options;
+    std::set<std::string, std::less<>> Flags;
 
     std::string Option(const std::string& name) const
     {
@@ -55,7 +71,9 @@ CommandLine Parse(const std::vector<std::string>& arguments)
     CommandLine parsed;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (argument.starts_with("--")) {
+        if (argument.starts_with("--") && kFlags.contains(argument.substr(2))) {
+            parsed.Flags.insert(argument.substr(2));
+        } else if (argument.starts_with("--")) {
             if (i + 1 >= arguments.size()) throw UsageError("Zu " + argument + " fehlt der Wert.");
             const std::string name = argument.substr(2);
             const std::string& value = arguments[++i];
@@ -73,14 +91,18 @@ CommandLine Parse(const std::vector<std::string>& arguments)
     return parsed;
 }
 
-void ExpectOptions(const CommandLine& line, std::initializer_list<std::string_view> allowed, std::size_t words)
+void ExpectOptions(const CommandLine& line, std::initializer_list<std::string_view> allowed,
+                   std::optional<std::size_t> words)
 {
-    for (const auto& [name, value] : line.Options) {
-        bool known = false;
-        for (auto candidate : allowed) known = known || candidate == name;
-        if (!known) throw UsageError("Unbekannte Angabe --" + name + ".");
-    }
-    if (line.Words.size() != words) throw UsageError("Falsche Anzahl von Angaben zu " + line.Command + ".");
+    auto check = [&allowed](const std::string& name) {
+        for (auto candidate : allowed) {
+            if (candidate == name) return;
+        }
+        throw UsageError("Unbekannte Angabe --" + name + ".");
+    };
+    for (const auto& [name, value] : line.Options) check(name);
+    for (const auto& name : line.Flags) check(name);
+    if (words && line.Words.size() != *words) throw UsageError("Falsche Anzahl von Angaben zu " + line.Command + ".");
 }
 
 SettingsFile SettingsFileFor(const CommandLine& line)
@@ -157,11 +179,81 @@ int ShowSettings(const CommandLine& line, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
+// Progress goes to the error stream only when someone watches it there.
+class ImportConsole : public ConsoleUserInterface {
+public:
+    ImportConsole(std::ostream& err, MessageAnswer answer, bool showProgress)
+        : ConsoleUserInterface(err, answer), m_err(err), m_showProgress(showProgress)
+    {
+    }
+    void SetStatusText(int panel, std::string_view text) override
+    {
+        if (!m_showProgress || panel != 1) return;
+        m_err << '\r' << text << "\x1b[K" << std::flush;
+        m_shown = true;
+    }
+    ~ImportConsole() override
+    {
+        if (m_shown) m_err << '\n';
+    }
+
+private:
+    std::ostream& m_err;
+    bool m_showProgress;
+    bool m_shown = false;
+};
+
+std::string WithLineFeeds(std::string text)
+{
+    for (char& c : text) {
+        if (c == '\r') c = '\n';
+    }
+    return text;
+}
+
+int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {"initialise", "protocol", "yes"}, std::nullopt);
+    if (line.Words.empty()) throw UsageError("Es wurde keine Importdatei angegeben.");
+    const Settings settings = LoadedSettings(line, err);
+    const bool yes = line.Flags.contains("yes");
+    const bool initialise = line.Flags.contains("initialise");
+    ImportConsole ui(err, yes ? MessageAnswer::Yes : MessageAnswer::No, isatty(STDERR_FILENO) == 1);
+
+    if (line.Words.size() > kMaxImportFiles) {
+        ShowNotice(ui, 7);
+        return kExitFailure;
+    }
+    const std::string protocolName = line.Options.contains("protocol") ? line.Option("protocol") : "protocol.dat";
+    const auto protocolFile = DataFilePath(settings.ExportDataPath, TrimBlanks(protocolName));
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(protocolFile, ignored) && std::filesystem::file_size(protocolFile, ignored) > 0 &&
+        AskConfirmation(ui, 7) != kAnswerYes) {
+        return kExitFailure;
+    }
+    if (initialise && AskConfirmation(ui, 8) != kAnswerYes) return kExitFailure;
+    std::int16_t checkState = kCheckOk;
+    CheckShortFileName(checkState, protocolName);
+    if (checkState != kCheckOk) {
+        ShowNotice(ui, checkState);
+        return kExitFailure;
+    }
+
+    std::vector<std::filesystem::path> files;
+    for (const auto& word : line.Words) files.push_back(std::filesystem::absolute(word));
+    ImportRun run;
+    const bool completed = RunImport(run, files, protocolName, initialise, ImportEnvironment{settings, ui});
+    if (!completed) return kExitFailure;
+    out << WithLineFeeds(ResultClipboardText(run.ResultRows, run.CurrentFileIndex)) << '\n';
+    return kExitSuccess;
+}
+
 int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
 {
     if (line.Command == "setup") return Setup(line, environment, out);
     if (line.Command == "load-reference") return LoadReference(line, out, err);
     if (line.Command == "settings") return ShowSettings(line, out, err);
+    if (line.Command == "import") return Import(line, out, err);
     if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
     throw UsageError("Unbekannter Befehl: " + line.Command);
 }

@@ -32,6 +32,13 @@ std::string_view LeftCharacters(std::string_view text, std::size_t count)
     return text;
 }
 
+std::string_view MidCharacters(std::string_view text, std::size_t start, std::size_t count)
+{
+    if (start == 0) start = 1;
+    const std::size_t skipped = LeftCharacters(text, start - 1).size();
+    return LeftCharacters(text.substr(skipped), count);
+}
+
 std::string FitToWidth(std::string_view text, std::size_t width)
 {
     std::string result(LeftCharacters(text, width));

@@ -12,6 +12,9 @@ std::size_t CharacterCount(std::string_view text);
 // The first `count` characters of the text (fewer when it is shorter).
 std::string_view LeftCharacters(std::string_view text, std::size_t count);
 
+// Characters `start` (1-based) to `start + count - 1` of the text; shorter or empty beyond its end.
+std::string_view MidCharacters(std::string_view text, std::size_t start, std::size_t count);
+
 // The text cut or padded with blanks on the right to exactly `width` characters.
 std::string FitToWidth(std::string_view text, std::size_t width);
 

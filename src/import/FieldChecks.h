@@ -37,6 +37,8 @@ struct StayDerivedValues {
 // The state the field checks and record readers share while one record is examined, and where
 // their findings go.
 struct ImportChecks {
+    explicit ImportChecks(ImportProtocol& protocol) : Protocol(protocol) {}
+
     ImportProtocol& Protocol;
     // Strict checks: PlausLevel is "Error".
     bool Strict = false;

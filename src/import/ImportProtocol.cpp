@@ -1,1 +1,63 @@
-// placeholder
+#include "import/ImportProtocol.h"
+
+#include "foundation/Windows1252.h"
+#include "import/FieldChecks.h"
+#include "import/ImportErrors.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kalmora {
+
+namespace {
+
+constexpr int kRecordKeyLength = 43;
+constexpr std::string_view kLineEnd = "\r\n";
+
+}  // namespace
+
+ImportProtocol::ImportProtocol(const std::filesystem::path& file) : m_path(file)
+{
+    m_out.open(file, std::ios::binary | std::ios::out | std::ios::trunc);
+    if (!m_out) throw ImportIoError("Die Protokolldatei " + m_path.string() + " kann nicht angelegt werden.");
+}
+
+void ImportProtocol::SetImportFileName(std::string_view importFileName)
+{
+    m_importFileName = EncodeWindows1252(importFileName);
+}
+
+void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_view parameter,
+                                       std::string_view recordKey, std::string_view comment)
+{
+    if (parameter == kHeaderLineParameter) {
+        m_out << kProtocolHeader << kLineEnd;
+    } else {
+        const std::string_view key = recordKey.substr(0, kRecordKeyLength);
+        m_out << m_importFileName << ';' << FieldAt(key, 2, 4) << ';' << FieldAt(key, 6, 8) << ';' << FieldAt(key, 1, 1)
+              << ';' << FieldAt(key, 14, 10) << ';' << FieldAt(key, 24, 8) << ';' << FieldAt(key, 32, 12) << ';'
+              << EncodeWindows1252(severity) << ';' << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment)
+              << kLineEnd;
+    }
+    // The stream is buffered: a failing disk shows here when the buffer goes out, and at the latest in Close.
+    if (!m_out) throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");
+}
+
+void ImportProtocol::Close()
+{
+    if (!m_out.is_open()) return;
+    const std::string failure = "Die Protokolldatei " + m_path.string() + " kann nicht gespeichert werden.";
+    m_out.flush();
+    const bool written = static_cast<bool>(m_out);
+    m_out.close();
+    if (!written || !m_out) throw ImportIoError(failure);
+
+    // The protocol is the only record of the run's findings: it must be on disk before the run counts as done.
+    const int fd = ::open(m_path.c_str(), O_WRONLY);
+    if (fd < 0) throw ImportIoError(failure);
+    const bool synced = ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!synced || !closed) throw ImportIoError(failure);
+}
+
+}  // namespace kalmora

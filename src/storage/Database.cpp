@@ -85,6 +85,11 @@ std::int64_t Database::Changes() const
     return sqlite3_changes64(m_handle.get());
 }
 
+std::int64_t Database::LastInsertRowId() const
+{
+    return sqlite3_last_insert_rowid(m_handle.get());
+}
+
 void Database::ThrowLastError(int resultCode, std::string_view context) const
 {
     sqlite3* handle = m_handle.get();
@@ -145,15 +150,22 @@ bool Statement::Step()
     const int result = sqlite3_step(m_handle);
     if (result == SQLITE_ROW) return true;
     if (result == SQLITE_DONE) return false;
-    // The failed step's error stays on the connection until the statement is reset.
-    m_database.ThrowLastError(result, "SQL-Anweisung fehlgeschlagen");
+    try {
+        m_database.ThrowLastError(result, "SQL-Anweisung fehlgeschlagen");
+    } catch (...) {
+        // A failed statement is ready to run again, as after a finished one.
+        sqlite3_reset(m_handle);
+        throw;
+    }
 }
 
 std::int64_t Statement::Execute()
 {
     while (Step()) {
     }
-    return m_database.Changes();
+    const std::int64_t changes = m_database.Changes();
+    sqlite3_reset(m_handle);
+    return changes;
 }
 
 void Statement::Reset()

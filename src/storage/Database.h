@@ -51,6 +51,7 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
     sqlite3* Handle() const { return m_handle.get(); }
     std::int64_t Changes() const;
+    std::int64_t LastInsertRowId() const;
 
     // Throws the error of the engine's last call on this connection, typed.
     [[noreturn]] void ThrowLastError(int resultCode, std::string_view context) const;
@@ -93,7 +94,8 @@ public:
 
     // Advances to the next row; false when there is none.
     bool Step();
-    // Runs the statement to its end and returns the number of rows it changed.
+    // Runs the statement to its end and returns the number of rows it changed. Afterwards, and after
+    // a failed step, the statement is reset and can run again with its bound values.
     std::int64_t Execute();
     // Makes the statement ready to run again; bound values stay.
     void Reset();

@@ -1,0 +1,233 @@
+#include "import/CrossRecordChecks.h"
+
+#include "foundation/Conversions.h"
+#include "foundation/FixedText.h"
+#include "foundation/Val.h"
+#include "foundation/Windows1252.h"
+#include "import/FieldChecks.h"
+#include "import/ImportProtocol.h"
+#include "scoring/TissDayPreparation.h"
+#include "storage/Database.h"
+
+#include <array>
+#include <vector>
+
+namespace kalmora {
+
+namespace {
+
+// Stays are visited in key order in batches, so memory does not grow with the file and no read
+// is pending on the table while its rows are changed.
+constexpr int kBatchSize = 512;
+
+constexpr std::string_view kStaysAfter =
+    "SELECT rowid, \"FLAG\", \"TYP\", \"Alter\", \"Satzart_1\", \"Satzart_3\", \"BD\", \"KIS_ID\", \"DOB\", "
+    "\"ADM_DATE\", \"DIS_DATE\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\" "
+    "FROM \"Gesamt - Patientenadministration\" "
+    "WHERE (\"KIS_ID\", \"DOB\", \"ADM_DATE\") > (?, ?, ?) ORDER BY \"KIS_ID\", \"DOB\", \"ADM_DATE\" LIMIT ?";
+
+constexpr std::string_view kSetFlag = "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?";
+
+constexpr std::string_view kSurveyDayItems =
+    "SELECT \"T28_S_MED\", \"T28_M_MED\", \"T28_SUPP_VENT\", \"T28_MECH_VENT\", \"T28_S_VASODR\", "
+    "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\" FROM \"Satzart 3 - TISS28\" "
+    "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ?";
+
+struct StayRow {
+    std::int64_t RowId = 0;
+    std::string Flag;
+    std::string Typ;
+    std::string Alter;
+    std::int64_t Satzart1 = 0;
+    std::int64_t Satzart3 = 0;
+    std::string Bd;
+    StayForDays Stay;
+};
+
+// An item rule fires when both items hold "1"; a never written item (NULL) fires nothing.
+struct PairRule {
+    int First;
+    int Second;
+    std::string_view Text;
+};
+
+constexpr std::array kPairRules{
+    PairRule{0, 1, "Unplausible Kombination einmalige und mehrfache Medikation am "},
+    PairRule{2, 3, "Unplausible Kombination Atemunterstützung und mechanische Beatmung am "},
+    PairRule{4, 5, "Unplausible Kombination einmalige und mehrfache vasoaktive Medikation am "},
+    PairRule{6, 7, "Unplausible Kombination einfache und mehrfache Intervention am "},
+};
+constexpr int kStandardMonitoring = 8;
+
+class StayChecker {
+public:
+    StayChecker(Database& workingCopy, ImportProtocol& protocol, const std::string& hospital,
+                const std::string& department)
+        : m_protocol(protocol),
+          m_hospital(hospital),
+          m_department(department),
+          m_setFlag(workingCopy, kSetFlag),
+          m_surveyDay(workingCopy, kSurveyDayItems),
+          m_days(workingCopy)
+    {
+    }
+
+    void Check(StayRow& stay, CrossRecordTotals& totals)
+    {
+        if (stay.Flag != "A" && stay.Flag != "B") {
+            if (stay.Typ == "INT") {
+                ApplyStayRules(stay, totals);
+            } else {
+                Report(stay, kSeverityError, ' ', " ", "Datensatzaufbau entspricht nicht der Verordnung", "E");
+            }
+        }
+        if (stay.Flag == "E") {
+            ++totals.RejectedCount;
+            totals.HasMessages = true;
+        } else if (stay.Flag == "W") {
+            totals.HasMessages = true;
+        } else if (stay.Flag == "A" || stay.Flag == "B") {
+            ++totals.EarlierCount;
+        }
+    }
+
+private:
+    void ApplyStayRules(StayRow& stay, CrossRecordTotals& totals)
+    {
+        const std::string_view departmentType = std::string_view(m_department).substr(2, 2);
+        // A blank age comes from an invalid birth or admission date, which rejects the stay anyway.
+        if ((departmentType == "51" || departmentType == "27") && !IsBlank(stay.Alter) && Val(stay.Alter) < 16) {
+            Report(stay, kSeverityError, ' ', " ", "Ausgewählter Patiententyp für angegebenes Alter ungültig", "E");
+        }
+        if (stay.Satzart1 == 0 || stay.Satzart3 == 0) {
+            Report(stay, kSeverityError, ' ', "Datensatz", "Satzarten 1 und 3 obligatorisch", "E");
+        }
+        if (stay.Flag != "E") {
+            if (!IsBlank(stay.Bd) && static_cast<double>(stay.Satzart3) != Val(stay.Bd) + 1) {
+                const std::string comment = std::to_string(stay.Satzart3) + " TISS28-Tage vs. " +
+                                            std::to_string(static_cast<long long>(Val(stay.Bd) + 1)) + " Pflegetage";
+                Report(stay, kSeverityWarning, '3', "TISS28", comment, "W");
+            }
+            const std::vector<std::string> days = DaysOfStay(stay.Stay);
+            for (const auto& day : days) m_days.PrepareTissDays(stay.Stay, day);
+            for (const auto& day : days) CheckSurveyDay(stay, day);
+        }
+        totals.AcceptedRecordCount += static_cast<std::int32_t>(stay.Satzart1 + stay.Satzart3);
+    }
+
+    // The calendar days from admission to discharge, both included.
+    static std::vector<std::string> DaysOfStay(const StayForDays& stay)
+    {
+        std::vector<std::string> days;
+        std::string day(LeftCharacters(stay.AdmDate, 8));
+        if (ValidateCompactDate(day) != kDateValid) return days;
+        const double discharge = Val(LeftCharacters(stay.DisDate, 8));
+        while (discharge >= Val(day)) {
+            days.push_back(day);
+            std::string next = NextDayCompact(FormatCompactDate(day, 8));
+            if (Val(next) <= Val(day)) break;  // a date that does not advance would never end
+            day = std::move(next);
+        }
+        return days;
+    }
+
+    void CheckSurveyDay(StayRow& stay, const std::string& day)
+    {
+        m_surveyDay.BindAll(stay.Stay.KisId, stay.Stay.Dob, stay.Stay.AdmDate, day);
+        std::array<std::optional<std::string>, 9> items;
+        const bool found = m_surveyDay.Step();
+        if (found) {
+            for (int i = 0; i < 9; ++i) {
+                if (!m_surveyDay.IsNull(i)) items[i] = m_surveyDay.Text(i);
+            }
+        }
+        m_surveyDay.Reset();
+        if (!found) return;
+
+        const std::string date = FormatCompactDate(day, 8);
+        auto isSet = [&items](int i) { return items[i] && *items[i] == "1"; };
+        for (const auto& rule : kPairRules) {
+            if (isSet(rule.First) && isSet(rule.Second)) {
+                Report(stay, kSeverityWarning, '3', "TISS28", std::string(rule.Text) + date + " erhoben", "W");
+            }
+        }
+        if (items[kStandardMonitoring] && *items[kStandardMonitoring] != "1") {
+            Report(stay, kSeverityWarning, '3', "TISS28", "Erhebungstag " + date + " ohne Standardmonitoring unplausibel",
+                   "W");
+        }
+    }
+
+    // Writes a finding about the stay and raises its FLAG; "E" is never lowered to "W".
+    void Report(StayRow& stay, std::string_view severity, char kind, std::string_view parameter,
+                std::string_view comment, std::string_view flag)
+    {
+        const std::string key = EncodeWindows1252(std::string(1, kind) + m_hospital + m_department + stay.Stay.KisId +
+                                                  stay.Stay.Dob + stay.Stay.AdmDate);
+        m_protocol.WriteProtocolLine(severity, parameter, key, comment);
+        if (stay.Flag == "E" || stay.Flag == flag) return;
+        stay.Flag = flag;
+        m_setFlag.BindAll(stay.Flag, stay.RowId).Execute();
+    }
+
+    ImportProtocol& m_protocol;
+    const std::string& m_hospital;
+    const std::string& m_department;
+    Statement m_setFlag;
+    Statement m_surveyDay;
+    TissDayPreparer m_days;
+};
+
+std::vector<StayRow> NextStays(Statement& query, const StayRow* last)
+{
+    query.BindAll(last ? last->Stay.KisId : std::string(), last ? last->Stay.Dob : std::string(),
+                  last ? last->Stay.AdmDate : std::string(), kBatchSize);
+    std::vector<StayRow> stays;
+    while (query.Step()) {
+        StayRow row;
+        row.RowId = query.Int(0);
+        row.Flag = query.Text(1);
+        row.Typ = query.Text(2);
+        row.Alter = query.Text(3);
+        row.Satzart1 = query.Int(4);
+        row.Satzart3 = query.Int(5);
+        row.Bd = query.Text(6);
+        row.Stay.KisId = query.Text(7);
+        row.Stay.Dob = query.Text(8);
+        row.Stay.AdmDate = query.Text(9);
+        row.Stay.DisDate = query.Text(10);
+        row.Stay.KaId = query.Text(11);
+        row.Stay.IcuFunId = query.Text(12);
+        row.Stay.IcuFunSid = query.Text(13);
+        stays.push_back(std::move(row));
+    }
+    query.Reset();
+    return stays;
+}
+
+}  // namespace
+
+CrossRecordTotals CheckStays(Database& workingCopy, ImportProtocol& protocol, const std::string& hospital,
+                             const std::string& department, const SumRecord& sumRecord)
+{
+    CrossRecordTotals totals;
+    StayChecker checker(workingCopy, protocol, hospital, department);
+    Statement query(workingCopy, kStaysAfter);
+    std::vector<StayRow> batch = NextStays(query, nullptr);
+    while (!batch.empty()) {
+        for (auto& stay : batch) checker.Check(stay, totals);
+        const StayRow last = batch.back();
+        batch = NextStays(query, &last);
+    }
+
+    const std::string sumKey = EncodeWindows1252("0" + hospital + department);
+    if (sumRecord.Seen && sumRecord.Total != totals.AcceptedRecordCount) {
+        protocol.WriteProtocolLine(kSeverityWarning, " ", sumKey, "Summensatz falsch");
+        totals.HasMessages = true;
+    } else if (!sumRecord.Seen && totals.AcceptedRecordCount >= 1) {
+        protocol.WriteProtocolLine(kSeverityWarning, " ", sumKey, "Summensatz fehlt");
+        totals.HasMessages = true;
+    }
+    return totals;
+}
+
+}  // namespace kalmora

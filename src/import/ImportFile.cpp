@@ -1,0 +1,438 @@
+#include "foundation/FixedText.h"
+#include "foundation/Settings.h"
+#include "foundation/UserInterface.h"
+#include "foundation/Val.h"
+#include "foundation/Windows1252.h"
+#include "import/CrossRecordChecks.h"
+#include "import/FieldChecks.h"
+#include "import/ImportFileName.h"
+#include "import/ImportLineReader.h"
+#include "import/ImportProtocol.h"
+#include "import/ImportRun.h"
+#include "import/RecordReaders.h"
+#include "storage/CopyTables.h"
+#include "storage/Database.h"
+#include "storage/FileSafety.h"
+#include "storage/Schema.h"
+
+#include <chrono>
+#include <cmath>
+#include <optional>
+
+namespace kalmora {
+
+namespace {
+
+constexpr std::string_view kInvalidFileName = "Periode, Jahr, Abteilung oder KA ungültig";
+constexpr std::string_view kOtherRecordKind = "nur gültige Satzarten verarbeitbar";
+constexpr std::string_view kNoRecords = "kein Datensatz der Satzarten 1 oder 3";
+constexpr std::string_view kStoringFailed = "schwerwiegende Dateninkonsistenz";
+constexpr std::string_view kMissingStay = "Satzart 1 des Aufenthalts fehlt oder folgt erst später";
+
+// The progress text is repainted at most this often; the per-line cost stays a clock read.
+constexpr auto kProgressInterval = std::chrono::milliseconds(200);
+
+// The scratch database of a run: removed, with any stale journal, before it is made and when the
+// run leaves, whatever the path.
+class ScratchDatabase {
+public:
+    explicit ScratchDatabase(std::filesystem::path file) : m_file(std::move(file)) { RemoveDatabaseFiles(m_file); }
+    ~ScratchDatabase()
+    {
+        try {
+            RemoveDatabaseFiles(m_file);
+        } catch (...) {
+            // Removing it again at the next run is enough.
+        }
+    }
+    ScratchDatabase(const ScratchDatabase&) = delete;
+    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+    const std::filesystem::path& Path() const { return m_file; }
+
+private:
+    std::filesystem::path m_file;
+};
+
+// Record key fields cut from an import line, as the stay table holds them.
+struct StayKey {
+    std::string KisId;
+    std::string Dob;
+    std::string AdmDate;
+};
+
+StayKey KeyOfLine(std::string_view line)
+{
+    return {FitToWidth(DecodeWindows1252(FieldAt(line, 14, 10)), 10),
+            FitToWidth(DecodeWindows1252(FieldAt(line, 24, 8)), 8),
+            FitToWidth(DecodeWindows1252(FieldAt(line, 32, 12)), 12)};
+}
+
+// The sum record's total: (count 1 + count 2) rounded, plus count 3 plus count 4, rounded again,
+// a half to even.
+std::int32_t SumRecordTotal(std::string_view line)
+{
+    auto count = [&line](int start) { return Val(FieldAt(line, start, 6)); };
+    const double firstTwo = std::nearbyint(count(14) + count(20));
+    return static_cast<std::int32_t>(std::nearbyint(firstTwo + count(26) + count(32)));
+}
+
+// The stay table of the working copy, reached by key as the reading of the lines needs it.
+class StayTable {
+public:
+    explicit StayTable(Database& workingCopy)
+        : m_find(workingCopy, "SELECT rowid, \"FLAG\" FROM \"Gesamt - Patientenadministration\" "
+                              "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?"),
+          m_delete(workingCopy, "DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid = ?"),
+          m_add(workingCopy, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KA_ID\", \"ICU_FUN_ID\", "
+                             "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"Satzart_1\", \"Satzart_3\", "
+                             "\"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, 'O')"),
+          m_countStayRecord(workingCopy,
+                            "UPDATE \"Gesamt - Patientenadministration\" SET \"Satzart_1\" = \"Satzart_1\" + 1, "
+                            "\"DIS_YEARMONTH\" = ?, \"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
+                            "\"ICU_OUTCOME\" = ?, \"STUNDEN\" = ? WHERE rowid = ?"),
+          m_countTissRecord(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" "
+                                         "SET \"Satzart_3\" = \"Satzart_3\" + 1 WHERE rowid = ?"),
+          m_setFlag(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?"),
+          m_replaceFilledDay(workingCopy, "DELETE FROM \"Satzart 3 - TISS28\" WHERE \"KIS_ID\" = ? AND \"DOB\" = ? "
+                                          "AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ? "
+                                          "AND \"QUALIFIER\" IN ('E', 'M', 'L')"),
+          m_database(workingCopy)
+    {
+    }
+
+    struct Row {
+        std::int64_t RowId;
+        std::string Flag;
+    };
+
+    std::optional<Row> Find(const StayKey& key)
+    {
+        m_find.BindAll(key.KisId, key.Dob, key.AdmDate);
+        std::optional<Row> row;
+        if (m_find.Step()) row = Row{m_find.Int(0), m_find.Text(1)};
+        m_find.Reset();
+        return row;
+    }
+
+    // Creates the stay anew, without the records of an earlier row of the same key.
+    Row Recreate(const std::optional<Row>& existing, const StayKey& key, const ImportFileNameCodes& codes)
+    {
+        if (existing) m_delete.BindAll(existing->RowId).Execute();
+        m_add.BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId,
+                      key.Dob, key.AdmDate)
+            .Execute();
+        return Row{m_database.LastInsertRowId(), "O"};
+    }
+
+    void CountStayRecord(const Row& row, std::string_view line, const StayDerivedValues& derived)
+    {
+        const bool sameDayStay = Val(derived.CareDays.str()) == 0;
+        const bool alive = derived.Outcome == "1" || derived.Outcome == "2";
+        m_countStayRecord
+            .BindAll(FitToWidth(DecodeWindows1252(FieldAt(line, 66, 6)), 6),
+                     FitToWidth(DecodeWindows1252(FieldAt(line, 66, 12)), 12), derived.CareDays.str(),
+                     derived.AgeYears.str(), derived.Outcome.str(),
+                     sameDayStay && alive ? derived.StayHours.str() : std::string("99"), row.RowId)
+            .Execute();
+    }
+
+    void CountTissRecord(const Row& row) { m_countTissRecord.BindAll(row.RowId).Execute(); }
+
+    void SetFlag(Row& row, std::string_view flag)
+    {
+        if (row.Flag == flag) return;
+        row.Flag = flag;
+        m_setFlag.BindAll(row.Flag, row.RowId).Execute();
+    }
+
+    // A survey day delivered for a day that holds only a filled-in row replaces that row.
+    void MakeRoomForSurveyDay(const StayKey& key, std::string_view line)
+    {
+        m_replaceFilledDay
+            .BindAll(key.KisId, key.Dob, key.AdmDate, FitToWidth(DecodeWindows1252(FieldAt(line, 44, 8)), 8))
+            .Execute();
+    }
+
+private:
+    Statement m_find;
+    Statement m_delete;
+    Statement m_add;
+    Statement m_countStayRecord;
+    Statement m_countTissRecord;
+    Statement m_setFlag;
+    Statement m_replaceFilledDay;
+    Database& m_database;
+};
+
+
+// The department as the admin database knows it.
+struct Department {
+    bool IsNew = true;
+    std::string DatabaseFile;
+};
+
+Department FindDepartment(Database& admin, const ImportFileNameCodes& codes)
+{
+    auto seek = admin.Prepare("SELECT \"MDB_DATEI\" FROM \"Dateiverwaltung\" WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
+    seek.BindAll(codes.Hospital, codes.Department);
+    if (!seek.Step()) return {true, std::string(TrimBlanks(codes.DatabaseFile))};
+    return {false, std::string(TrimBlanks(seek.Text(0)))};
+}
+
+void RegisterDepartment(Database& admin, const ImportFileNameCodes& codes, const Department& department)
+{
+    if (department.IsNew) {
+        admin
+            .Prepare("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", "
+                     "\"Status\", \"VOREINSTUFUNG\") VALUES (?, ?, ?, 0, 0, 'EXTERN', ' ')")
+            .BindAll(codes.Hospital, codes.Department, FitToWidth(department.DatabaseFile, 12))
+            .Execute();
+    } else {
+        admin
+            .Prepare("UPDATE \"Dateiverwaltung\" SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
+            .BindAll(codes.Hospital, codes.Department)
+            .Execute();
+    }
+}
+
+std::int64_t CountStays(Database& workingCopy)
+{
+    auto count = workingCopy.Prepare("SELECT count(*) FROM \"Gesamt - Patientenadministration\"");
+    count.Step();
+    return count.Int(0);
+}
+
+// Shows the line progress, repainting at most a few times per second.
+class ProgressText {
+public:
+    ProgressText(UserInterface& ui, const ImportRun& run) : m_ui(ui), m_run(run) {}
+
+    void Line(long lineNumber)
+    {
+        if ((lineNumber & 0xFF) != 1 && lineNumber != 1) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (lineNumber != 1 && now - m_shown < kProgressInterval) return;
+        Show(lineNumber);
+        m_shown = now;
+    }
+
+    void Show(long lineNumber)
+    {
+        m_ui.SetStatusText(1, " Überprüfe Datensatz " + std::to_string(lineNumber) + " ... (" +
+                                  std::to_string(m_run.CurrentFileIndex) + "/" +
+                                  std::to_string(m_run.SelectedFileCount) + ")");
+        m_ui.ProcessPendingEvents();
+    }
+
+private:
+    UserInterface& m_ui;
+    const ImportRun& m_run;
+    std::chrono::steady_clock::time_point m_shown;
+};
+
+struct ReadingOutcome {
+    bool OtherRecordKind = false;
+    bool MissingStays = false;  // a survey day without its stay was refused
+    SumRecord Sum;
+};
+
+ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChecks& checks,
+                         const ImportFileNameCodes& codes, UserInterface& ui)
+{
+    ReadingOutcome outcome;
+    StayTable stays(workingCopy);
+    RecordReaders readers(workingCopy, checks);
+    ProgressText progress(ui, run);
+    ImportLineReader reader(run.ImportFilePath);
+    std::string line;
+    long lineNumber = 0;
+    while (reader.Next(line)) {
+        checks.CheckState = kCheckOk;
+        checks.DuplicateRecord = false;
+        progress.Line(++lineNumber);
+
+        if (IsBlank(line)) continue;
+        const char kind = line.front();
+        if (kind == '$') {
+            outcome.Sum = {true, SumRecordTotal(line)};
+            continue;
+        }
+        if (kind == '2' || kind == '4') continue;
+        if (kind != '1' && kind != '3') {
+            checks.CheckState = kCheckOtherRecordKind;
+            outcome.OtherRecordKind = true;
+            break;
+        }
+
+        const StayKey key = KeyOfLine(line);
+        std::optional<StayTable::Row> stay = stays.Find(key);
+        if (kind == '1') {
+            stay = stays.Recreate(stay, key, codes);
+            readers.ReadStayRecord(line, codes.Hospital, codes.Department, kExternalImportOrigin);
+            if (!checks.DuplicateRecord) stays.CountStayRecord(*stay, line, checks.StayDerived);
+        } else {
+            if (!stay) {
+                // A survey day can only join a stay that exists; refuse it and go on.
+                checks.ReportError("Datensatz", line, kMissingStay);
+                outcome.MissingStays = true;
+                continue;
+            }
+            stays.MakeRoomForSurveyDay(key, line);
+            readers.ReadTissRecord(line, codes.Hospital, codes.Department, kExternalImportOrigin);
+            if (!checks.DuplicateRecord) stays.CountTissRecord(*stay);
+        }
+        if (checks.CheckState == kCheckError) {
+            stays.SetFlag(*stay, "E");
+        } else if (checks.CheckState == kCheckWarning && stay->Flag != "E") {
+            stays.SetFlag(*stay, "W");
+        }
+    }
+    progress.Show(lineNumber);
+    return outcome;
+}
+
+// Removes the rejected stays with their records, and records whose stay is gone (a refused key
+// field stored as a blank no longer matches its stay). Returns the number of stays left.
+std::int64_t RemoveRejectedStays(Database& workingCopy)
+{
+    // Was: DELETE DISTINCTROW [Gesamt - Patientenadministration].*, ... WHERE FLAG = 'E'
+    workingCopy.Execute("DELETE FROM \"Gesamt - Patientenadministration\" WHERE \"FLAG\" = 'E'");
+    for (const char* table : {"\"Satzart 1 - Patientenadministration Intensiv\"", "\"Satzart 3 - TISS28\""}) {
+        workingCopy.Execute(std::string("DELETE FROM ") + table +
+                            " AS r WHERE NOT EXISTS (SELECT 1 FROM \"Gesamt - Patientenadministration\" AS g "
+                            "WHERE g.\"KIS_ID\" = r.\"KIS_ID\" AND g.\"DOB\" = r.\"DOB\" AND "
+                            "g.\"ADM_DATE\" = r.\"ADM_DATE\")");
+    }
+    return CountStays(workingCopy);
+}
+
+void PrepareStaysForStoring(Database& workingCopy)
+{
+    // Was: UPDATE [Gesamt - Patientenadministration] INNER JOIN [Satzart 3 - TISS28] ON (the stay key)
+    //      SET [Satzart 3 - TISS28].STUNDEN = [Gesamt - Patientenadministration].[STUNDEN];
+    workingCopy.Execute(
+        "UPDATE \"Satzart 3 - TISS28\" AS t SET \"STUNDEN\" = g.\"STUNDEN\" "
+        "FROM \"Gesamt - Patientenadministration\" AS g "
+        "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\"");
+    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'O' WHERE \"FLAG\" = 'A'");
+    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'W' WHERE \"FLAG\" = 'B'");
+}
+
+std::filesystem::path Sibling(const std::filesystem::path& file, std::string_view suffix)
+{
+    auto sibling = file;
+    sibling += suffix;
+    return sibling;
+}
+
+// Builds the department's new database beside the old one, registers the department and puts the
+// new file in place. The old file stays until the new one is complete, and comes back when
+// registering fails, so the department always has either its old or its new database.
+void StoreDepartment(Database& workingCopy, Database& admin, const Settings& settings, const ImportFileNameCodes& codes,
+                     const Department& department)
+{
+    const auto target = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    const auto building = Sibling(target, ".new");
+    const auto previous = Sibling(target, ".old");
+    RemoveDatabaseFiles(building);
+    RemoveDatabaseFiles(previous);
+    try {
+        std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building);
+        CopyTablesToDatabase(workingCopy, building);
+
+        Transaction registration(admin);
+        RegisterDepartment(admin, codes, department);
+        const bool hadPrevious = std::filesystem::exists(target);
+        if (hadPrevious) std::filesystem::create_hard_link(target, previous);
+        ReplaceFileDurably(building, target);
+        try {
+            registration.Commit();
+        } catch (...) {
+            if (hadPrevious) {
+                ReplaceFileDurably(previous, target);
+            } else {
+                RemoveDatabaseFiles(target);
+            }
+            throw;
+        }
+    } catch (...) {
+        RemoveDatabaseFiles(building);
+        RemoveDatabaseFiles(previous);
+        throw;
+    }
+    RemoveDatabaseFiles(previous);
+}
+
+}  // namespace
+
+void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment)
+{
+    const Settings& settings = environment.Config;
+    UserInterface& ui = environment.Ui;
+    protocol.SetImportFileName(run.ImportFileName);
+
+    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
+    const ImportFileNameCodes codes = DeriveImportFileNameCodes(run.ImportFileName);
+    const Department department = FindDepartment(admin, codes);
+
+    ScratchDatabase scratch(DataFilePath(settings.SystemDataPath, kScratchDatabaseFile));
+    const bool fromTemplate = department.IsNew || run.InitialiseDepartment;
+    std::filesystem::copy_file(fromTemplate ? DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile)
+                                            : DataFilePath(settings.SystemDataPath, department.DatabaseFile),
+                               scratch.Path());
+    Database workingCopy(scratch.Path());
+    // The working copy is disposable: no durability, but statement rollback for refused rows.
+    workingCopy.Execute("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF");
+    std::optional<Transaction> scratchWork;
+    scratchWork.emplace(workingCopy);
+    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'A' WHERE \"FLAG\" = 'O'");
+    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'B' WHERE \"FLAG\" = 'W'");
+
+    std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
+    if (CheckImportFileName(run.ImportFileName, admin, resultRow, ui) != kCheckOk) {
+        run.FileResult = FileResultWithoutNumbers(kInvalidFileName);
+        return;
+    }
+
+    ImportChecks checks{protocol};
+    checks.Strict = StrictChecks(settings);
+    const ReadingOutcome reading = ReadLines(run, workingCopy, checks, codes, ui);
+    if (reading.OtherRecordKind) {
+        run.FileResult = FileResultWithoutNumbers(kOtherRecordKind);
+        return;
+    }
+
+    const std::int64_t stayCount = CountStays(workingCopy);
+    if (stayCount < 1) {
+        run.FileResult = FileResultWithoutNumbers(kNoRecords);
+        return;
+    }
+    CrossRecordTotals totals = CheckStays(workingCopy, protocol, codes.Hospital, codes.Department, reading.Sum);
+    totals.HasMessages = totals.HasMessages || reading.MissingStays;
+
+    if (RemoveRejectedStays(workingCopy) == 0) {
+        run.FileResult = FileResultWithoutNumbers(kNoRecords);
+        return;
+    }
+    PrepareStaysForStoring(workingCopy);
+    scratchWork->Commit();
+    scratchWork.reset();
+
+    ui.SetStatusText(1, " Importiere gültige Datensätze ");
+    ui.ProcessPendingEvents();
+    try {
+        StoreDepartment(workingCopy, admin, settings, codes, department);
+    } catch (const std::exception&) {
+        run.FileResult = FileResultWithoutNumbers(kStoringFailed);
+        return;
+    }
+    const auto patients = static_cast<int>(stayCount - totals.EarlierCount);
+    run.FileResult = FormatFileResult(patients, patients - totals.RejectedCount, totals.HasMessages);
+}
+
+std::filesystem::path SystemDataLockFile(const Settings& settings)
+{
+    return DataFilePath(settings.SystemDataPath, "kalmora.lock");
+}
+
+}  // namespace kalmora

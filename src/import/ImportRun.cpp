@@ -1,0 +1,60 @@
+#include "import/ImportRun.h"
+
+#include "foundation/FixedText.h"
+#include "foundation/Messages.h"
+#include "foundation/Settings.h"
+#include "foundation/UserInterface.h"
+#include "import/ImportProtocol.h"
+#include "storage/FileSafety.h"
+
+#include <exception>
+
+namespace kalmora {
+
+namespace {
+
+void ShowIdle(UserInterface& ui)
+{
+    ui.SetStatusText(1, " Bereit");
+    ui.SetStatusText(2, " ");
+    ui.SetStatusText(3, " ");
+}
+
+}  // namespace
+
+bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
+               bool initialiseDepartment, const ImportEnvironment& environment)
+{
+    UserInterface& ui = environment.Ui;
+    run.SelectedFileCount = static_cast<int>(files.size());
+    run.InitialiseDepartment = initialiseDepartment;
+    run.CurrentFileIndex = 0;
+    try {
+        if (files.size() > kMaxImportFiles) throw std::length_error("Höchstens 1000 Dateien je Import.");
+        const ExclusiveLock lock(SystemDataLockFile(environment.Config));
+        ImportProtocol protocol(DataFilePath(environment.Config.ExportDataPath, TrimBlanks(protocolFileName)));
+        protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
+        const BusyPointer busy(ui);
+        for (const auto& file : files) {
+            ++run.CurrentFileIndex;
+            run.ImportFileName = file.filename().string();
+            run.ImportFilePath = file;
+            run.FileResult.clear();
+            std::string& row = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
+            row = BeginResultRow(run.ImportFileName);
+            ImportFile(run, protocol, environment);
+            row += run.FileResult;
+        }
+        protocol.Close();
+        ShowIdle(ui);
+        return true;
+    } catch (const std::exception& error) {
+        // The run stops; what was stored before stays intact, and the program goes on.
+        ShowIdle(ui);
+        ui.ShowMessage(std::string(" Fehlerursache unbekannt!\n") + error.what(), kNoticeTitle,
+                       MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
+    }
+}
+
+}  // namespace kalmora

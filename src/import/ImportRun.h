@@ -1,0 +1,47 @@
+#pragma once
+
+#include "import/ImportResults.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kalmora {
+
+class ImportProtocol;
+class UserInterface;
+struct Settings;
+
+// The state of an import run that the run's steps share.
+struct ImportRun {
+    std::string ImportFileName;            // the file's name without directory
+    std::filesystem::path ImportFilePath;  // the file's full path
+    int CurrentFileIndex = 0;              // 1-based number of the file being imported
+    int SelectedFileCount = 0;
+    bool InitialiseDepartment = false;  // discard the department's stored stays
+    std::string FileResult;             // patients (6), imported (6), comment
+    ImportResultRows ResultRows;
+};
+
+// What a run needs besides its state.
+struct ImportEnvironment {
+    const Settings& Config;
+    UserInterface& Ui;
+};
+
+// Imports the file named by run.ImportFileName / ImportFilePath into its department's database and
+// sets run.FileResult. Findings go to the protocol. Failures other than the file's own faults throw.
+void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment);
+
+// Imports the files in order with one protocol (`protocolFileName` in ExportDataPath, created anew)
+// and fills run.ResultRows; the questions of the dialog have been asked before. Holds the system
+// data directory's lock for the whole run. Returns true when the run completed. A failure stops
+// the run with " Fehlerursache unbekannt!" and its reason; stored databases stay intact and the
+// protocol is closed.
+bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
+               bool initialiseDepartment, const ImportEnvironment& environment);
+
+// The lock file that keeps two runs on one system data directory apart.
+std::filesystem::path SystemDataLockFile(const Settings& settings);
+
+}  // namespace kalmora

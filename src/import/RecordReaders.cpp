@@ -1,0 +1,212 @@
+#include "import/RecordReaders.h"
+
+#include "foundation/Conversions.h"
+#include "foundation/FixedText.h"
+#include "foundation/Val.h"
+#include "foundation/Windows1252.h"
+#include "scoring/Tiss28Items.h"
+#include "scoring/Tiss28Score.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace kalmora {
+
+namespace {
+
+constexpr std::string_view kInsertStayRecord =
+    "INSERT INTO \"Satzart 1 - Patientenadministration Intensiv\" (\"QUALIFIER\", \"KA_ID\", \"ICU_FUN_ID\", "
+    "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"DIS_DATE\", \"ICU_OUTCOME\", \"HOSP_DIS_DATE\", "
+    "\"HOSP_MORT\") VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+
+std::string InsertTissRecordSql()
+{
+    std::string columns = "\"QUALIFIER\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", "
+                          "\"ADM_DATE\", \"REC_DATE\"";
+    std::string values = "'3', ?, ?, ?, ?, ?, ?, ?";
+    for (const auto& item : kTiss28Items) {
+        columns += ", " + QuoteIdentifier(item.Column);
+        values += ", ?";
+    }
+    return "INSERT INTO \"Satzart 3 - TISS28\" (" + columns + ", \"T28_SCORE\") VALUES (" + values + ", ?)";
+}
+
+// A refused value is stored as one blank.
+constexpr std::string_view kRefused = " ";
+
+// A field of the import line as stored: decoded and blank-padded to its width. The refused blank
+// stays a single blank, as the program has always stored it.
+std::string Stored(std::string_view field, std::size_t width)
+{
+    if (field == kRefused) return std::string(kRefused);
+    return FitToWidth(DecodeWindows1252(field), width);
+}
+
+bool IsRowRefusal(const StorageError& error)
+{
+    return (error.EngineCode() & 0xFF) == SQLITE_CONSTRAINT;
+}
+
+}  // namespace
+
+struct RecordReaders::KeyFields {
+    std::string KaId;
+    std::string IcuFunId;
+    std::string IcuFunSid;
+    std::string KisId;
+    std::string Dob;
+    std::string AdmDate;
+};
+
+RecordReaders::RecordReaders(Database& workingCopy, ImportChecks& checks)
+    : m_checks(checks), m_insertStayRecord(workingCopy, kInsertStayRecord),
+      m_insertTissRecord(workingCopy, InsertTissRecordSql())
+{}
+
+RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std::string_view hospital,
+                                                      std::string_view department)
+{
+    KeyFields key;
+    if (FieldAt(line, 2, 4) != hospital) {
+        m_checks.ReportError("KA", line);
+        key.KaId = kRefused;
+    } else {
+        key.KaId = Stored(hospital, 4);
+    }
+    if (FieldAt(line, 6, 8) != department) {
+        m_checks.ReportError("Abteilung", line);
+        key.IcuFunId = kRefused;
+        key.IcuFunSid = kRefused;
+    } else {
+        key.IcuFunId = Stored(department.substr(0, 6), 6);
+        key.IcuFunSid = Stored(department.substr(6, 2), 2);
+    }
+    key.KisId = Stored(CheckAdmissionNumber(m_checks, line, 14, 10), 10);
+
+    const std::string_view dob = FieldAt(line, 24, 8);
+    if (CheckDate(dob, 8) != kDateValid16) {
+        m_checks.ReportError("Geburtsdatum", line);
+        key.Dob = kRefused;
+    } else {
+        key.Dob = Stored(dob, 8);
+    }
+    const std::string_view admission = FieldAt(line, 32, 12);
+    if (CheckDate(admission, 12) != kDateValid16) {
+        m_checks.ReportError("Aufnahmezeitpunkt", line);
+        key.AdmDate = kRefused;
+    } else {
+        key.AdmDate = Stored(admission, 12);
+    }
+    return key;
+}
+
+void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospital, std::string_view department,
+                                   std::string_view /*origin*/)
+{
+    const KeyFields key = ReadKeyFields(line, hospital, department);
+
+    const std::string_view discharge = FieldAt(line, 66, 12);
+    std::string disDate(kRefused);
+    if (CheckDate(discharge, 12) != kDateValid16) {
+        m_checks.ReportError("Entlassungszeitpunkt", line);
+    } else {
+        disDate = Stored(discharge, 12);
+    }
+
+    const std::string outcome = CheckRequiredNumber(m_checks, "Entlassungszustand", line, 78, 1, 1, 4);
+    m_checks.StayDerived.Outcome = DecodeWindows1252(outcome);
+
+    const std::string_view hospitalDischarge = FieldAt(line, 79, 8);
+    std::string hospDisDate(8, ' ');
+    if (!IsBlank(hospitalDischarge)) {
+        hospDisDate = Stored(hospitalDischarge, 8);
+        if (CheckDate(hospitalDischarge, 8) != kDateValid16) m_checks.ReportByLevel("Spitalsentlassungsdatum", line);
+    }
+    const std::string hospMort = m_checks.Strict
+                                     ? CheckNumberError(m_checks, "Spitalsentlassungszustand", line, 87, 1, 1, 2)
+                                     : CheckNumberWarning(m_checks, "Spitalsentlassungszustand", line, 87, 1, 1, 2);
+
+    // Length of stay, from the line's own dates: a refused date gives blanks, never a finding.
+    const std::string_view admission = FieldAt(line, 32, 12);
+    auto& derived = m_checks.StayDerived;
+    const bool datesValid = CheckDate(admission, 12) == kDateValid16 && CheckDate(discharge, 12) == kDateValid16;
+    if (!datesValid) {
+        derived.CareDays = "";
+        derived.StayHours = "";
+    } else {
+        const int careDays = DaysBetween(admission.substr(0, 8), discharge.substr(0, 8));
+        derived.CareDays = std::to_string(careDays);
+        derived.StayHours = careDays != 0
+                                ? std::string()
+                                : std::to_string(FullHoursBetween(admission.substr(8, 4), discharge.substr(8, 4)));
+    }
+    const double careDaysValue = Val(derived.CareDays.str());
+    if (careDaysValue < 0 || (careDaysValue == 0 && Val(derived.StayHours.str()) < 0)) {
+        m_checks.ReportError("Aufnahmezeitpunkt", line, "Entlassung vor Aufnahme");
+    }
+    const std::string_view birth = FieldAt(line, 24, 8);
+    if (CheckDate(birth, 8) != kDateValid16 || CheckDate(admission, 12) != kDateValid16) {
+        derived.AgeYears = "";
+    } else {
+        derived.AgeYears = std::to_string(AgeInYears(birth, admission));
+    }
+
+    m_insertStayRecord.BindAll(key.KaId, key.IcuFunId, key.IcuFunSid, key.KisId, key.Dob, key.AdmDate, disDate,
+                               Stored(outcome, 1), hospDisDate, Stored(hospMort, 1));
+    StoreRow(m_insertStayRecord, line);
+}
+
+void RecordReaders::ReadTissRecord(std::string_view line, std::string_view hospital, std::string_view department,
+                                   std::string_view /*origin*/)
+{
+    const KeyFields key = ReadKeyFields(line, hospital, department);
+
+    const std::string_view surveyDay = FieldAt(line, 44, 8);
+    std::string recDate(kRefused);
+    if (CheckDate(surveyDay, 8) != kDateValid16) {
+        m_checks.ReportError("Erhebungsdatum", line);
+    } else {
+        recDate = Stored(surveyDay, 8);
+    }
+
+    Tiss28ItemValues items;
+    for (std::size_t i = 0; i < kTiss28Items.size(); ++i) {
+        const auto& item = kTiss28Items[i];
+        items[i] = m_checks.Strict ? CheckNumberError(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1)
+                                   : CheckNumberWarning(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1);
+    }
+
+    int index = 0;
+    for (const auto& value : {key.KaId, key.IcuFunId, key.IcuFunSid, key.KisId, key.Dob, key.AdmDate, recDate}) {
+        m_insertTissRecord.Bind(++index, value);
+    }
+    for (const auto& value : items)
+        m_insertTissRecord.Bind(++index, Stored(value, 1));
+
+    if (m_checks.CheckState != kCheckError) {
+        const std::string score = ComputeTiss28Score(items);
+        if (Val(score) == 0) m_checks.ReportWarning("TISS28", line, "Score beträgt 0 Punkte");
+        m_insertTissRecord.Bind(++index, score);
+    } else {
+        m_insertTissRecord.BindNull(++index);  // a record with an error has no score
+    }
+    StoreRow(m_insertTissRecord, line);
+}
+
+void RecordReaders::StoreRow(Statement& insert, std::string_view line)
+{
+    try {
+        insert.Execute();
+    } catch (const DuplicateKey&) {
+        m_checks.DuplicateRecord = true;
+        m_checks.ReportWarning("Datensatz", line, "Mehrfacheinträge");
+    } catch (const StorageError& error) {
+        // Only a row the table refuses is a finding about the record; a failing database (disk full,
+        // locked, damaged) must stop the run instead of marking every following record.
+        if (!IsRowRefusal(error)) throw;
+        m_checks.ReportError("Datensatz", line, "Fehlerursache unbekannt");
+    }
+}
+
+}  // namespace kalmora

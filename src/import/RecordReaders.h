@@ -1,0 +1,37 @@
+#pragma once
+
+#include "import/FieldChecks.h"
+#include "storage/Database.h"
+
+#include <string_view>
+
+namespace kalmora {
+
+inline constexpr std::string_view kExternalImportOrigin = "EXTERN";
+
+// Parses, checks and stores records of type 1 (ICU stay) and type 3 (one TISS-28 survey day) into
+// the working copy. Findings go to the protocol and into `checks` (CheckState, DuplicateRecord,
+// StayDerived); the caller clears CheckState and DuplicateRecord before each record.
+// Lines are raw Windows-1252 bytes; stored text is UTF-8.
+class RecordReaders {
+public:
+    RecordReaders(Database& workingCopy, ImportChecks& checks);
+
+    // `hospital` (4) and `department` (8) are the codes taken from the import file name.
+    void ReadStayRecord(std::string_view line, std::string_view hospital, std::string_view department,
+                        std::string_view origin);
+    void ReadTissRecord(std::string_view line, std::string_view hospital, std::string_view department,
+                        std::string_view origin);
+
+private:
+    struct KeyFields;
+    KeyFields ReadKeyFields(std::string_view line, std::string_view hospital, std::string_view department);
+    // Runs the insert; a refused duplicate and other refusals of the row become findings.
+    void StoreRow(Statement& insert, std::string_view line);
+
+    ImportChecks& m_checks;
+    Statement m_insertStayRecord;
+    Statement m_insertTissRecord;
+};
+
+}  // namespace kalmora

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace kalmora {
+
+// Forces a file's contents, or a directory's entries, to disk. Throws std::filesystem::filesystem_error.
+void SyncToDisk(const std::filesystem::path& path);
+
+// Replaces `target` by `source` in one step (rename) and makes the change durable: afterwards the
+// target is either the complete old file or the complete new one, also after a crash.
+void ReplaceFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
+
+// Removes a database file with the engine's side files (rollback journal, write-ahead log), so a
+// stale journal can never be replayed into a new file of the same name. Missing files are fine.
+void RemoveDatabaseFiles(const std::filesystem::path& database);
+
+// Holds an exclusive lock on a lock file for its lifetime, so two processes (two workstations on a
+// shared directory, or the program and the batch tool) never work on the same data at once.
+class ExclusiveLock {
+public:
+    // Throws LockedError when another process holds the lock, std::filesystem::filesystem_error
+    // when the lock file cannot be made.
+    explicit ExclusiveLock(const std::filesystem::path& lockFile);
+    ~ExclusiveLock();
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    int m_descriptor = -1;
+};
+
+class LockedError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace kalmora

@@ -1,0 +1,126 @@
+#include "import/ImportProtocol.h"
+
+#include "import/ImportErrors.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kalmora {
+namespace {
+
+const std::string kHeader = std::string(kProtocolHeader) + "\r\n";
+
+TEST(ImportProtocolTest, LaysOutTheKeyInTenColumns)
+{
+    struct Case {
+        std::string_view Name;
+        std::string_view Key;
+        std::string_view Severity;
+        std::string_view Parameter;
+        std::string_view Comment;
+        std::string_view Expected;  // Windows-1252, without the line end
+    };
+    const Case cases[] = {
+        {"full key", "3K00112ABC1230000012345195001012012031508  ", "Error", "TISS28", "Parameter ungültig",
+         "A2ABC123XK01;K001;12ABC123;3;0000012345;19500101;2012031508  ;Error;TISS28;Parameter ung\xFCltig"},
+        {"whole line, cut after the key", "1K00112ABC123   123456719500101201203150800200 1;x", "Warning",
+         "Geburtsdatum", "Parameter ungültig",
+         "A2ABC123XK01;K001;12ABC123;1;   1234567;19500101;201203150800;Warning;Geburtsdatum;Parameter ung\xFCltig"},
+        {"sum record key", "0K00112ABC123", "Warning", " ", "Summensatz fehlt",
+         "A2ABC123XK01;K001;12ABC123;0;;;;Warning; ;Summensatz fehlt"},
+        {"stay key", " K00112ABC1230000012345195001012012031508 0", "Error", "Datensatz",
+         "Satzarten 1 und 3 obligatorisch",
+         "A2ABC123XK01;K001;12ABC123; ;0000012345;19500101;2012031508 0;Error;Datensatz;Satzarten 1 und 3 "
+         "obligatorisch"},
+        {"empty key", "", "Error", "Datei", "Größe „0“",
+         "A2ABC123XK01;;;;;;;Error;Datei;Gr\xF6\xDF"
+         "e \x84"
+         "0\x93"},
+        {"key bytes kept as they are",
+         "3K00112\xC4\x42"
+         "C123",
+         "Error", "x", "y",
+         "A2ABC123XK01;K001;12\xC4\x42"
+         "C123;3;;;;Error;x;y"},
+    };
+    test::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Name));
+        const auto file = dir / "protocol.dat";
+        ImportProtocol protocol(file);
+        protocol.WriteProtocolLine("", std::string(kHeaderLineParameter), "", "");
+        protocol.SetImportFileName("A2ABC123XK01");
+        protocol.WriteProtocolLine(c.Severity, c.Parameter, c.Key, c.Comment);
+        protocol.Close();
+        EXPECT_EQ(test::ReadText(file), kHeader + std::string(c.Expected) + "\r\n");
+    }
+}
+
+TEST(ImportProtocolTest, ReplacesAnEarlierProtocolAndNamesEachLineByItsFile)
+{
+    test::TempDir dir;
+    const auto file = dir / "protocol.dat";
+    test::WriteText(file, "an earlier run\r\nwith more lines than this one\r\n");
+
+    ImportProtocol protocol(file);
+    protocol.WriteProtocolLine("ignored", kHeaderLineParameter, "ignored", "ignored");
+    protocol.SetImportFileName("Büro1.txt");
+    protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K00112ABC123", "Summensatz falsch");
+    protocol.SetImportFileName("B2ABC123XK01");
+    protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K00112ABC123", "Summensatz falsch");
+    protocol.Close();
+
+    EXPECT_EQ(test::ReadText(file), kHeader + "B\xFCro1.txt;K001;12ABC123;0;;;;Warning;Datei;Summensatz falsch\r\n"
+                                              "B2ABC123XK01;K001;12ABC123;0;;;;Warning;Datei;Summensatz falsch\r\n");
+}
+
+TEST(ImportProtocolTest, ReportsAFileItCannotCreate)
+{
+    test::TempDir dir;
+    const std::filesystem::path paths[] = {dir / "missing" / "protocol.dat", dir.Path()};
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.string());
+        try {
+            ImportProtocol protocol(path);
+            FAIL() << "no exception";
+        } catch (const ImportIoError& error) {
+            EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
+        }
+    }
+}
+
+// /dev/full accepts the open and fails every write, as a full disk does.
+TEST(ImportProtocolTest, AFailedWriteIsNeverTakenForSuccess)
+{
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    {
+        ImportProtocol protocol("/dev/full");
+        protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
+        EXPECT_THROW(protocol.Close(), ImportIoError);
+    }
+    {
+        // Lines beyond the stream's buffer must fail while they are written, not only at the end.
+        ImportProtocol protocol("/dev/full");
+        EXPECT_THROW(
+            {
+                for (int i = 0; i < 100000; ++i) {
+                    protocol.WriteProtocolLine(kSeverityError, "TISS28", "3K00112ABC123", "Parameter ungültig");
+                }
+            },
+            ImportIoError);
+    }
+}
+
+TEST(ImportProtocolTest, WritingAfterCloseFails)
+{
+    test::TempDir dir;
+    ImportProtocol protocol(dir / "protocol.dat");
+    protocol.Close();
+    EXPECT_THROW(protocol.WriteProtocolLine(kSeverityError, "TISS28", "3K001", "Parameter ungültig"), ImportIoError);
+}
+
+}  // namespace
+}  // namespace kalmora
