@@ -62,6 +62,19 @@ std::string NumberPrefix(std::string_view text)
 
 double Val(std::string_view text)
 {
+    // Most fields are plain digits: read them without building a copy.
+    if (!text.empty() && text.size() <= 15) {
+        double value = 0;
+        bool digitsOnly = true;
+        for (char c : text) {
+            if (!IsDigit(c)) {
+                digitsOnly = false;
+                break;
+            }
+            value = value * 10 + (c - '0');
+        }
+        if (digitsOnly) return value;
+    }
     std::string number = NumberPrefix(text);
     if (number.empty()) return 0.0;
 

@@ -10,6 +10,7 @@
 #include "storage/Database.h"
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace kalmora {
@@ -28,10 +29,13 @@ constexpr std::string_view kStaysAfter =
 
 constexpr std::string_view kSetFlag = "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?";
 
+// The survey days of a stay from admission to discharge, in day order: one query per stay.
 constexpr std::string_view kSurveyDayItems =
     "SELECT \"T28_S_MED\", \"T28_M_MED\", \"T28_SUPP_VENT\", \"T28_MECH_VENT\", \"T28_S_VASODR\", "
-    "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\" FROM \"Satzart 3 - TISS28\" "
-    "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ?";
+    "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\", \"REC_DATE\" FROM \"Satzart 3 - TISS28\" "
+    "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" >= ? AND \"REC_DATE\" <= ? "
+    "ORDER BY \"REC_DATE\"";
+constexpr int kRecDateColumn = 9;
 
 struct StayRow {
     std::int64_t RowId = 0;
@@ -109,8 +113,8 @@ private:
                 Report(stay, kSeverityWarning, '3', "TISS28", comment, "W");
             }
             const std::vector<std::string> days = DaysOfStay(stay.Stay);
-            for (const auto& day : days) m_days.PrepareTissDays(stay.Stay, day);
-            for (const auto& day : days) CheckSurveyDay(stay, day);
+            m_days.PrepareStayDays(stay.Stay, days);
+            if (!days.empty()) CheckSurveyDays(stay, days);
         }
         totals.AcceptedRecordCount += static_cast<std::int32_t>(stay.Satzart1 + stay.Satzart3);
     }
@@ -131,19 +135,34 @@ private:
         return days;
     }
 
-    void CheckSurveyDay(StayRow& stay, const std::string& day)
+    // Applies the item rules to the survey day rows of the stay's days, in day order.
+    void CheckSurveyDays(StayRow& stay, const std::vector<std::string>& days)
     {
-        m_surveyDay.BindAll(stay.Stay.KisId, stay.Stay.Dob, stay.Stay.AdmDate, day);
-        std::array<std::optional<std::string>, 9> items;
-        const bool found = m_surveyDay.Step();
-        if (found) {
+        struct DayItems {
+            std::string Day;
+            std::array<std::optional<std::string>, 9> Items;
+        };
+        std::vector<DayItems> found;
+        m_surveyDay.BindAll(stay.Stay.KisId, stay.Stay.Dob, stay.Stay.AdmDate, days.front(), days.back());
+        while (m_surveyDay.Step()) {
+            DayItems row{m_surveyDay.Text(kRecDateColumn), {}};
             for (int i = 0; i < 9; ++i) {
-                if (!m_surveyDay.IsNull(i)) items[i] = m_surveyDay.Text(i);
+                if (!m_surveyDay.IsNull(i)) row.Items[i] = m_surveyDay.Text(i);
             }
+            found.push_back(std::move(row));
         }
         m_surveyDay.Reset();
-        if (!found) return;
 
+        auto next = found.begin();
+        for (const auto& day : days) {
+            while (next != found.end() && next->Day < day) ++next;
+            if (next == found.end() || next->Day != day) continue;
+            ApplyItemRules(stay, day, next->Items);
+        }
+    }
+
+    void ApplyItemRules(StayRow& stay, const std::string& day, const std::array<std::optional<std::string>, 9>& items)
+    {
         const std::string date = FormatCompactDate(day, 8);
         auto isSet = [&items](int i) { return items[i] && *items[i] == "1"; };
         for (const auto& rule : kPairRules) {

@@ -58,6 +58,8 @@ struct StayKey {
     std::string KisId;
     std::string Dob;
     std::string AdmDate;
+
+    bool operator==(const StayKey&) const = default;
 };
 
 StayKey KeyOfLine(std::string_view line)
@@ -90,14 +92,17 @@ public:
                             "UPDATE \"Gesamt - Patientenadministration\" SET \"Satzart_1\" = \"Satzart_1\" + 1, "
                             "\"DIS_YEARMONTH\" = ?, \"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
                             "\"ICU_OUTCOME\" = ?, \"STUNDEN\" = ? WHERE rowid = ?"),
-          m_countTissRecord(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" "
-                                         "SET \"Satzart_3\" = \"Satzart_3\" + 1 WHERE rowid = ?"),
+          m_countTissRecords(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" "
+                                          "SET \"Satzart_3\" = \"Satzart_3\" + ? WHERE rowid = ?"),
           m_setFlag(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?"),
           m_replaceFilledDay(workingCopy, "DELETE FROM \"Satzart 3 - TISS28\" WHERE \"KIS_ID\" = ? AND \"DOB\" = ? "
                                           "AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ? "
                                           "AND \"QUALIFIER\" IN ('E', 'M', 'L')"),
           m_database(workingCopy)
     {
+        auto last = workingCopy.Prepare("SELECT coalesce(max(rowid), 0) FROM \"Gesamt - Patientenadministration\"");
+        last.Step();
+        m_lastEarlierRowId = last.Int(0);
     }
 
     struct Row {
@@ -105,23 +110,45 @@ public:
         std::string Flag;
     };
 
-    std::optional<Row> Find(const StayKey& key)
+    // The stay of the key, or null. The survey days of a stay follow it in the file, so the last stay
+    // found is kept and its survey day count is written once when the next stay comes.
+    Row* Find(const StayKey& key)
     {
+        if (m_current && m_currentKey == key) return &*m_current;
+        Flush();
+        m_current.reset();
         m_find.BindAll(key.KisId, key.Dob, key.AdmDate);
-        std::optional<Row> row;
-        if (m_find.Step()) row = Row{m_find.Int(0), m_find.Text(1)};
+        if (m_find.Step()) {
+            m_current = Row{m_find.Int(0), m_find.Text(1)};
+            m_currentKey = key;
+        }
         m_find.Reset();
-        return row;
+        return m_current ? &*m_current : nullptr;
     }
 
     // Creates the stay anew, without the records of an earlier row of the same key.
-    Row Recreate(const std::optional<Row>& existing, const StayKey& key, const ImportFileNameCodes& codes)
+    Row& Recreate(const Row* existing, const StayKey& key, const ImportFileNameCodes& codes)
     {
-        if (existing) m_delete.BindAll(existing->RowId).Execute();
+        if (existing) {
+            m_pendingSurveyDays = 0;  // they went with the old row
+            m_delete.BindAll(existing->RowId).Execute();
+        } else {
+            Flush();
+        }
         m_add.BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId,
                       key.Dob, key.AdmDate)
             .Execute();
-        return Row{m_database.LastInsertRowId(), "O"};
+        m_current = Row{m_database.LastInsertRowId(), "O"};
+        m_currentKey = key;
+        return *m_current;
+    }
+
+    // Writes the survey day count still held for the current stay.
+    void Flush()
+    {
+        if (m_pendingSurveyDays == 0 || !m_current) return;
+        m_countTissRecords.BindAll(m_pendingSurveyDays, m_current->RowId).Execute();
+        m_pendingSurveyDays = 0;
     }
 
     void CountStayRecord(const Row& row, std::string_view line, const StayDerivedValues& derived)
@@ -136,7 +163,7 @@ public:
             .Execute();
     }
 
-    void CountTissRecord(const Row& row) { m_countTissRecord.BindAll(row.RowId).Execute(); }
+    void CountTissRecord() { ++m_pendingSurveyDays; }
 
     void SetFlag(Row& row, std::string_view flag)
     {
@@ -145,9 +172,11 @@ public:
         m_setFlag.BindAll(row.Flag, row.RowId).Execute();
     }
 
-    // A survey day delivered for a day that holds only a filled-in row replaces that row.
-    void MakeRoomForSurveyDay(const StayKey& key, std::string_view line)
+    // A survey day delivered for a day that holds only a filled-in row replaces that row. Only stays
+    // stored before this run can have such rows; new rows get higher row ids.
+    void MakeRoomForSurveyDay(const Row& row, const StayKey& key, std::string_view line)
     {
+        if (row.RowId > m_lastEarlierRowId) return;
         m_replaceFilledDay
             .BindAll(key.KisId, key.Dob, key.AdmDate, FitToWidth(DecodeWindows1252(FieldAt(line, 44, 8)), 8))
             .Execute();
@@ -158,10 +187,14 @@ private:
     Statement m_delete;
     Statement m_add;
     Statement m_countStayRecord;
-    Statement m_countTissRecord;
+    Statement m_countTissRecords;
     Statement m_setFlag;
     Statement m_replaceFilledDay;
     Database& m_database;
+    std::int64_t m_lastEarlierRowId = 0;
+    std::optional<Row> m_current;
+    StayKey m_currentKey;
+    int m_pendingSurveyDays = 0;
 };
 
 
@@ -232,6 +265,7 @@ private:
 
 struct ReadingOutcome {
     bool OtherRecordKind = false;
+    bool UnmatchedRecords = false;  // records stored under a refused key field
     bool MissingStays = false;  // a survey day without its stay was refused
     SumRecord Sum;
 };
@@ -265,9 +299,9 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
         }
 
         const StayKey key = KeyOfLine(line);
-        std::optional<StayTable::Row> stay = stays.Find(key);
+        StayTable::Row* stay = stays.Find(key);
         if (kind == '1') {
-            stay = stays.Recreate(stay, key, codes);
+            stay = &stays.Recreate(stay, key, codes);
             readers.ReadStayRecord(line, codes.Hospital, codes.Department, kExternalImportOrigin);
             if (!checks.DuplicateRecord) stays.CountStayRecord(*stay, line, checks.StayDerived);
         } else {
@@ -277,9 +311,9 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
                 outcome.MissingStays = true;
                 continue;
             }
-            stays.MakeRoomForSurveyDay(key, line);
+            stays.MakeRoomForSurveyDay(*stay, key, line);
             readers.ReadTissRecord(line, codes.Hospital, codes.Department, kExternalImportOrigin);
-            if (!checks.DuplicateRecord) stays.CountTissRecord(*stay);
+            if (!checks.DuplicateRecord) stays.CountTissRecord();
         }
         if (checks.CheckState == kCheckError) {
             stays.SetFlag(*stay, "E");
@@ -287,16 +321,19 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
             stays.SetFlag(*stay, "W");
         }
     }
+    stays.Flush();
+    outcome.UnmatchedRecords = readers.StoredUnmatchedKey();
     progress.Show(lineNumber);
     return outcome;
 }
 
 // Removes the rejected stays with their records, and records whose stay is gone (a refused key
 // field stored as a blank no longer matches its stay). Returns the number of stays left.
-std::int64_t RemoveRejectedStays(Database& workingCopy)
+std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
 {
     // Was: DELETE DISTINCTROW [Gesamt - Patientenadministration].*, ... WHERE FLAG = 'E'
     workingCopy.Execute("DELETE FROM \"Gesamt - Patientenadministration\" WHERE \"FLAG\" = 'E'");
+    if (!unmatchedRecords) return CountStays(workingCopy);
     for (const char* table : {"\"Satzart 1 - Patientenadministration Intensiv\"", "\"Satzart 3 - TISS28\""}) {
         workingCopy.Execute(std::string("DELETE FROM ") + table +
                             " AS r WHERE NOT EXISTS (SELECT 1 FROM \"Gesamt - Patientenadministration\" AS g "
@@ -313,7 +350,8 @@ void PrepareStaysForStoring(Database& workingCopy)
     workingCopy.Execute(
         "UPDATE \"Satzart 3 - TISS28\" AS t SET \"STUNDEN\" = g.\"STUNDEN\" "
         "FROM \"Gesamt - Patientenadministration\" AS g "
-        "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\"");
+        "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
+        "AND t.\"STUNDEN\" IS NOT g.\"STUNDEN\"");
     workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'O' WHERE \"FLAG\" = 'A'");
     workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'W' WHERE \"FLAG\" = 'B'");
 }
@@ -338,7 +376,7 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
     RemoveDatabaseFiles(previous);
     try {
         std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building);
-        CopyTablesToDatabase(workingCopy, building);
+        CopyTablesToDatabase(workingCopy, building, CopyTarget::Fresh);
 
         Transaction registration(admin);
         RegisterDepartment(admin, codes, department);
@@ -382,7 +420,9 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
                                scratch.Path());
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.
-    workingCopy.Execute("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF");
+    // Width checks are left to the copy into the department database, which fails loudly.
+    workingCopy.Execute("PRAGMA journal_mode = MEMORY; PRAGMA synchronous = OFF; "
+                        "PRAGMA ignore_check_constraints = ON; PRAGMA cache_size = -32768");
     std::optional<Transaction> scratchWork;
     scratchWork.emplace(workingCopy);
     workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'A' WHERE \"FLAG\" = 'O'");
@@ -410,7 +450,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     CrossRecordTotals totals = CheckStays(workingCopy, protocol, codes.Hospital, codes.Department, reading.Sum);
     totals.HasMessages = totals.HasMessages || reading.MissingStays;
 
-    if (RemoveRejectedStays(workingCopy) == 0) {
+    if (RemoveRejectedStays(workingCopy, reading.UnmatchedRecords) == 0) {
         run.FileResult = FileResultWithoutNumbers(kNoRecords);
         return;
     }

@@ -18,19 +18,13 @@ struct Column {
 };
 constexpr std::array<Column, 6> kColumns{{{1, 12}, {13, 27}, {40, 49}, {89, 6}, {95, 6}, {101, 50}}};
 
-// Characters `first` to `first + width - 1` of the text; shorter or empty when the text is.
-std::string_view Characters(std::string_view text, std::size_t first, std::size_t width)
-{
-    const std::string_view upToEnd = LeftCharacters(text, first - 1 + width);
-    return upToEnd.substr(LeftCharacters(upToEnd, first - 1).size());
-}
-
-// The number as the result row shows it: a blank or "-" before the digits, in a field of six.
+// The number as the result row shows it: a blank or "-" before the digits, in a field of six. A
+// count of six digits drops its blank rather than its last digit, so 100000 never shows as 10000.
 std::string NumberField(int number)
 {
-    const std::string sign = number < 0 ? "-" : " ";
-    const long long magnitude = number < 0 ? -static_cast<long long>(number) : number;
-    return FitToWidth(sign + std::to_string(magnitude), kNumberWidth);
+    const std::string digits = std::to_string(number < 0 ? -static_cast<long long>(number) : number);
+    const std::string sign = number < 0 ? "-" : (digits.size() >= kNumberWidth ? "" : " ");
+    return FitToWidth(sign + digits, kNumberWidth);
 }
 
 int ShownFiles(const ImportResultRows& rows, int fileCount)
@@ -62,7 +56,7 @@ std::vector<std::array<std::string, 6>> ResultGridRows(const ImportResultRows& r
     std::vector<std::array<std::string, 6>> grid(static_cast<std::size_t>(ShownFiles(rows, fileCount)));
     for (std::size_t i = 0; i < grid.size(); ++i) {
         for (std::size_t column = 0; column < kColumns.size(); ++column) {
-            grid[i][column] = Characters(rows.Entries[i], kColumns[column].First, kColumns[column].Width);
+            grid[i][column] = MidCharacters(rows.Entries[i], kColumns[column].First, kColumns[column].Width);
         }
     }
     return grid;

@@ -84,6 +84,7 @@ RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std
     }
     key.KisId = Stored(CheckAdmissionNumber(m_checks, line, 14, 10), 10);
 
+
     const std::string_view dob = FieldAt(line, 24, 8);
     if (CheckDate(dob, 8) != kDateValid16) {
         m_checks.ReportError("Geburtsdatum", line);
@@ -98,6 +99,7 @@ RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std
     } else {
         key.AdmDate = Stored(admission, 12);
     }
+    m_storedUnmatchedKey = m_storedUnmatchedKey || key.Dob == kRefused || key.AdmDate == kRefused;
     return key;
 }
 

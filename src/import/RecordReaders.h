@@ -23,6 +23,10 @@ public:
     void ReadTissRecord(std::string_view line, std::string_view hospital, std::string_view department,
                         std::string_view origin);
 
+    // True once a record was stored whose refused birth date or admission time no longer matches its
+    // stay's key, so the rows of rejected stays need a search of their own.
+    bool StoredUnmatchedKey() const { return m_storedUnmatchedKey; }
+
 private:
     struct KeyFields;
     KeyFields ReadKeyFields(std::string_view line, std::string_view hospital, std::string_view department);
@@ -30,6 +34,7 @@ private:
     void StoreRow(Statement& insert, std::string_view line);
 
     ImportChecks& m_checks;
+    bool m_storedUnmatchedKey = false;
     Statement m_insertStayRecord;
     Statement m_insertTissRecord;
 };

@@ -40,6 +40,12 @@ std::string AddDaySql()
            "\"QUALIFIER\", \"T28_SCORE\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)";
 }
 
+std::string DaysOfStaySql()
+{
+    return "SELECT \"REC_DATE\", \"T28_SCORE\" FROM " + QuoteIdentifier(kTissTable) +
+           " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?";
+}
+
 std::string_view FirstDay(std::string_view text)
 {
     return LeftCharacters(text, kDayWidth);
@@ -48,35 +54,64 @@ std::string_view FirstDay(std::string_view text)
 }  // namespace
 
 TissDayPreparer::TissDayPreparer(Database& database)
-    : m_findDay(database.Prepare(FindDaySql())), m_addDay(database.Prepare(AddDaySql()))
+    : m_findDay(database.Prepare(FindDaySql())),
+      m_addDay(database.Prepare(AddDaySql())),
+      m_daysOfStay(database.Prepare(DaysOfStaySql()))
 {}
 
-void TissDayPreparer::PrepareTissDays(const StayForDays& stay, std::string_view day)
+template <typename ScoreOf>
+std::pair<std::string_view, std::string> TissDayPreparer::FilledRow(const StayForDays& stay, const std::string& date,
+                                                                    ScoreOf scoreOf)
 {
-    const std::string date(FirstDay(TrimBlanks(day)));
-    if (ScoreOfDay(stay, date)) return;  // imported or prepared earlier: never changed
-
-    std::string_view kind;
-    std::string score(kNoScore);
+    // The admission day is checked first, so a stay that ends on its admission day gets an admission row.
     if (date == FirstDay(stay.AdmDate)) {
-        // Checked first, so a stay that ends on its admission day gets an admission row.
-        kind = kFilledAdmissionDay;
-        if (auto next = ScoreOfDay(stay, NextDayCompact(FormatCompactDate(date, kDayWidth)))) score = *next;
-    } else if (date != FirstDay(stay.DisDate)) {
-        kind = kFilledMiddleDay;
-    } else {
-        kind = kFilledDischargeDay;
-        if (auto previous = ScoreOfDay(stay, PreviousDayCompact(FormatCompactDate(date, kDayWidth)))) {
-            score = *previous;
-        }
+        auto next = scoreOf(NextDayCompact(FormatCompactDate(date, kDayWidth)));
+        return {kFilledAdmissionDay, next ? *next : std::string(kNoScore)};
     }
+    if (date != FirstDay(stay.DisDate)) return {kFilledMiddleDay, std::string(kNoScore)};
+    auto previous = scoreOf(PreviousDayCompact(FormatCompactDate(date, kDayWidth)));
+    return {kFilledDischargeDay, previous ? *previous : std::string(kNoScore)};
+}
 
+void TissDayPreparer::AddDay(const StayForDays& stay, const std::string& date, std::string_view kind,
+                             const std::string& score)
+{
     // One insert with the final kind and score leaves the same row as adding and then completing it.
     ResetOnExit reset(m_addDay);
     m_addDay
         .BindAll(stay.KaId, stay.IcuFunId, stay.IcuFunSid, stay.KisId, stay.Dob, stay.AdmDate, date, kind,
                  FitToWidth(score, kScoreWidth))
         .Execute();
+}
+
+void TissDayPreparer::PrepareStayDays(const StayForDays& stay, const std::vector<std::string>& days)
+{
+    std::map<std::string, std::string, std::less<>> scores;
+    {
+        ResetOnExit reset(m_daysOfStay);
+        m_daysOfStay.BindAll(stay.KisId, stay.Dob, stay.AdmDate);
+        while (m_daysOfStay.Step()) scores.emplace(m_daysOfStay.Text(0), m_daysOfStay.Text(1));
+    }
+    auto scoreOf = [&scores](const std::string& day) -> std::optional<std::string> {
+        const auto found = scores.find(day);
+        if (found == scores.end()) return std::nullopt;
+        return found->second;
+    };
+    for (const auto& day : days) {
+        const std::string date(FirstDay(TrimBlanks(day)));
+        if (scores.contains(date)) continue;
+        const auto [kind, score] = FilledRow(stay, date, scoreOf);
+        AddDay(stay, date, kind, score);
+        scores.emplace(date, FitToWidth(score, kScoreWidth));
+    }
+}
+
+void TissDayPreparer::PrepareTissDays(const StayForDays& stay, std::string_view day)
+{
+    const std::string date(FirstDay(TrimBlanks(day)));
+    if (ScoreOfDay(stay, date)) return;  // imported or prepared earlier: never changed
+    const auto [kind, score] = FilledRow(stay, date, [&](const std::string& other) { return ScoreOfDay(stay, other); });
+    AddDay(stay, date, kind, score);
 }
 
 std::optional<std::string> TissDayPreparer::ScoreOfDay(const StayForDays& stay, std::string_view day)

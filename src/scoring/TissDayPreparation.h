@@ -2,9 +2,11 @@
 
 #include "storage/Database.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalmora {
 
@@ -36,12 +38,23 @@ public:
     // stay in ascending order, so a discharge day finds its previous day's row.
     void PrepareTissDays(const StayForDays& stay, std::string_view day);
 
+    // The same for all `days` of one stay (ascending), reading the stay's rows once instead of
+    // seeking every day: the import calls this for every day of every stay.
+    void PrepareStayDays(const StayForDays& stay, const std::vector<std::string>& days);
+
 private:
+    // Kind and score of a filled-in row for `date`; `scoreOf` finds an existing row's score.
+    template <typename ScoreOf>
+    static std::pair<std::string_view, std::string> FilledRow(const StayForDays& stay, const std::string& date,
+                                                              ScoreOf scoreOf);
+    void AddDay(const StayForDays& stay, const std::string& date, std::string_view kind, const std::string& score);
+
     // The T28_SCORE of the stay's row for the day, or nothing when the day has no row.
     std::optional<std::string> ScoreOfDay(const StayForDays& stay, std::string_view day);
 
     Statement m_findDay;
     Statement m_addDay;
+    Statement m_daysOfStay;
 };
 
 }  // namespace kalmora

@@ -14,6 +14,17 @@ namespace {
 
 constexpr std::string_view kTargetSchema = "copy_target";
 
+struct CopiedTable {
+    std::string_view Name;
+    std::array<std::string_view, 4> Key;  // the unique key's fields; unused ones empty
+};
+
+constexpr std::array kCopiedTables{
+    CopiedTable{kStaysTable, {"KIS_ID", "DOB", "ADM_DATE", ""}},
+    CopiedTable{kStayRecordsTable, {"KIS_ID", "DOB", "ADM_DATE", ""}},
+    CopiedTable{kTissTable, {"KIS_ID", "DOB", "ADM_DATE", "REC_DATE"}},
+};
+
 // Attaches a database file for the lifetime of the guard. The path is bound, so any character in it
 // is safe.
 class AttachedDatabase {
@@ -49,22 +60,38 @@ std::string ColumnList(Database& database, std::string_view table)
 
 }  // namespace
 
-void CopyTablesToDatabase(Database& source, const std::filesystem::path& target)
+void CopyTablesToDatabase(Database& source, const std::filesystem::path& target, CopyTarget kind)
 {
     // ATTACH would create a missing file; the target must be a prepared copy of the template.
     if (!std::filesystem::is_regular_file(target)) {
         throw StorageError("Zieldatenbank nicht gefunden: " + target.string(), SQLITE_CANTOPEN);
     }
     AttachedDatabase attached(source, target);
+    if (kind == CopyTarget::Fresh) {
+        source.Execute("PRAGMA " + std::string(kTargetSchema) + ".journal_mode = OFF; PRAGMA " +
+                       std::string(kTargetSchema) + ".synchronous = OFF");
+    }
     Transaction transaction(source);
     // Stays first, then the records that belong to them; rows keep their stored order.
-    for (std::string_view table : std::array{kStaysTable, kStayRecordsTable, kTissTable}) {
+    for (const auto& [table, key] : kCopiedTables) {
         const std::string columns = ColumnList(source, table);
         const std::string name = QuoteIdentifier(table);
-        // Jet: INSERT INTO [table] IN 'target' SELECT DISTINCTROW [table].* FROM [table];
-        // OR IGNORE skips the rows the target refuses, as that statement did without its failure option.
-        source.Execute("INSERT OR IGNORE INTO " + std::string(kTargetSchema) + "." + name + " (" + columns +
-                       ") SELECT " + columns + " FROM main." + name + " ORDER BY rowid");
+        std::string sameKey;
+        for (std::string_view field : key) {
+            if (field.empty()) continue;
+            const std::string quoted = QuoteIdentifier(field);
+            sameKey += (sameKey.empty() ? "t." : " AND t.") + quoted + " = s." + quoted;
+        }
+        // Was: INSERT INTO [table] IN 'target' SELECT DISTINCTROW [table].* FROM [table];
+        // Rows whose key the target holds already are left out, as that statement did without its failure
+        // option. Any other refusal (a value the target cannot hold) fails the copy instead of losing the row.
+        // A fresh target holds no rows yet, so there is nothing to leave out.
+        const std::string notInTarget = kind == CopyTarget::Fresh ? std::string()
+                                                                 : " WHERE NOT EXISTS (SELECT 1 FROM " +
+                                                                       std::string(kTargetSchema) + "." + name +
+                                                                       " AS t WHERE " + sameKey + ")";
+        source.Execute("INSERT INTO " + std::string(kTargetSchema) + "." + name + " (" + columns + ") SELECT " +
+                       columns + " FROM main." + name + " AS s" + notInTarget + " ORDER BY s.rowid");
     }
     transaction.Commit();
 }

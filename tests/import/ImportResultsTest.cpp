@@ -20,7 +20,7 @@ TEST(ImportResultsTest, FileResultHoldsTwoNumberFieldsAndTheComment)
     const Case cases[] = {
         {3, 2, false, " 3     2    "},      {3, 2, true, " 3     2    Detailinformation siehe Protokolldatei"},
         {0, 0, false, " 0     0    "},      {12345, 99999, false, " 12345 99999"},
-        {123456, 7, false, " 12345 7    "},  // the six columns cut the number
+        {123456, 7, false, "123456 7    "},  // six digits drop the blank, not a digit
         {-1, 0, false, "-1     0    "},
     };
     for (const auto& c : cases) {

@@ -54,6 +54,18 @@ void PrepareAllDays(TissDayPreparer& preparer, const StayForDays& stay)
     }
 }
 
+// The same pass with the stay's days handed over at once, as the import does it.
+void PrepareAllDaysAtOnce(TissDayPreparer& preparer, const StayForDays& stay)
+{
+    std::vector<std::string> days;
+    const double lastDay = Val(LeftCharacters(stay.DisDate, 8));
+    for (std::string day(LeftCharacters(stay.AdmDate, 8)); lastDay >= Val(day);
+         day = NextDayCompact(FormatCompactDate(day, 8))) {
+        days.push_back(day);
+    }
+    preparer.PrepareStayDays(stay, days);
+}
+
 // The stay's survey days as "REC_DATE QUALIFIER T28_SCORE", in date order.
 std::vector<std::string> DaysOf(Database& db, const StayForDays& stay)
 {
@@ -128,14 +140,16 @@ TEST_F(TissDayPreparationTest, FillsTheMissingDaysOfAStay)
     };
     // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        db.Execute("DELETE FROM \"Satzart 3 - TISS28\"");
-        const StayForDays stay = Stay(c.admDate, c.disDate);
-        for (const auto& day : c.imported)
-            AddImportedDay(db, stay, day);
-        TissDayPreparer preparer(db);
-        PrepareAllDays(preparer, stay);
-        EXPECT_EQ(DaysOf(db, stay), c.expected);
+        for (const auto prepare : {&PrepareAllDays, &PrepareAllDaysAtOnce}) {
+            SCOPED_TRACE(std::string(c.name) + (prepare == &PrepareAllDays ? " (day by day)" : " (all at once)"));
+            db.Execute("DELETE FROM \"Satzart 3 - TISS28\"");
+            const StayForDays stay = Stay(c.admDate, c.disDate);
+            for (const auto& day : c.imported)
+                AddImportedDay(db, stay, day);
+            TissDayPreparer preparer(db);
+            prepare(preparer, stay);
+            EXPECT_EQ(DaysOf(db, stay), c.expected);
+        }
     }
 }
 
