@@ -198,6 +198,14 @@ private:
 };
 
 
+// A program that crashed while writing a database leaves a journal beside it; opening the database
+// through the engine rolls that back, so a plain copy of the file is consistent.
+void MakeConsistent(const std::filesystem::path& database)
+{
+    Database opened(database);
+    opened.Execute("SELECT count(*) FROM sqlite_schema");
+}
+
 // The department as the admin database knows it.
 struct Department {
     bool IsNew = true;
@@ -381,7 +389,12 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
         Transaction registration(admin);
         RegisterDepartment(admin, codes, department);
         const bool hadPrevious = std::filesystem::exists(target);
-        if (hadPrevious) std::filesystem::create_hard_link(target, previous);
+        if (hadPrevious) {
+            MakeConsistent(target);
+            std::filesystem::create_hard_link(target, previous);
+        }
+        // No journal of the old file may stay beside the new one: it would be played back into it.
+        RemoveDatabaseSideFiles(target);
         ReplaceFileDurably(building, target);
         try {
             registration.Commit();
@@ -415,9 +428,10 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
 
     ScratchDatabase scratch(DataFilePath(settings.SystemDataPath, kScratchDatabaseFile));
     const bool fromTemplate = department.IsNew || run.InitialiseDepartment;
-    std::filesystem::copy_file(fromTemplate ? DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile)
-                                            : DataFilePath(settings.SystemDataPath, department.DatabaseFile),
-                               scratch.Path());
+    const auto source = fromTemplate ? DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile)
+                                     : DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    MakeConsistent(source);
+    std::filesystem::copy_file(source, scratch.Path());
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.
     // Width checks are left to the copy into the department database, which fails loudly.

@@ -48,6 +48,11 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
         protocol.Close();
         ShowIdle(ui);
         return true;
+    } catch (const LockedError& error) {
+        // Another run is busy with the data: a notice, not a failure.
+        ShowIdle(ui);
+        ui.ShowMessage(std::string(" ") + error.what(), kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+        return false;
     } catch (const std::exception& error) {
         // The run stops; what was stored before stays intact, and the program goes on.
         ShowIdle(ui);

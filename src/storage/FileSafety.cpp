@@ -38,13 +38,19 @@ void ReplaceFileDurably(const std::filesystem::path& source, const std::filesyst
     SyncToDisk(target.parent_path().empty() ? std::filesystem::path(".") : target.parent_path());
 }
 
-void RemoveDatabaseFiles(const std::filesystem::path& database)
+void RemoveDatabaseSideFiles(const std::filesystem::path& database)
 {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
         auto file = database;
         file += suffix;
         std::filesystem::remove(file);
     }
+}
+
+void RemoveDatabaseFiles(const std::filesystem::path& database)
+{
+    std::filesystem::remove(database);
+    RemoveDatabaseSideFiles(database);
 }
 
 ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile)

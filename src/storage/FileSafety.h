@@ -12,6 +12,9 @@ void SyncToDisk(const std::filesystem::path& path);
 // target is either the complete old file or the complete new one, also after a crash.
 void ReplaceFileDurably(const std::filesystem::path& source, const std::filesystem::path& target);
 
+// Removes only the engine's side files of a database (rollback journal, write-ahead log).
+void RemoveDatabaseSideFiles(const std::filesystem::path& database);
+
 // Removes a database file with the engine's side files (rollback journal, write-ahead log), so a
 // stale journal can never be replayed into a new file of the same name. Missing files are fine.
 void RemoveDatabaseFiles(const std::filesystem::path& database);

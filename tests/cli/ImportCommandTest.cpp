@@ -1,0 +1,189 @@
+// The batch import command: what it prints, when it asks and stops, and that a stop changes nothing.
+#include "cli/CliCommands.h"
+
+#include "storage/Database.h"
+#include "support/DepartmentRows.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace kalmora {
+namespace {
+
+const std::filesystem::path kCases = std::filesystem::path(KALMORA_TEST_DATA_DIR) / "import";
+
+constexpr std::string_view kTitles = "Datei\tKA\tAbteilung\t#Patienten\tdavon importiert\tKommentar\n";
+constexpr std::string_view kProtocolHeader =
+    "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar"
+    "\r\n";
+
+struct Outcome {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+class ImportCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(Run({"setup", Installation().string()}).Status, 0); }
+
+    Outcome Run(std::vector<std::string> arguments)
+    {
+        cli::Environment environment;
+        environment.ProgramDirectory = dir / "bin";
+        environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
+        environment.CurrentYear = 2024;
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = cli::RunCli(arguments, environment, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    // "kalmora-cli --ini <settings> import <arguments>"
+    Outcome Import(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {"--ini", (Installation() / "Kalmora11_0.ini").string(), "import"});
+        return Run(arguments);
+    }
+
+    std::filesystem::path Installation() const { return dir / "inst"; }
+    std::filesystem::path Export() const { return Installation() / "export"; }
+
+    // Every file of the installation with its bytes.
+    std::map<std::string, std::string> Snapshot() const
+    {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(Installation())) {
+            if (entry.is_regular_file()) files[entry.path().string()] = test::ReadText(entry.path());
+        }
+        return files;
+    }
+
+    std::int64_t StoredStays()
+    {
+        Database db(Installation() / "system" / "12100101X002", OpenMode::ReadOnly);
+        return test::CountRows(db, "Gesamt - Patientenadministration");
+    }
+
+    test::TempDir dir;
+};
+
+std::string CaseFile(std::string_view caseName, std::string_view file)
+{
+    return (kCases / caseName / file).string();
+}
+
+TEST_F(ImportCommandTest, PrintsTheResultTableWithOneLinePerFile)
+{
+    const Outcome outcome =
+        Import({CaseFile("new_department", "A2100101X002.txt"), CaseFile("cross_record_rules", "A2510101X001.txt")});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Out,
+              std::string(kTitles) +
+                  "A2100101X002\tK002 - Krankenhaus Nordstad\t12100101 - Anästhesiologische Intensivstation    "
+                  "\t 2    \t 2    \t\n"
+                  "A2510101X001\tK001 - Klinikum Am Eichenha\t12510101 - Internistische Intensivstation        "
+                  "\t 5    \t 3    \tDetailinformation siehe Protokolldatei\n");
+    EXPECT_EQ(outcome.Err, "");
+    EXPECT_TRUE(test::ReadText(Export() / "protocol.dat").starts_with(kProtocolHeader));
+}
+
+TEST_F(ImportCommandTest, FileThatIsNotImportedStillCompletesTheRun)
+{
+    const Outcome outcome = Import({CaseFile("other_record_kind", "A2100101X002.txt")});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Out, std::string(kTitles) +
+                               "A2100101X002\tK002 - Krankenhaus Nordstad\t12100101 - Anästhesiologische "
+                               "Intensivstation    \t      \t      \tnur gültige Satzarten verarbeitbar\n");
+}
+
+TEST_F(ImportCommandTest, ExistingProtocolIsOverwrittenOnlyWithYes)
+{
+    test::WriteText(Export() / "protocol.dat", "letzter Lauf\r\n");
+    const auto before = Snapshot();
+
+    const Outcome refused = Import({CaseFile("new_department", "A2100101X002.txt")});
+    EXPECT_EQ(refused.Status, cli::kExitFailure);
+    EXPECT_EQ(refused.Out, "");
+    EXPECT_NE(refused.Err.find("Bestehende Protokolldatei überschreiben ?"), std::string::npos) << refused.Err;
+    EXPECT_TRUE(Snapshot() == before) << "the refused command changed files";
+
+    const Outcome confirmed = Import({"--yes", CaseFile("new_department", "A2100101X002.txt")});
+    ASSERT_EQ(confirmed.Status, 0) << confirmed.Err;
+    EXPECT_EQ(test::ReadText(Export() / "protocol.dat"), kProtocolHeader);
+    EXPECT_EQ(StoredStays(), 2);
+}
+
+TEST_F(ImportCommandTest, EmptyProtocolIsOverwrittenWithoutAsking)
+{
+    test::WriteText(Export() / "protocol.dat", "");
+    const Outcome outcome = Import({CaseFile("new_department", "A2100101X002.txt")});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Err, "");
+}
+
+TEST_F(ImportCommandTest, InitialisingIsDoneOnlyWithYes)
+{
+    ASSERT_EQ(Import({CaseFile("initialise", "A2100101X002.txt")}).Status, 0);
+    ASSERT_EQ(StoredStays(), 2);
+    std::filesystem::remove(Export() / "protocol.dat");
+    const auto before = Snapshot();
+
+    const Outcome refused = Import({"--initialise", CaseFile("initialise", "B2100101X002.txt")});
+    EXPECT_EQ(refused.Status, cli::kExitFailure);
+    EXPECT_EQ(refused.Out, "");
+    EXPECT_NE(refused.Err.find("vor dem Import löschen"), std::string::npos) << refused.Err;
+    EXPECT_TRUE(Snapshot() == before) << "the refused command changed files";
+
+    const Outcome confirmed = Import({"--initialise", "--yes", CaseFile("initialise", "B2100101X002.txt")});
+    ASSERT_EQ(confirmed.Status, 0) << confirmed.Err;
+    // The stored stays are gone; only the file's one stay is left.
+    EXPECT_EQ(StoredStays(), 1);
+}
+
+TEST_F(ImportCommandTest, InvalidProtocolNameStopsBeforeAnythingIsWritten)
+{
+    for (const char* name : {"protokoll.dat", "abc-1.dat", " abc.dat"}) {
+        SCOPED_TRACE(name);
+        const auto before = Snapshot();
+        const Outcome outcome = Import({"--protocol", name, CaseFile("new_department", "A2100101X002.txt")});
+        EXPECT_EQ(outcome.Status, cli::kExitFailure);
+        EXPECT_EQ(outcome.Out, "");
+        EXPECT_NE(outcome.Err.find("Ungültiger Dateiname!"), std::string::npos) << outcome.Err;
+        EXPECT_TRUE(Snapshot() == before) << "the refused command changed files";
+    }
+}
+
+TEST_F(ImportCommandTest, OtherProtocolNameIsWrittenInTheExportDirectory)
+{
+    const Outcome outcome = Import({"--protocol", "lauf1.txt", CaseFile("new_department", "A2100101X002.txt")});
+    ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(test::ReadText(Export() / "lauf1.txt"), kProtocolHeader);
+    EXPECT_FALSE(std::filesystem::exists(Export() / "protocol.dat"));
+}
+
+TEST_F(ImportCommandTest, WithoutFilesIsAUsageError)
+{
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, std::vector<std::string>{"--yes"}, std::vector<std::string>{"--initialise"}}) {
+        const Outcome outcome = Import(arguments);
+        EXPECT_EQ(outcome.Status, cli::kExitUsage);
+        EXPECT_TRUE(outcome.Err.starts_with("kalmora-cli: ")) << outcome.Err;
+        EXPECT_EQ(outcome.Out, "");
+    }
+}
+
+TEST_F(ImportCommandTest, StoppedRunFailsWithoutATable)
+{
+    const Outcome outcome = Import({(dir / "fehlt" / "A2100101X002.txt").string()});
+    EXPECT_EQ(outcome.Status, cli::kExitFailure);
+    EXPECT_EQ(outcome.Out, "");
+    EXPECT_NE(outcome.Err.find("Fehlerursache unbekannt!"), std::string::npos) << outcome.Err;
+}
+
+}  // namespace
+}  // namespace kalmora

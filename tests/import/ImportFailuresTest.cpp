@@ -1,0 +1,354 @@
+// The import when something other than the file's data goes wrong: storing fails, an import file
+// cannot be read, another run holds the data, a crash left files behind, names and paths hold
+// quotes. Stored data must come through every one of them intact.
+#include "foundation/Messages.h"
+#include "foundation/ScriptedUserInterface.h"
+#include "foundation/Settings.h"
+#include "foundation/Windows1252.h"
+#include "import/ImportRun.h"
+#include "storage/Database.h"
+#include "storage/FileSafety.h"
+#include "storage/Schema.h"
+#include "storage/Setup.h"
+#include "support/DepartmentRows.h"
+#include "support/Files.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+namespace kalmora {
+namespace {
+
+const std::filesystem::path kCases = std::filesystem::path(KALMORA_TEST_DATA_DIR) / "import";
+// Department K002 / 12100101, stored in "12100101X002": two stays, then a second delivery of one
+// of them and a new one.
+const std::filesystem::path kFirstDelivery = kCases / "append" / "A2100101X002.txt";
+const std::filesystem::path kSecondDelivery = kCases / "append" / "B2100101X002.txt";
+// The same department, with findings in the protocol.
+const std::filesystem::path kWithFindings = kCases / "rejected_stays" / "A2100101X002.txt";
+constexpr std::string_view kDepartmentFile = "12100101X002";
+
+constexpr std::string_view kTwoOfTwo = " 2     2    ";
+constexpr std::string_view kStoringFailed = "            schwerwiegende Dateninkonsistenz";
+constexpr std::string_view kProtocolHeader =
+    "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar"
+    "\r\n";
+
+// Every file below `root` with its bytes, but for the run's lock file, which holds nothing.
+using Files = std::map<std::string, std::string>;
+
+Files Snapshot(const std::filesystem::path& root)
+{
+    Files files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.is_regular_file() && entry.path().filename() != "kalmora.lock") {
+            files[std::filesystem::relative(entry.path(), root).string()] = test::ReadText(entry.path());
+        }
+    }
+    return files;
+}
+
+// The names of the files that were added, removed or changed (databases are not worth printing).
+std::vector<std::string> Changes(const Files& before, const Files& after)
+{
+    std::vector<std::string> changes;
+    for (const auto& [name, bytes] : before) {
+        const auto found = after.find(name);
+        if (found == after.end()) {
+            changes.push_back("removed " + name);
+        } else if (found->second != bytes) {
+            changes.push_back("changed " + name);
+        }
+    }
+    for (const auto& [name, bytes] : after) {
+        if (!before.contains(name)) changes.push_back("added " + name);
+    }
+    return changes;
+}
+
+// An installation made as the set-up command makes it, with its settings loaded.
+class Installation {
+public:
+    explicit Installation(const std::string& folder = "inst") : m_root(m_dir / folder)
+    {
+        SetupInstallation(m_root, m_root / "k.ini", std::filesystem::path(KALMORA_SOURCE_DIR) / "data" / "reference",
+                          2024);
+        SettingsFile file;
+        file.SettingsFileName = (m_root / "k.ini").string();
+        LoadSettings(file, Ui, Config);
+    }
+
+    // One run with its own protocol "protocol.dat"; the run's state carries over from run to run,
+    // as the program's does.
+    bool Import(const std::vector<std::filesystem::path>& files, bool initialise = false)
+    {
+        return RunImport(Run, files, "protocol.dat", initialise, ImportEnvironment{Config, Ui});
+    }
+
+    std::filesystem::path System() const { return m_root / "system"; }
+    std::filesystem::path Export() const { return m_root / "export"; }
+    std::filesystem::path Root() const { return m_root; }
+    std::filesystem::path Scratch() const { return m_dir / "scratch"; }
+    std::string Protocol() const { return test::ReadText(Export() / "protocol.dat"); }
+
+    // The stays of a stored department database, by key.
+    std::string StoredStays(std::string_view file = kDepartmentFile)
+    {
+        Database db(System() / file);
+        auto integrity = db.Prepare("PRAGMA integrity_check");
+        integrity.Step();
+        std::string stays = integrity.Text(0) == "ok" ? "" : "integrity: " + integrity.Text(0) + "\n";
+        auto rows = db.Prepare("SELECT \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"FLAG\", \"Satzart_1\", \"Satzart_3\", "
+                               "(SELECT count(*) FROM \"Satzart 3 - TISS28\" AS t WHERE t.\"KIS_ID\" = g.\"KIS_ID\") "
+                               "FROM \"Gesamt - Patientenadministration\" AS g ORDER BY \"KIS_ID\"");
+        while (rows.Step()) {
+            stays += rows.Text(0) + "|" + rows.Text(1) + "|" + rows.Text(2) + "|" + rows.Text(3) + "|" + rows.Text(4) +
+                     "|" + rows.Text(5) + "|" + rows.Text(6) + "\n";
+        }
+        return stays;
+    }
+
+    Settings Config;
+    ScriptedUserInterface Ui;
+    ImportRun Run;
+
+private:
+    test::TempDir m_dir;
+    std::filesystem::path m_root;
+};
+
+// The stays after the first delivery, and after the second one was added.
+const std::string kFirstStays = "1000000001|19600101|202401101200|O|1|3|3\n"
+                                "1000000002|19700505|202401150800|O|1|1|1\n";
+const std::string kBothStays = "1000000001|19600101|202401101200|O|1|2|2\n"
+                               "1000000002|19700505|202401150800|O|1|1|1\n"
+                               "1000000003|19800808|202402010700|O|1|2|2\n";
+
+// Leaves a rollback journal for `database` at `journal` as a writer that crashed in the middle of a
+// transaction leaves it: the engine replays such a journal into whatever file it finds beside it.
+void WriteHotJournal(const std::filesystem::path& database, const std::filesystem::path& journal)
+{
+    auto live = database;
+    live += "-journal";
+    Database writer(database);
+    // Without syncs the journal's page count is left open, so all of its pages are replayed.
+    writer.Execute("PRAGMA synchronous = OFF; BEGIN IMMEDIATE; DELETE FROM \"Gesamt - Patientenadministration\"");
+    std::filesystem::copy_file(live, journal, std::filesystem::copy_options::overwrite_existing);
+    writer.Execute("ROLLBACK");
+}
+
+TEST(ImportFailuresTest, FailureWhileStoringKeepsTheStoredDatabases)
+{
+    Installation installation;
+    ASSERT_TRUE(installation.Import({kFirstDelivery}));
+    // An existing department's working copy comes from its own database; the template is first
+    // needed when the new department database is built.
+    std::filesystem::remove(installation.System() / kTemplateDatabaseFile);
+    const auto before = Snapshot(installation.System());
+
+    ASSERT_TRUE(installation.Import({kSecondDelivery}));
+    EXPECT_EQ(installation.Run.FileResult, kStoringFailed);
+    EXPECT_TRUE(installation.Run.ResultRows.Entries[0].ends_with(kStoringFailed));
+    EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
+    EXPECT_EQ(installation.StoredStays(), kFirstStays);
+}
+
+// The registration in the admin database is the last step of storing: when its commit fails, the
+// department database already put in place must go back to what it was.
+TEST(ImportFailuresTest, FailedRegistrationPutsTheDepartmentDatabaseBack)
+{
+    for (const bool newDepartment : {true, false}) {
+        SCOPED_TRACE(newDepartment ? "new department" : "stored department");
+        Installation installation;
+        if (!newDepartment) {
+            ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        }
+        const auto before = Snapshot(installation.System());
+        {
+            // A reader of the admin database keeps the import from committing: it waits out the engine's
+            // busy timeout (5 s), then fails.
+            Database reader(installation.System() / kAdminDatabaseFile, OpenMode::ReadOnly);
+            reader.Execute("BEGIN");
+            auto count = reader.Prepare("SELECT count(*) FROM \"Dateiverwaltung\"");
+            ASSERT_TRUE(count.Step());
+
+            ASSERT_TRUE(installation.Import({kSecondDelivery}));
+            EXPECT_EQ(installation.Run.FileResult, kStoringFailed);
+            count.Reset();
+            reader.Execute("COMMIT");
+        }
+        EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
+
+        // Nothing is left half-done: the next run stores normally.
+        ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+        EXPECT_EQ(installation.StoredStays(), newDepartment ? "1000000001|19600101|202401101200|O|1|2|2\n"
+                                                              "1000000003|19800808|202402010700|O|1|2|2\n"
+                                                            : kBothStays);
+    }
+}
+
+TEST(ImportFailuresTest, UnreadableImportFileStopsTheRunAndKeepsTheData)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(const std::filesystem::path&)> Make;
+    };
+    const Case cases[] = {
+        {"missing file", [](const std::filesystem::path&) {}},
+        {"directory in its place",
+         [](const std::filesystem::path& file) { std::filesystem::create_directories(file); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        const auto before = Snapshot(installation.System());
+        // A valid name, so that the failure comes from reading.
+        const auto unreadable = installation.Scratch() / "A2100101X002.txt";
+        c.Make(unreadable);
+
+        EXPECT_FALSE(installation.Import({unreadable}));
+        ASSERT_FALSE(installation.Ui.Messages().empty());
+        const auto& message = installation.Ui.Messages().back();
+        EXPECT_TRUE(message.Text.starts_with(" Fehlerursache unbekannt!\n")) << message.Text;
+        EXPECT_NE(message.Text.find(unreadable.string()), std::string::npos) << message.Text;
+        EXPECT_EQ(installation.Protocol(), kProtocolHeader);
+        EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
+        EXPECT_EQ(installation.Ui.BusyDepth(), 0);
+        EXPECT_EQ(installation.Ui.StatusText(1), " Bereit");
+
+        // The program goes on: the same state serves the next run.
+        ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+        EXPECT_EQ(installation.StoredStays(), kBothStays);
+    }
+}
+
+TEST(ImportFailuresTest, StoppedRunKeepsTheProtocolOfTheFilesBefore)
+{
+    Installation reference;
+    ASSERT_TRUE(reference.Import({kWithFindings}));
+
+    Installation installation;
+    EXPECT_FALSE(installation.Import({kWithFindings, installation.Scratch() / "A2100101X002.txt"}));
+    EXPECT_EQ(installation.Protocol(), reference.Protocol());
+    EXPECT_EQ(installation.Run.ResultRows.Entries[0], reference.Run.ResultRows.Entries[0]);
+    EXPECT_EQ(installation.StoredStays(), reference.StoredStays());
+    EXPECT_FALSE(std::filesystem::exists(installation.System() / kScratchDatabaseFile));
+}
+
+TEST(ImportFailuresTest, RunIsRefusedWhileAnotherHoldsTheData)
+{
+    Installation installation;
+    ASSERT_TRUE(installation.Import({kFirstDelivery}));
+    test::WriteText(installation.Export() / "protocol.dat", "letzter Lauf\r\n");
+    {
+        const ExclusiveLock other(SystemDataLockFile(installation.Config));
+        const auto before = Snapshot(installation.Root());
+
+        EXPECT_FALSE(installation.Import({kSecondDelivery}));
+        ASSERT_FALSE(installation.Ui.Messages().empty());
+        EXPECT_NE(installation.Ui.Messages().back().Text.find("Ein anderer Import oder Export arbeitet gerade"),
+                  std::string::npos)
+            << installation.Ui.Messages().back().Text;
+        EXPECT_EQ(Changes(before, Snapshot(installation.Root())), std::vector<std::string>{});
+    }
+    ASSERT_TRUE(installation.Import({kSecondDelivery}));
+    EXPECT_EQ(installation.StoredStays(), kBothStays);
+}
+
+TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(const Installation&)> Make;
+    };
+    const auto departmentSibling = [](const Installation& installation, std::string_view suffix) {
+        return installation.System() / (std::string(kDepartmentFile) + std::string(suffix));
+    };
+    const Case cases[] = {
+        {"garbage scratch database",
+         [](const Installation& i) { test::WriteText(i.System() / kScratchDatabaseFile, "kein Datenbankinhalt"); }},
+        {"garbage scratch journal",
+         [](const Installation& i) { test::WriteText(i.System() / "temp.mdb-journal", "kein Journal"); }},
+        {"scratch journal of another database",
+         [](const Installation& i) {
+             // A database with a stay that no import file delivers; replayed, it would show up.
+             const auto other = i.Scratch() / "other.mdb";
+             std::filesystem::create_directories(i.Scratch());
+             std::filesystem::copy_file(i.System() / kTemplateDatabaseFile, other);
+             {
+                 Database db(other);
+                 test::AddStay(db, {.KisId = "GEIST00001"});
+             }
+             WriteHotJournal(other, i.System() / "temp.mdb-journal");
+         }},
+        {"half-built department database",
+         [&](const Installation& i) { test::WriteText(departmentSibling(i, ".new"), "halb"); }},
+        {"kept previous department database",
+         [&](const Installation& i) { test::WriteText(departmentSibling(i, ".old"), "alt"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        c.Make(installation);
+
+        ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+        EXPECT_EQ(installation.StoredStays(), kBothStays);
+        for (const auto& name : Snapshot(installation.System())) {
+            EXPECT_TRUE(name.first == "iadmin.mdb" || name.first == "ibds.mdb" || name.first == kDepartmentFile)
+                << "left behind: " << name.first;
+        }
+    }
+}
+
+// A writer of the department database that crashed (any program working on it in place) leaves a
+// journal beside it. The import replaces the file; the old journal must not be replayed into the new one,
+// or the run would report its stays as imported while the department holds the old ones again.
+TEST(ImportFailuresTest, JournalLeftBesideTheDepartmentDatabaseIsNotReplayedIntoTheNewOne)
+{
+    Installation installation;
+    ASSERT_TRUE(installation.Import({kFirstDelivery}));
+    const auto department = installation.System() / kDepartmentFile;
+    auto journal = department;
+    journal += "-journal";
+    std::filesystem::create_directories(installation.Scratch());
+    WriteHotJournal(department, installation.Scratch() / "crashed-journal");
+    std::filesystem::copy_file(installation.Scratch() / "crashed-journal", journal);
+
+    ASSERT_TRUE(installation.Import({kSecondDelivery}));
+    EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+    EXPECT_EQ(installation.StoredStays(), kBothStays);
+}
+
+TEST(ImportFailuresTest, QuotesInAdmissionNumbersAndPathsAreData)
+{
+    Installation installation("o'inst'");
+    // A stay of one day with its survey day; its admission number holds quotes.
+    const auto file = installation.Scratch() / "A2100101X002.txt";
+    test::WriteText(file, "1K00212100101O'Neil'00119700505202401150800                      2024011510151202401202\r\n"
+                          "3K00212100101O'Neil'00119700505202401150800202401151100000000000000000000000000000\r\n"
+                          "$                 2     0     0     0\r\n");
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run);
+        ASSERT_TRUE(installation.Import({file})) << installation.Ui.Messages().back().Text;
+        EXPECT_EQ(installation.Run.FileResult, " 1     1    ");
+        EXPECT_EQ(installation.Protocol(), kProtocolHeader);
+        // Delivered again, the stay replaces itself.
+        EXPECT_EQ(installation.StoredStays(), "O'Neil'001|19700505|202401150800|O|1|1|1\n");
+    }
+    Database db(installation.System() / kDepartmentFile, OpenMode::ReadOnly);
+    auto hours = db.Prepare("SELECT \"STUNDEN\" FROM \"Satzart 3 - TISS28\" WHERE \"KIS_ID\" = ?");
+    hours.Bind(1, "O'Neil'001");
+    ASSERT_TRUE(hours.Step());
+    EXPECT_EQ(hours.Text(0), "2 ");
+}
+
+}  // namespace
+}  // namespace kalmora
