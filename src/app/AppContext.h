@@ -1,0 +1,29 @@
+#pragma once
+
+#include "foundation/Settings.h"
+
+class QDialog;
+
+namespace kalmora {
+
+class UserInterface;
+
+// Opens a window modally. The program runs the window's event loop; tests drive the window through
+// its object names while it is open and close it themselves.
+class WindowOpener {
+public:
+    virtual ~WindowOpener() = default;
+    // Returns the dialog's result code (QDialog::Accepted or QDialog::Rejected).
+    virtual int ShowModal(QDialog& dialog) = 0;
+};
+
+// The program-wide state the windows share: the settings file, the loaded settings, and the ways to
+// reach the screen. The program, and each test, makes its own.
+struct AppContext {
+    SettingsFile& IniFile;
+    Settings& Config;
+    UserInterface& Ui;
+    WindowOpener& Windows;
+};
+
+}  // namespace kalmora
