@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO ?= demo
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run sanitize clean
+.PHONY: deps configure build test run screenshots sanitize bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,14 +17,40 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
 
-# Sets up a demo installation (kept between runs) and shows what the program loaded from it.
+CLI = $(BUILD)/src/kalmora-cli
+DEMO_INI = $(abspath $(DEMO))/Kalmora11_0.ini
+
+# Sets up a demo installation (kept between runs; on first use with a generated department file
+# imported) and starts the program on it. Without a display the batch tool shows the settings and
+# imports the demo file afresh instead.
 run: build
-	@$(BUILD)/src/kalmora-cli setup $(DEMO)
-	@$(BUILD)/src/kalmora-cli --ini $(DEMO)/Kalmora11_0.ini settings
+	@$(CLI) setup $(DEMO) | grep -v '^unverändert' || true
+	@if [ -z "$$(ls -A $(DEMO)/import)" ] && $(CLI) generate $(DEMO)/import >/dev/null 2>&1; then \
+		fresh=1; echo "Demo-Importdatei erzeugt, Import:"; $(CLI) --ini $(DEMO_INI) import --yes $(DEMO)/import/*; \
+	fi; \
+	if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then exec $(BUILD)/src/kalmora "/i:$(DEMO_INI)"; fi; \
+	echo "Kein Bildschirm (DISPLAY und WAYLAND_DISPLAY sind leer): die Demo läuft mit kalmora-cli."; \
+	$(CLI) --ini $(DEMO_INI) settings; \
+	if [ -z "$$fresh" ] && [ -n "$$(ls -A $(DEMO)/import)" ]; then \
+		echo "Import:"; $(CLI) --ini $(DEMO_INI) import --initialise --yes $(DEMO)/import/*; \
+	fi
+
+# One picture per window in $(BUILD)/screenshots, drawn offscreen on the demo settings.
+screenshots: build
+	@$(CLI) setup $(DEMO) >/dev/null
+	@cmake --build $(BUILD) --target kalmora-screenshots -j2 >/dev/null
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/kalmora-screenshots $(BUILD)/screenshots "/i:$(DEMO_INI)"
 
 # Every test once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
 	@$(MAKE) test BUILD=build-sanitize CMAKE_FLAGS=-DKALMORA_SANITIZE=ON
+
+# Import throughput on a generated department file (BENCH_STAYS stays), in a release build.
+BENCH_STAYS ?= 100000
+bench: deps
+	@cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-release --target bench_import -j2
+	@build-release/bench/bench_import $(BENCH_STAYS)
 
 clean:
 	rm -rf $(BUILD) build-sanitize

@@ -1,10 +1,12 @@
 #include "app/QtUserInterface.h"
 
+#include "app/PanelStatusBar.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QMessageBox>
-#include <QStatusBar>
+#include <QPushButton>
 
 namespace kalmora {
 
@@ -18,9 +20,12 @@ QString ToQString(std::string_view text)
 QMessageBox::Icon ToQtIcon(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::Exclamation: break;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Exclamation:
+        break;
     }
     return QMessageBox::Warning;
 }
@@ -30,17 +35,31 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon)
 MessageAnswer QtUserInterface::ShowMessage(std::string_view text, std::string_view title, MessageIcon icon,
                                            MessageButtons buttons)
 {
-    const auto standardButtons =
-        buttons == MessageButtons::YesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::StandardButtons(QMessageBox::Ok);
-    QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text), standardButtons, m_parent);
+    // The box belongs to the dialog the user is working in, so it opens above it.
+    QWidget* parent = QApplication::activeModalWidget();
+    if (parent == nullptr) parent = m_mainWindow;
+    QMessageBox box(ToQtIcon(icon), ToQString(title), ToQString(text), QMessageBox::NoButton, parent);
+    box.setObjectName("MessageBox");
+    box.setTextFormat(Qt::PlainText);
+    // Own texts: German whether or not Qt's translation is installed.
+    if (buttons == MessageButtons::YesNo) {
+        box.addButton(QMessageBox::Yes)->setText("&Ja");
+        box.addButton(QMessageBox::No)->setText("&Nein");
+        box.setDefaultButton(QMessageBox::Yes);
+        // Closing the box is a refusal.
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.addButton(QMessageBox::Ok)->setText("OK");
+        box.setEscapeButton(QMessageBox::Ok);
+    }
     const int answer = box.exec();
-    if (answer == QMessageBox::Yes) return MessageAnswer::Yes;
-    if (answer == QMessageBox::No) return MessageAnswer::No;
-    return MessageAnswer::Ok;
+    if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 void QtUserInterface::SetBusy(bool busy)
 {
+    // The override cursors stack, so nested guards restore the pointer only at the outermost end.
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
     } else {
@@ -50,18 +69,21 @@ void QtUserInterface::SetBusy(bool busy)
 
 void QtUserInterface::SetStatusText(int panel, std::string_view text)
 {
-    // Until the main window's four panels exist, panel 1 uses the plain status message.
-    if (m_statusBar && panel == 1) m_statusBar->showMessage(ToQString(text));
+    if (m_statusBar) m_statusBar->SetPanelText(panel, ToQString(text));
 }
 
 void QtUserInterface::SetClipboardText(std::string_view text)
 {
-    QApplication::clipboard()->setText(ToQString(text));
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(ToQString(text));
 }
 
 void QtUserInterface::ProcessPendingEvents()
 {
-    QCoreApplication::processEvents();
+    // Repaints and timers run; clicks and keys wait until the loop is over, so a running operation
+    // can't be started a second time from inside itself.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace kalmora

@@ -1,19 +1,24 @@
 #pragma once
 
+#include "app/PanelStatusBar.h"
 #include "foundation/UserInterface.h"
 
-class QStatusBar;
+#include <QPointer>
+
 class QWidget;
 
 namespace kalmora {
 
-// The user interface on Qt Widgets: real message boxes, the application's override cursor, the main
-// window's status bar and the system clipboard.
+// The user interface on Qt Widgets: real message boxes with German buttons, the application's
+// override cursor, the main window's four status panels and the system clipboard.
 class QtUserInterface : public UserInterface {
 public:
-    explicit QtUserInterface(QWidget* parent = nullptr) : m_parent(parent) {}
+    QtUserInterface() = default;
 
-    void SetStatusBar(QStatusBar* statusBar) { m_statusBar = statusBar; }
+    // The window message boxes belong to when no dialog is active, normally the main window.
+    void SetMainWindow(QWidget* window) { m_mainWindow = window; }
+    // Status texts go nowhere until the main window has given its panels.
+    void SetStatusBar(PanelStatusBar* statusBar) { m_statusBar = statusBar; }
 
     MessageAnswer ShowMessage(std::string_view text, std::string_view title, MessageIcon icon,
                               MessageButtons buttons) override;
@@ -23,8 +28,8 @@ public:
     void ProcessPendingEvents() override;
 
 private:
-    QWidget* m_parent;
-    QStatusBar* m_statusBar = nullptr;
+    QPointer<QWidget> m_mainWindow;
+    QPointer<PanelStatusBar> m_statusBar;
 };
 
 }  // namespace kalmora

@@ -1,21 +1,41 @@
-#include "app/frmMain.h"
+#include "app/AppContext.h"
+#include "app/GermanLanguage.h"
+#include "app/ProductPicture.h"
+#include "app/QtUserInterface.h"
+#include "app/QtWindowOpener.h"
+#include "app/frmTop.h"
+#include "foundation/Settings.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
+#include <QIcon>
+#include <QWidget>
+
+#include <vector>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    // The program is German whatever the machine's locale is.
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(QLocale::German), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslations);
-    }
+    QApplication::setApplicationName("Kalmora");
+    QApplication::setWindowIcon(QIcon(kalmora::ProductPicture(64)));
+    kalmora::UseGermanLanguage(application);
 
-    kalmora::frmMain mainWindow;
-    mainWindow.showMaximized();
-    return QApplication::exec();
+    kalmora::SettingsFile settingsFile = kalmora::SettingsFileForProcess();
+    kalmora::Settings settings;
+    kalmora::QtUserInterface ui;
+    kalmora::QtWindowOpener windows;
+    kalmora::AppContext context{settingsFile, settings, ui, windows};
+
+    auto* startup = new kalmora::frmTop(context, kalmora::CommandLineFromArguments(argc, argv));
+    startup->show();
+    const int status = QApplication::exec();
+
+    // "Beenden" leaves the windows standing; they go before the context they refer to.
+    std::vector<QWidget*> windowsLeft;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->parentWidget() == nullptr) windowsLeft.push_back(window);
+    }
+    for (QWidget* window : windowsLeft) {
+        delete window;
+    }
+    return status;
 }

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "cli/ConsoleUserInterface.h"
+#include "cli/ImportFileGenerator.h"
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
 #include "import/FieldChecks.h"
@@ -11,6 +12,7 @@
 #include "storage/Schema.h"
 #include "storage/Setup.h"
 
+#include <charconv>
 #include <map>
 #include <optional>
 #include <set>
@@ -38,6 +40,10 @@ constexpr std::string_view kUsage =
     "      Exportverzeichnis und gibt die Ergebnistabelle aus. --initialise löscht vorher\n"
     "      die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
     "      bestehenden Protokolls verlangen --yes.\n"
+    "  generate VERZEICHNIS [--hospital K001] [--department 125101] [--stays N] [--seed S]\n"
+    "      Schreibt eine Importdatei mit N erfundenen Aufenthalten (Vorgabe 100, davon etwa\n"
+    "      2 % fehlerhaft) zum Testen in das Verzeichnis und gibt ihren Pfad aus. Dieselbe\n"
+    "      Zahl S (Vorgabe 1) ergibt auf jedem Rechner dieselbe Datei.\n"
     "\n"
     "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
     "             oder im Konfigurationsverzeichnis des Benutzers)\n";
@@ -248,12 +254,43 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
+std::uint64_t NumberOption(const CommandLine& line, const std::string& name, std::uint64_t fallback)
+{
+    if (!line.Options.contains(name)) return fallback;
+    const std::string text = line.Option(name);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        throw UsageError("--" + name + " erwartet eine ganze Zahl ohne Vorzeichen, nicht \"" + text + "\".");
+    }
+    return value;
+}
+
+int Generate(const CommandLine& line, std::ostream& out)
+{
+    ExpectOptions(line, {"hospital", "department", "stays", "seed"}, 1);
+    GeneratorOptions options;
+    if (line.Options.contains("hospital")) options.Hospital = line.Option("hospital");
+    if (line.Options.contains("department")) options.Department = line.Option("department");
+    options.Stays = NumberOption(line, "stays", options.Stays);
+    options.Seed = NumberOption(line, "seed", options.Seed);
+    try {
+        ValidateGeneratorOptions(options);
+    } catch (const std::invalid_argument& error) {
+        throw UsageError(error.what());
+    }
+    const GeneratedFile file = GenerateImportFile(std::filesystem::absolute(line.Words.front()), options);
+    out << file.Path.string() << '\n';
+    return kExitSuccess;
+}
+
 int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
 {
     if (line.Command == "setup") return Setup(line, environment, out);
     if (line.Command == "load-reference") return LoadReference(line, out, err);
     if (line.Command == "settings") return ShowSettings(line, out, err);
     if (line.Command == "import") return Import(line, out, err);
+    if (line.Command == "generate") return Generate(line, out);
     if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
     throw UsageError("Unbekannter Befehl: " + line.Command);
 }

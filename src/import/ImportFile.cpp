@@ -82,7 +82,7 @@ std::int32_t SumRecordTotal(std::string_view line)
 class StayTable {
 public:
     explicit StayTable(Database& workingCopy)
-        : m_find(workingCopy, "SELECT rowid, \"FLAG\" FROM \"Gesamt - Patientenadministration\" "
+        : m_find(workingCopy, "SELECT rowid, \"FLAG\", \"STUNDEN\" FROM \"Gesamt - Patientenadministration\" "
                               "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?"),
           m_delete(workingCopy, "DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid = ?"),
           m_add(workingCopy, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KA_ID\", \"ICU_FUN_ID\", "
@@ -108,6 +108,7 @@ public:
     struct Row {
         std::int64_t RowId;
         std::string Flag;
+        std::optional<std::string> Stunden;
     };
 
     // The stay of the key, or null. The survey days of a stay follow it in the file, so the last stay
@@ -119,7 +120,8 @@ public:
         m_current.reset();
         m_find.BindAll(key.KisId, key.Dob, key.AdmDate);
         if (m_find.Step()) {
-            m_current = Row{m_find.Int(0), m_find.Text(1)};
+            m_current = Row{m_find.Int(0), m_find.Text(1), std::nullopt};
+            if (!m_find.IsNull(2)) m_current->Stunden = m_find.Text(2);
             m_currentKey = key;
         }
         m_find.Reset();
@@ -138,7 +140,7 @@ public:
         m_add.BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId,
                       key.Dob, key.AdmDate)
             .Execute();
-        m_current = Row{m_database.LastInsertRowId(), "O"};
+        m_current = Row{m_database.LastInsertRowId(), "O", std::nullopt};
         m_currentKey = key;
         return *m_current;
     }
@@ -151,15 +153,16 @@ public:
         m_pendingSurveyDays = 0;
     }
 
-    void CountStayRecord(const Row& row, std::string_view line, const StayDerivedValues& derived)
+    void CountStayRecord(Row& row, std::string_view line, const StayDerivedValues& derived)
     {
         const bool sameDayStay = Val(derived.CareDays.str()) == 0;
         const bool alive = derived.Outcome == "1" || derived.Outcome == "2";
+        row.Stunden = sameDayStay && alive ? derived.StayHours.str() : std::string("99");
         m_countStayRecord
             .BindAll(FitToWidth(DecodeWindows1252(FieldAt(line, 66, 6)), 6),
                      FitToWidth(DecodeWindows1252(FieldAt(line, 66, 12)), 12), derived.CareDays.str(),
                      derived.AgeYears.str(), derived.Outcome.str(),
-                     sameDayStay && alive ? derived.StayHours.str() : std::string("99"), row.RowId)
+                     *row.Stunden, row.RowId)
             .Execute();
     }
 
@@ -320,6 +323,7 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
                 continue;
             }
             stays.MakeRoomForSurveyDay(*stay, key, line);
+            readers.SetStayHours(stay->Stunden);
             readers.ReadTissRecord(line, codes.Hospital, codes.Department, kExternalImportOrigin);
             if (!checks.DuplicateRecord) stays.CountTissRecord();
         }
@@ -351,6 +355,8 @@ std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
     return CountStays(workingCopy);
 }
 
+// Survey days read from the file got their stay's hours when they were stored; the days filled in
+// afterwards get them here.
 void PrepareStaysForStoring(Database& workingCopy)
 {
     // Was: UPDATE [Gesamt - Patientenadministration] INNER JOIN [Satzart 3 - TISS28] ON (the stay key)
@@ -359,7 +365,7 @@ void PrepareStaysForStoring(Database& workingCopy)
         "UPDATE \"Satzart 3 - TISS28\" AS t SET \"STUNDEN\" = g.\"STUNDEN\" "
         "FROM \"Gesamt - Patientenadministration\" AS g "
         "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
-        "AND t.\"STUNDEN\" IS NOT g.\"STUNDEN\"");
+        "AND t.\"STUNDEN\" IS NULL");
     workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'O' WHERE \"FLAG\" = 'A'");
     workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'W' WHERE \"FLAG\" = 'B'");
 }

@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <string>
 
 namespace kalmora {
@@ -29,7 +30,8 @@ std::string InsertTissRecordSql()
         columns += ", " + QuoteIdentifier(item.Column);
         values += ", ?";
     }
-    return "INSERT INTO \"Satzart 3 - TISS28\" (" + columns + ", \"T28_SCORE\") VALUES (" + values + ", ?)";
+    return "INSERT INTO \"Satzart 3 - TISS28\" (" + columns + ", \"T28_SCORE\", \"STUNDEN\") VALUES (" + values +
+           ", ?, ?)";
 }
 
 // A refused value is stored as one blank.
@@ -179,19 +181,31 @@ void RecordReaders::ReadTissRecord(std::string_view line, std::string_view hospi
                                    : CheckNumberWarning(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1);
     }
 
+    // Bound without copies: every value lives until the row is stored below.
     int index = 0;
-    for (const auto& value : {key.KaId, key.IcuFunId, key.IcuFunSid, key.KisId, key.Dob, key.AdmDate, recDate}) {
-        m_insertTissRecord.Bind(++index, value);
+    for (const std::string* value : std::initializer_list<const std::string*>{
+             &key.KaId, &key.IcuFunId, &key.IcuFunSid, &key.KisId, &key.Dob, &key.AdmDate, &recDate}) {
+        m_insertTissRecord.BindStatic(++index, *value);
     }
-    for (const auto& value : items)
-        m_insertTissRecord.Bind(++index, Stored(value, 1));
+    std::array<std::string, 28> decodedItems;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const bool plainByte = static_cast<unsigned char>(items[i].front()) < 0x80;
+        if (!plainByte) decodedItems[i] = Stored(items[i], 1);
+        m_insertTissRecord.BindStatic(++index, plainByte ? items[i] : decodedItems[i]);
+    }
 
+    std::string score;
     if (m_checks.CheckState != kCheckError) {
-        const std::string score = ComputeTiss28Score(items);
+        score = ComputeTiss28Score(items);
         if (Val(score) == 0) m_checks.ReportWarning("TISS28", line, "Score beträgt 0 Punkte");
-        m_insertTissRecord.Bind(++index, score);
+        m_insertTissRecord.BindStatic(++index, score);
     } else {
         m_insertTissRecord.BindNull(++index);  // a record with an error has no score
+    }
+    if (m_stayHours) {
+        m_insertTissRecord.BindStatic(++index, *m_stayHours);
+    } else {
+        m_insertTissRecord.BindNull(++index);
     }
     StoreRow(m_insertTissRecord, line);
 }

@@ -3,6 +3,8 @@
 #include "import/FieldChecks.h"
 #include "storage/Database.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace kalmora {
@@ -23,6 +25,10 @@ public:
     void ReadTissRecord(std::string_view line, std::string_view hospital, std::string_view department,
                         std::string_view origin);
 
+    // The hours of the stay that the following survey days belong to, stored with each of them
+    // (nothing while the stay has none).
+    void SetStayHours(std::optional<std::string> hours) { m_stayHours = std::move(hours); }
+
     // True once a record was stored whose refused birth date or admission time no longer matches its
     // stay's key, so the rows of rejected stays need a search of their own.
     bool StoredUnmatchedKey() const { return m_storedUnmatchedKey; }
@@ -35,6 +41,7 @@ private:
 
     ImportChecks& m_checks;
     bool m_storedUnmatchedKey = false;
+    std::optional<std::string> m_stayHours;
     Statement m_insertStayRecord;
     Statement m_insertTissRecord;
 };

@@ -152,6 +152,13 @@ Statement& Statement::Bind(int index, std::int64_t value)
     return *this;
 }
 
+Statement& Statement::BindStatic(int index, std::string_view text)
+{
+    const int result = sqlite3_bind_text64(m_handle, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8);
+    if (result != SQLITE_OK) m_database.ThrowLastError(result, "Wert kann nicht gebunden werden");
+    return *this;
+}
+
 Statement& Statement::BindNull(int index)
 {
     const int result = sqlite3_bind_null(m_handle, index);

@@ -82,6 +82,8 @@ public:
     Statement& Bind(int index, std::int64_t value);
     Statement& Bind(int index, int value) { return Bind(index, static_cast<std::int64_t>(value)); }
     Statement& BindNull(int index);
+    // Binds text without copying it: the text must stay unchanged until the statement has run.
+    Statement& BindStatic(int index, std::string_view text);
 
     // Binds the values to positions 1, 2, ... in order.
     template <typename... Values>

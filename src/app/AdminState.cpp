@@ -1,0 +1,33 @@
+#include "app/AdminState.h"
+
+#include "storage/Database.h"
+#include "storage/Schema.h"
+
+#include <sqlite3.h>
+
+#include <string>
+#include <system_error>
+
+namespace kalmora {
+
+bool AdminListsNoDepartment(const Settings& settings)
+{
+    const auto file = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
+    // Opening without the create flag would fail as well, but with the engine's English words.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error)) {
+        throw StorageError("Die Verwaltungsdatenbank " + file.string() + " wurde nicht gefunden.", SQLITE_CANTOPEN);
+    }
+    try {
+        // Read-write without create: a crashed writer's journal can then be rolled back first.
+        Database admin(file, OpenMode::ReadWrite);
+        auto any = admin.Prepare("SELECT 1 FROM " + QuoteIdentifier(kDepartmentsTable) + " LIMIT 1");
+        return !any.Step();
+    } catch (const StorageError& failure) {
+        throw StorageError("Die Verwaltungsdatenbank " + file.string() + " kann nicht gelesen werden.\n" +
+                               failure.what(),
+                           failure.EngineCode());
+    }
+}
+
+}  // namespace kalmora

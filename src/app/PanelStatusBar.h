@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QStatusBar>
+
+#include <array>
+
+class QLabel;
+
+namespace kalmora {
+
+// A status bar of four text panels, addressed 1 to 4, whose widths keep the ratio 3 : 1 : 2 : 1
+// whatever their texts are. The panels are labels named after the bar, "<name>_1" to "<name>_4".
+class PanelStatusBar : public QStatusBar {
+    Q_OBJECT
+
+public:
+    static constexpr int kPanelCount = 4;
+
+    explicit PanelStatusBar(const QString& name, QWidget* parent = nullptr);
+
+    // Panels outside 1 to 4 are ignored.
+    void SetPanelText(int panel, const QString& text);
+    QString PanelText(int panel) const;
+    QLabel* Panel(int panel) const;
+
+private:
+    std::array<QLabel*, kPanelCount> m_panels{};
+};
+
+}  // namespace kalmora

@@ -1,0 +1,12 @@
+#include "app/QtWindowOpener.h"
+
+#include <QDialog>
+
+namespace kalmora {
+
+int QtWindowOpener::ShowModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+}  // namespace kalmora

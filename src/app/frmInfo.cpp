@@ -1,0 +1,88 @@
+#include "app/frmInfo.h"
+
+#include "app/ProductPicture.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kalmora {
+
+namespace {
+
+QLabel* Label(const QString& objectName, const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setObjectName(objectName);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+}  // namespace
+
+frmInfo::frmInfo(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("frmInfo");
+    setWindowTitle(" Kalmora");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    auto* picture = Label("Image1", {});
+    picture->setPixmap(ProductPicture(96, devicePixelRatioF()));
+    picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* name = Label("Label1", "Kalmora");
+    QFont nameFont = name->font();
+    nameFont.setPointSizeF(nameFont.pointSizeF() * 2.0);
+    nameFont.setBold(true);
+    name->setFont(nameFont);
+    auto* version = Label("Label2", "Version 11.0");
+    QFont versionFont = version->font();
+    versionFont.setPointSizeF(versionFont.pointSizeF() * 1.2);
+    version->setFont(versionFont);
+    auto* servicePack = Label("Label3_0", "SP-1");
+
+    auto* rule = new QFrame;
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+
+    auto* author = Label("Label3_1", "Programmierung: Kalmora-Entwicklungsteam");
+    auto* publisher = Label("Label6", "Erstellt im Auftrag der Dorvan");
+
+    auto* text = new QVBoxLayout;
+    text->setSpacing(4);
+    text->addWidget(name);
+    text->addWidget(version);
+    text->addWidget(servicePack);
+    text->addSpacing(10);
+    text->addWidget(rule);
+    text->addSpacing(6);
+    text->addWidget(author);
+    text->addWidget(publisher);
+    text->addStretch();
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(20);
+    body->addWidget(picture);
+    body->addLayout(text, 1);
+
+    auto* ok = new QPushButton("OK");
+    ok->setObjectName("cmd_info_ok");
+    ok->setDefault(true);
+    ok->setMinimumWidth(90);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 14);
+    layout->addLayout(body);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+}  // namespace kalmora
