@@ -1,5 +1,6 @@
 #include "app/frmInfo.h"
 
+#include "app/NamedLabel.h"
 #include "app/ProductPicture.h"
 
 #include <QFrame>
@@ -11,45 +12,33 @@
 
 namespace kalmora {
 
-namespace {
-
-QLabel* Label(const QString& objectName, const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setObjectName(objectName);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-}  // namespace
-
 frmInfo::frmInfo(QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmInfo");
     setWindowTitle(" Kalmora");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    auto* picture = Label("Image1", {});
+    auto* picture = NamedLabel("Image1", {});
     picture->setPixmap(ProductPicture(96, devicePixelRatioF()));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
-    auto* name = Label("Label1", "Kalmora");
+    auto* name = NamedLabel("Label1", "Kalmora");
     QFont nameFont = name->font();
     nameFont.setPointSizeF(nameFont.pointSizeF() * 2.0);
     nameFont.setBold(true);
     name->setFont(nameFont);
-    auto* version = Label("Label2", "Version 11.0");
+    auto* version = NamedLabel("Label2", "Version 11.0");
     QFont versionFont = version->font();
     versionFont.setPointSizeF(versionFont.pointSizeF() * 1.2);
     version->setFont(versionFont);
-    auto* servicePack = Label("Label3_0", "SP-1");
+    auto* servicePack = NamedLabel("Label3_0", "SP-1");
 
     auto* rule = new QFrame;
     rule->setFrameShape(QFrame::HLine);
     rule->setFrameShadow(QFrame::Sunken);
 
-    auto* author = Label("Label3_1", "Programmierung: Kalmora-Entwicklungsteam");
-    auto* publisher = Label("Label6", "Erstellt im Auftrag der Dorvan");
+    auto* author = NamedLabel("Label3_1", "Programmierung: Kalmora-Entwicklungsteam");
+    auto* publisher = NamedLabel("Label6", "Erstellt im Auftrag der Dorvan");
 
     auto* text = new QVBoxLayout;
     text->setSpacing(4);

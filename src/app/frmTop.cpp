@@ -1,5 +1,6 @@
 #include "app/frmTop.h"
 
+#include "app/NamedLabel.h"
 #include "app/ProductPicture.h"
 #include "app/frmMain.h"
 
@@ -17,13 +18,6 @@ namespace {
 
 constexpr int kTimerIntervalMs = 1000;
 
-QLabel* Label(const QString& objectName, const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setObjectName(objectName);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 }  // namespace
 
@@ -41,19 +35,19 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, QWidget* paren
     frame->setObjectName("frmTopFrame");
     frame->setStyleSheet("#frmTopFrame { background: white; border: 1px solid #5b7f95; }");
 
-    auto* picture = Label("Image1", {});
+    auto* picture = NamedLabel("Image1", {});
     picture->setPixmap(ProductPicture(128, devicePixelRatioF()));
     picture->setAlignment(Qt::AlignCenter);
 
-    auto* name = Label("Label1", "Kalmora");
+    auto* name = NamedLabel("Label1", "Kalmora");
     name->setStyleSheet("color: #0b3d5c; font-size: 30pt; font-weight: bold;");
-    auto* version = Label("Label2", "Version 11.0");
+    auto* version = NamedLabel("Label2", "Version 11.0");
     version->setStyleSheet("color: #1f5f80; font-size: 14pt;");
-    auto* servicePack = Label("lbl_SP", "SP-1");
+    auto* servicePack = NamedLabel("lbl_SP", "SP-1");
     servicePack->setStyleSheet("color: #1f5f80; font-size: 11pt;");
-    auto* notice = Label("Label3_3", "Copyright © 2009–2013 Dorvan. Alle Rechte vorbehalten.");
+    auto* notice = NamedLabel("Label3_3", "Copyright © 2009–2013 Dorvan. Alle Rechte vorbehalten.");
     notice->setStyleSheet("color: #555555;");
-    auto* publisher = Label("Label4", "Dorvan – Dokumentation und Auswertung für die Intensivmedizin");
+    auto* publisher = NamedLabel("Label4", "Dorvan – Dokumentation und Auswertung für die Intensivmedizin");
     publisher->setStyleSheet("color: #555555;");
 
     auto* text = new QVBoxLayout;

@@ -2,6 +2,7 @@
 
 #include "storage/Database.h"
 #include "support/Files.h"
+#include "support/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,24 +14,13 @@
 namespace kalmora {
 namespace {
 
-struct Outcome {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+using Outcome = test::CliOutcome;
 
 class CliTest : public ::testing::Test {
 protected:
-    Outcome Run(std::vector<std::string> arguments)
+    Outcome Run(const std::vector<std::string>& arguments)
     {
-        cli::Environment environment;
-        environment.ProgramDirectory = dir / "bin";
-        environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
-        environment.CurrentYear = 2031;
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = cli::RunCli(arguments, environment, out, err);
-        return {status, out.str(), err.str()};
+        return test::RunCliInProcess(arguments, dir / "bin", 2031);
     }
 
     std::string Ini() const { return (dir / "inst" / "Kalmora11_0.ini").string(); }

@@ -5,6 +5,7 @@
 
 #include "foundation/FixedText.h"
 #include "storage/Database.h"
+#include "support/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -193,12 +194,8 @@ protected:
 TEST_F(CrashImportTest, AKilledImportLeavesTheOldOrTheNewDepartmentAndTheNextOneWorks)
 {
     {
-        cli::Environment environment;
-        environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
-        environment.CurrentYear = 2024;
-        std::ostringstream out;
-        std::ostringstream err;
-        ASSERT_EQ(cli::RunCli({"setup", (dir / "inst").string()}, environment, out, err), 0) << err.str();
+        const auto setup = test::RunCliInProcess({"setup", (dir / "inst").string()}, {}, 2024);
+        ASSERT_EQ(setup.Status, 0) << setup.Err;
     }
     // Two different files of one department; each import replaces what the other stored.
     const std::array files{Generate("a", 1), Generate("b", 2)};

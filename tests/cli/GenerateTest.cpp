@@ -7,6 +7,7 @@
 #include "storage/Database.h"
 #include "support/DepartmentRows.h"
 #include "support/Files.h"
+#include "support/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,7 @@ namespace {
 using cli::GeneratorOptions;
 using cli::StayFault;
 
-struct Outcome {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+using Outcome = test::CliOutcome;
 
 // 64-bit FNV-1a: a short, stable fingerprint of a file's bytes.
 std::uint64_t Fingerprint(std::string_view bytes)
@@ -64,16 +61,9 @@ int NumberCell(const std::string& cell)
 
 class GenerateTest : public ::testing::Test {
 protected:
-    Outcome Run(std::vector<std::string> arguments)
+    Outcome Run(const std::vector<std::string>& arguments)
     {
-        cli::Environment environment;
-        environment.ProgramDirectory = dir / "bin";
-        environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
-        environment.CurrentYear = 2031;
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = cli::RunCli(arguments, environment, out, err);
-        return {status, out.str(), err.str()};
+        return test::RunCliInProcess(arguments, dir / "bin", 2031);
     }
 
     void SetUpInstallation() { ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0); }

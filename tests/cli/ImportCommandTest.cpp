@@ -4,6 +4,7 @@
 #include "storage/Database.h"
 #include "support/DepartmentRows.h"
 #include "support/Files.h"
+#include "support/CliRunner.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,26 +22,15 @@ constexpr std::string_view kProtocolHeader =
     "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar"
     "\r\n";
 
-struct Outcome {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+using Outcome = test::CliOutcome;
 
 class ImportCommandTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(Run({"setup", Installation().string()}).Status, 0); }
 
-    Outcome Run(std::vector<std::string> arguments)
+    Outcome Run(const std::vector<std::string>& arguments)
     {
-        cli::Environment environment;
-        environment.ProgramDirectory = dir / "bin";
-        environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
-        environment.CurrentYear = 2024;
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = cli::RunCli(arguments, environment, out, err);
-        return {status, out.str(), err.str()};
+        return test::RunCliInProcess(arguments, dir / "bin", 2024);
     }
 
     // "kalmora-cli --ini <settings> import <arguments>"
