@@ -3,21 +3,32 @@
 #include "app/AppContext.h"
 #include "app/GermanLanguage.h"
 #include "app/QtUserInterface.h"
+#include "app/frmImp.h"
+#include "app/frmImpe.h"
 #include "app/frmInfo.h"
 #include "app/frmMain.h"
 #include "app/frmOpt.h"
 #include "app/frmTop.h"
+#include "cli/ImportFileGenerator.h"
+#include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
+#include "import/ImportRun.h"
+#include "storage/Setup.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -42,6 +53,29 @@ bool Save(QWidget& window, const QDir& folder, const QString& name)
     }
     std::cout << file.toStdString() << '\n';
     return true;
+}
+
+// A fresh installation, away from the demo, with three files to import: two departments and a file
+// whose name the import refuses.
+bool PrepareDemoImport(const std::filesystem::path& directory)
+{
+    try {
+        const std::filesystem::path reference = std::filesystem::path(KALMORA_BUILT_IN_DATA_DIR) / "reference";
+        kalmora::SetupInstallation(directory, directory / "Kalmora11_0.ini", reference, 2024);
+        kalmora::cli::GeneratorOptions options;
+        options.Stays = 40;
+        kalmora::cli::GenerateImportFile(directory / "import", options);
+        options.Hospital = "K002";
+        options.Department = "121001";
+        options.Stays = 25;
+        options.Seed = 2;
+        kalmora::cli::GenerateImportFile(directory / "import", options);
+        std::ofstream(directory / "import" / "Z9900101X001.txt") << "0\r\n";
+        return true;
+    } catch (const std::exception& error) {
+        std::cerr << "kalmora-screenshots: Demo-Import nicht vorbereitet: " << error.what() << '\n';
+        return false;
+    }
 }
 
 // Offscreen, Qt tells of every window feature it has no screen for; that is no news here.
@@ -105,6 +139,48 @@ int main(int argc, char* argv[])
             saved &= Save(options, folder, QString("frmOpt_%1").arg(page));
         }
         options.close();
+
+        // The import dialog with every file chosen, and the result table of its run.
+        // Beside the pictures, where the directory list has little else to show.
+        QTemporaryDir installation(folder.filePath("Demo-XXXXXX"));
+        if (installation.isValid() && PrepareDemoImport(installation.path().toStdString())) {
+            // A box of a failed run would wait for a click that never comes offscreen: boxes are recorded.
+            kalmora::ScriptedUserInterface importUi;
+            kalmora::SettingsFile importSettingsFile;
+            importSettingsFile.SettingsFileName = installation.filePath("Kalmora11_0.ini").toStdString();
+            kalmora::Settings importSettings;
+            kalmora::LoadSettings(importSettingsFile, importUi, importSettings);
+            kalmora::AppContext importContext{importSettingsFile, importSettings, importUi, windows};
+            kalmora::ImportRun run;
+            kalmora::frmImp importDialog(importContext, run, mainWindow);
+            importDialog.findChild<QListWidget*>("lst_file")->selectAll();
+            // The directory list reads the directories on the way in the background.
+            importDialog.show();
+            QEventLoop reading;
+            QTimer::singleShot(1500, &reading, &QEventLoop::quit);
+            reading.exec();
+            // Shown anew, it puts the current directory in sight among the rows read meanwhile.
+            importDialog.hide();
+            saved &= Save(importDialog, folder, "frmImp");
+            importDialog.findChild<QPushButton*>("cmd_imp_0")->click();
+            importDialog.close();
+            for (const auto& message : importUi.Messages()) {
+                std::cerr << "kalmora-screenshots: Demo-Import:" << message.Text << '\n';
+                saved = false;
+            }
+
+            kalmora::frmImpe result(importContext, run, &mainWindow);
+            // Every column in the picture; the offscreen screen is narrower than a workstation's.
+            const auto* grid = result.findChild<QTableWidget*>("grd_erg");
+            int gridWidth = 0;
+            for (int column = 0; column < grid->columnCount(); ++column)
+                gridWidth += grid->columnWidth(column);
+            result.resize(gridWidth + 80, 300);
+            saved &= Save(result, folder, "frmImpe");
+            result.close();
+        } else {
+            saved = false;
+        }
     }
     return saved ? 0 : 2;
 }

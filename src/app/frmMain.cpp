@@ -5,6 +5,8 @@
 #include "app/PanelStatusBar.h"
 #include "app/ProductPicture.h"
 #include "app/QtUserInterface.h"
+#include "app/frmImp.h"
+#include "app/frmImpe.h"
 #include "app/frmInfo.h"
 #include "app/frmOpt.h"
 #include "foundation/Messages.h"
@@ -114,7 +116,7 @@ void frmMain::CreateMenus()
 
     QMenu* datei = menuBar()->addMenu("&Datei");
     datei->setObjectName("mainDatei");
-    QAction* import = addItem(datei, "datei", kImport, "&Import", &frmMain::OnDatei);
+    addItem(datei, "datei", kImport, "&Import", &frmMain::OnDatei);
     QAction* exportItem = addItem(datei, "datei", kExport, "&Export", &frmMain::OnDatei);
     addSeparator(datei, "datei", 2);
     addItem(datei, "datei", kBeenden, "&Beenden", &frmMain::OnDatei);
@@ -134,7 +136,7 @@ void frmMain::CreateMenus()
     connect(info, &QAction::triggered, this, &frmMain::OnInfo);
 
     // Their windows are not part of the program yet.
-    for (QAction* item : {import, exportItem, intensivbericht, einstufung}) {
+    for (QAction* item : {exportItem, intensivbericht, einstufung}) {
         item->setEnabled(false);
     }
 }
@@ -142,6 +144,18 @@ void frmMain::CreateMenus()
 void frmMain::OnDatei(int index)
 {
     switch (index) {
+    case kImport: {
+        {
+            frmImp dialog(m_context, m_importRun, *this);
+            m_context.Windows.ShowModal(dialog);
+        }
+        // The dialog leaves "Ergebnis" after a run, and keeps it when it is closed without a button.
+        if (m_tag == kImportResultTag) {
+            frmImpe result(m_context, m_importRun, this);
+            m_context.Windows.ShowModal(result);
+        }
+        break;
+    }
     case kExport:
         if (!DepartmentsRegistered()) return;
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "import/ImportRun.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -60,6 +61,8 @@ private:
     QTimer* m_clock = nullptr;
     QTimer* m_startupTimer = nullptr;
     QString m_tag;
+    // The state and result rows of the last import run, kept for the next showing of its results.
+    ImportRun m_importRun;
 };
 
 }  // namespace kalmora

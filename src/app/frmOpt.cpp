@@ -1,5 +1,6 @@
 #include "app/frmOpt.h"
 
+#include "app/DirectoryLists.h"
 #include "foundation/Messages.h"
 
 #include <QApplication>
@@ -17,7 +18,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStorageInfo>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -26,16 +26,6 @@
 namespace kalmora {
 
 namespace {
-
-QString ToQt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string FromQt(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
 
 QGroupBox* Frame(const QString& objectName, const QString& caption)
 {
@@ -72,18 +62,6 @@ QLabel* DirectoryLabel(const QString& objectName)
     label->setMinimumHeight(label->fontMetrics().height() + 8);
     label->setMargin(2);
     return label;
-}
-
-std::vector<std::string> MountedVolumeRoots()
-{
-    std::vector<std::string> roots;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        // Single files can be mounted too; only directories are drives.
-        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir()) {
-            roots.push_back(FromQt(volume.rootPath()));
-        }
-    }
-    return OrderVolumeRoots(std::move(roots));
 }
 
 }  // namespace
@@ -227,11 +205,8 @@ QWidget* frmOpt::CreateDirectoriesPage()
     }
 
     auto* drive = Frame("fra_tab_1", "Laufwerk");
-    m_driveList = new QComboBox;
-    m_driveList->setObjectName("lst_drive");
     m_volumeRoots = MountedVolumeRoots();
-    for (const auto& root : m_volumeRoots)
-        m_driveList->addItem(ToQt(root));
+    m_driveList = CreateDriveList("lst_drive", m_volumeRoots);
     (new QVBoxLayout(drive))->addWidget(m_driveList);
 
     auto* leftColumn = new QVBoxLayout;
@@ -241,16 +216,7 @@ QWidget* frmOpt::CreateDirectoriesPage()
     grid->addLayout(leftColumn, 2, 0);
 
     auto* choice = Frame("fra_tab_0", "Auswahl");
-    m_directoryModel = new QFileSystemModel(this);
-    m_directoryModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_directoryModel->setReadOnly(true);
-    m_directoryModel->setRootPath(QDir::rootPath());
-    m_directoryList = new QTreeView;
-    m_directoryList->setObjectName("lst_dir");
-    m_directoryList->setModel(m_directoryModel);
-    for (int column = 1; column < m_directoryModel->columnCount(); ++column)
-        m_directoryList->hideColumn(column);
-    m_directoryList->setHeaderHidden(true);
+    m_directoryList = CreateDirectoryList("lst_dir", m_directoryModel, this);
     m_directoryList->setMinimumSize(320, 220);
     (new QVBoxLayout(choice))->addWidget(m_directoryList);
     grid->addWidget(choice, 2, 1);

@@ -4,9 +4,9 @@
 #include "cli/ImportFileGenerator.h"
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
-#include "import/FieldChecks.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
+#include "import/ImportStart.h"
 #include "storage/Database.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
@@ -226,22 +226,9 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
     const bool initialise = line.Flags.contains("initialise");
     ImportConsole ui(err, yes ? MessageAnswer::Yes : MessageAnswer::No, isatty(STDERR_FILENO) == 1);
 
-    if (line.Words.size() > kMaxImportFiles) {
-        ShowNotice(ui, 7);
-        return kExitFailure;
-    }
-    const std::string protocolName = line.Options.contains("protocol") ? line.Option("protocol") : "protocol.dat";
-    const auto protocolFile = DataFilePath(settings.ExportDataPath, TrimBlanks(protocolName));
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(protocolFile, ignored) && std::filesystem::file_size(protocolFile, ignored) > 0 &&
-        AskConfirmation(ui, 7) != kAnswerYes) {
-        return kExitFailure;
-    }
-    if (initialise && AskConfirmation(ui, 8) != kAnswerYes) return kExitFailure;
-    std::int16_t checkState = kCheckOk;
-    CheckShortFileName(checkState, protocolName);
-    if (checkState != kCheckOk) {
-        ShowNotice(ui, checkState);
+    const std::string protocolName =
+        line.Options.contains("protocol") ? line.Option("protocol") : std::string(kDefaultProtocolFileName);
+    if (CheckImportStart(line.Words.size(), protocolName, initialise, settings, ui) != ImportStart::Go) {
         return kExitFailure;
     }
 

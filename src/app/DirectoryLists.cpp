@@ -1,0 +1,60 @@
+#include "app/DirectoryLists.h"
+
+#include "app/OptionsValues.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QStorageInfo>
+#include <QTreeView>
+
+namespace kalmora {
+
+QString ToQt(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string FromQt(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+std::vector<std::string> MountedVolumeRoots()
+{
+    std::vector<std::string> roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        // Single files can be mounted too; only directories are drives.
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir()) {
+            roots.push_back(FromQt(volume.rootPath()));
+        }
+    }
+    return OrderVolumeRoots(std::move(roots));
+}
+
+QComboBox* CreateDriveList(const QString& objectName, const std::vector<std::string>& volumeRoots)
+{
+    auto* list = new QComboBox;
+    list->setObjectName(objectName);
+    for (const auto& root : volumeRoots)
+        list->addItem(ToQt(root));
+    return list;
+}
+
+QTreeView* CreateDirectoryList(const QString& objectName, QFileSystemModel*& model, QWidget* modelOwner)
+{
+    model = new QFileSystemModel(modelOwner);
+    model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    model->setReadOnly(true);
+    model->setRootPath(QDir::rootPath());
+    auto* list = new QTreeView;
+    list->setObjectName(objectName);
+    list->setModel(model);
+    for (int column = 1; column < model->columnCount(); ++column)
+        list->hideColumn(column);
+    list->setHeaderHidden(true);
+    return list;
+}
+
+}  // namespace kalmora

@@ -1,0 +1,97 @@
+#include "app/frmImpe.h"
+
+#include "app/ButtonArray.h"
+#include "app/CellGrid.h"
+#include "import/ImportResults.h"
+#include "import/ImportRun.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace kalmora {
+
+namespace {
+
+enum ErgButton { kKopieren = 0, kSchliessen = 1 };
+
+constexpr std::array<int, 6> kColumnWidthsInX{12, 24, 40, 11, 14, 31};
+
+QString ToQt(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+frmImpe::frmImpe(AppContext& context, const ImportRun& run, QWidget* parent)
+    : QDialog(parent), m_context(context), m_run(run)
+{
+    setObjectName("frmImpe");
+    setWindowTitle(" Datei - ImportErgebnis");
+
+    m_grid = new CellGrid("grd_erg");
+    m_grid->SetFixedRows(1);
+    m_grid->SetColumns(static_cast<int>(kResultTitles.size()));
+    const auto rows = ResultGridRows(m_run.ResultRows, m_run.CurrentFileIndex);
+    m_grid->SetRows(static_cast<int>(rows.size()) + 1);
+    int gridWidth = 0;
+    for (int column = 0; column < m_grid->Columns(); ++column) {
+        m_grid->SetColumnWidthInX(column, kColumnWidthsInX[static_cast<std::size_t>(column)]);
+        m_grid->SetCellText(0, column, ToQt(kResultTitles[static_cast<std::size_t>(column)]));
+        gridWidth += m_grid->columnWidth(column);
+    }
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (std::size_t column = 0; column < rows[row].size(); ++column) {
+            m_grid->SetCellText(static_cast<int>(row) + 1, static_cast<int>(column), ToQt(rows[row][column]));
+        }
+    }
+
+    auto* report = new QGroupBox("Bericht");
+    report->setObjectName("fra_erg");
+    (new QVBoxLayout(report))->addWidget(m_grid);
+
+    auto* buttons = new ButtonArray("cmd_erg", this);
+    QPushButton* copy = buttons->AddButton(kKopieren, "&Kopieren");
+    QPushButton* close = buttons->AddButton(kSchliessen, "Schließen");
+    close->setDefault(true);
+    connect(buttons, &ButtonArray::Clicked, this, &frmImpe::OnButton);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(copy);
+    buttonRow->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(report);
+    layout->addLayout(buttonRow);
+
+    // Wide enough for every column where the screen allows it.
+    int width = gridWidth + 2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width() + 48;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    }
+    resize(width, 360);
+}
+
+void frmImpe::OnButton(int index)
+{
+    if (index == kKopieren) {
+        CopyTable();
+        return;
+    }
+    accept();
+}
+
+void frmImpe::CopyTable()
+{
+    const int fileCount = m_grid->Rows() - 1;
+    m_grid->SelectCells(CellRange{1, 0, fileCount, m_grid->Columns() - 1});
+    m_context.Ui.SetClipboardText(ResultClipboardText(m_run.ResultRows, fileCount));
+}
+
+}  // namespace kalmora

@@ -1,0 +1,116 @@
+#include "import/ImportStart.h"
+
+#include "foundation/FixedText.h"
+#include "foundation/Messages.h"
+#include "import/FieldChecks.h"
+#include "import/ImportResults.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace kalmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int16_t kNoFileNotice = 6;
+constexpr std::int16_t kTooManyFilesNotice = 7;
+constexpr std::int16_t kOverwriteProtocolQuestion = 7;
+constexpr std::int16_t kInitialiseQuestion = 8;
+
+bool NonEmptyFile(const fs::path& file)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return false;
+    const auto size = fs::file_size(file, error);
+    return !error && size > 0;
+}
+
+std::string Lower(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+// A directory as the settings hold it: without its trailing separator, the root as "".
+fs::path HeldDirectory(std::string_view held)
+{
+    return held.empty() ? fs::path("/") : fs::path(held);
+}
+
+}  // namespace
+
+ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFileName, bool initialiseDepartment,
+                             const Settings& settings, UserInterface& ui)
+{
+    if (fileCount > kMaxImportFiles) {
+        ShowNotice(ui, kTooManyFilesNotice);
+        return ImportStart::Stop;
+    }
+    if (fileCount == 0) {
+        ShowNotice(ui, kNoFileNotice);
+        return ImportStart::Stop;
+    }
+    // An empty protocol holds nothing worth a question.
+    if (NonEmptyFile(DataFilePath(settings.ExportDataPath, TrimBlanks(protocolFileName))) &&
+        AskConfirmation(ui, kOverwriteProtocolQuestion) != kAnswerYes) {
+        return ImportStart::StopAtProtocolName;
+    }
+    if (initialiseDepartment && AskConfirmation(ui, kInitialiseQuestion) != kAnswerYes) return ImportStart::Stop;
+    std::int16_t checkState = kCheckOk;
+    CheckShortFileName(checkState, protocolFileName);
+    if (checkState != kCheckOk) {
+        ShowNotice(ui, checkState);
+        return ImportStart::StopAtProtocolName;
+    }
+    return ImportStart::Go;
+}
+
+std::optional<fs::path> OpenImportDirectory(Settings& settings, SettingsFile& file, UserInterface& ui)
+{
+    const fs::path import = HeldDirectory(settings.ImportDataPath);
+    if (ImportDirectoryAvailable(import)) return import;
+    const fs::path system = HeldDirectory(settings.SystemDataPath);
+    // Writing a directory that is no better would only spoil the setting the user had.
+    if (!ImportDirectoryAvailable(system)) return std::nullopt;
+    // The file keeps the separator of a root, so that it reads back as a directory.
+    WriteIniValue(file, ui, kPathSection, "ImportDataPath",
+                  settings.SystemDataPath.empty() ? "/" : settings.SystemDataPath);
+    settings.ImportDataPath = settings.SystemDataPath;
+    return system;
+}
+
+std::vector<std::string> ImportFileEntries(const fs::path& directory)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator entries(directory, error);
+    if (error) return names;
+    for (const auto& entry : entries) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with('.')) continue;
+        std::error_code kindError;
+        if (entry.is_regular_file(kindError)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& left, const std::string& right) {
+        const std::string leftLower = Lower(left);
+        const std::string rightLower = Lower(right);
+        return leftLower != rightLower ? leftLower < rightLower : left < right;
+    });
+    return names;
+}
+
+bool ImportDirectoryAvailable(const fs::path& directory)
+{
+    // A relative text such as "unknown" would be looked up in whatever the working directory is.
+    if (!directory.is_absolute()) return false;
+    std::error_code error;
+    fs::directory_iterator entries(directory, error);
+    return !error;
+}
+
+}  // namespace kalmora
