@@ -45,12 +45,15 @@ screenshots: build
 sanitize:
 	@$(MAKE) test BUILD=build-sanitize CMAKE_FLAGS=-DKALMORA_SANITIZE=ON
 
-# Import throughput on a generated department file (BENCH_STAYS stays), in a release build.
+# Import throughput on a generated department file (BENCH_STAYS stays) and classification time of a
+# department with BENCH_DAYS survey days, in a release build.
 BENCH_STAYS ?= 100000
+BENCH_DAYS ?= 1000000
 bench: deps
 	@cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
-	@cmake --build build-release --target bench_import -j2
+	@cmake --build build-release --target bench_import bench_classify -j2
 	@build-release/bench/bench_import $(BENCH_STAYS)
+	@build-release/bench/bench_classify $(BENCH_DAYS)
 
 clean:
 	rm -rf $(BUILD) build-sanitize

@@ -2,16 +2,22 @@
 
 #include "cli/ConsoleUserInterface.h"
 #include "cli/ImportFileGenerator.h"
+#include "foundation/Conversions.h"
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
 #include "import/ImportStart.h"
+#include "scoring/ClassificationList.h"
+#include "scoring/ClassificationTable.h"
+#include "scoring/DepartmentBaseData.h"
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 #include "storage/Setup.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -44,6 +50,14 @@ constexpr std::string_view kUsage =
     "      Schreibt eine Importdatei mit N erfundenen Aufenthalten (Vorgabe 100, davon etwa\n"
     "      2 % fehlerhaft) zum Testen in das Verzeichnis und gibt ihren Pfad aus. Dieselbe\n"
     "      Zahl S (Vorgabe 1) ergibt auf jedem Rechner dieselbe Datei.\n"
+    "  classify [--from DATUM] [--to DATUM] [--min-hours N] [--multiple-tiss J|N]\n"
+    "           [--replacement-tiss J|N] [KANR/ABTEILUNG...]\n"
+    "      Stuft die genannten Abteilungen ein (ohne Angabe alle einstufbaren) und gibt die\n"
+    "      Ergebnistabelle aus. Zeitraum (TT.MM.JJJJ oder JJJJMMTT), Mindeststunden und die\n"
+    "      TISS-Optionen gelten nur für diesen Aufruf; Vorgabe sind die Einstellungen.\n"
+    "  department KANR/ABTEILUNG [--dgkp X] [--beds N] [--pre E0|E1|E2|E3|none]\n"
+    "      Setzt DGKP, systemisierte Betten und Voreinstufung der Abteilung und gibt ihren\n"
+    "      Listeneintrag aus.\n"
     "\n"
     "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
     "             oder im Konfigurationsverzeichnis des Benutzers)\n";
@@ -271,6 +285,121 @@ int Generate(const CommandLine& line, std::ostream& out)
     return kExitSuccess;
 }
 
+// A department as the user names it, "KANR/ABTEILUNG".
+std::pair<std::string, std::string> DepartmentKey(const std::string& word)
+{
+    const auto slash = word.find('/');
+    if (slash == std::string::npos || slash == 0 || slash + 1 == word.size() ||
+        word.find('/', slash + 1) != std::string::npos) {
+        throw UsageError("Eine Abteilung wird als KANR/ABTEILUNG angegeben, nicht \"" + word + "\".");
+    }
+    return {word.substr(0, slash), word.substr(slash + 1)};
+}
+
+class UnknownDepartment : public std::runtime_error {
+public:
+    explicit UnknownDepartment(const std::string& key)
+        : std::runtime_error("Die Abteilung " + key + " ist nicht angelegt oder hat keine einstufbaren Aufenthalte.")
+    {}
+};
+
+std::string DateOption(const CommandLine& line, const std::string& name, std::string_view fallback)
+{
+    const std::string text = line.Options.contains(name) ? line.Option(name) : std::string(fallback);
+    const std::string display = NormalizeDateInput(text, "2000");
+    if (TrimBlanks(display).empty()) {
+        const std::string source = line.Options.contains(name) ? "bei --" + name : "in den Einstellungen";
+        throw UsageError("Ungültiges Datum \"" + text + "\" " + source + "; erwartet TT.MM.JJJJ oder JJJJMMTT.");
+    }
+    return ParseDisplayDate(display, 8);
+}
+
+std::string FlagOption(const CommandLine& line, const std::string& name, std::string_view fallback)
+{
+    if (!line.Options.contains(name)) return std::string(fallback);
+    const std::string value = line.Option(name);
+    if (value != "J" && value != "N") throw UsageError("--" + name + " erwartet J oder N, nicht \"" + value + "\".");
+    return value;
+}
+
+int Classify(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {"from", "to", "min-hours", "multiple-tiss", "replacement-tiss"}, std::nullopt);
+    std::vector<std::pair<std::string, std::string>> named;
+    for (const auto& word : line.Words)
+        named.push_back(DepartmentKey(word));
+    Settings settings = LoadedSettings(line, err);
+    settings.Erhebungvon = DateOption(line, "from", settings.Erhebungvon.Trimmed());
+    settings.Erhebungbis = DateOption(line, "to", settings.Erhebungbis.Trimmed());
+    if (line.Options.contains("min-hours")) {
+        const std::uint64_t hours = NumberOption(line, "min-hours", 0);
+        if (hours > 24) throw UsageError("--min-hours erwartet 0 bis 24.");
+        settings.MindestStd = std::to_string(hours);
+    }
+    settings.MehrfachTISS = FlagOption(line, "multiple-tiss", settings.MehrfachTISS.str());
+    settings.ErsatzTISS = FlagOption(line, "replacement-tiss", settings.ErsatzTISS.str());
+
+    ConsoleUserInterface ui(err, MessageAnswer::No);
+    const std::vector<DepartmentEntry> entries = ClassifiableDepartments(settings, ui);
+    std::vector<DepartmentEntry> selected;
+    if (named.empty()) {
+        if (entries.empty()) ShowNotice(ui, 37);
+        selected = entries;
+    } else {
+        std::set<std::string, std::less<>> keys;
+        for (const auto& [kanr, abteilung] : named) {
+            const std::string key = kanr + "/" + abteilung;
+            const bool listed = std::any_of(entries.begin(), entries.end(),
+                                            [&key](const DepartmentEntry& entry) { return entry.Key() == key; });
+            if (!listed) throw UnknownDepartment(key);
+            keys.insert(key);
+        }
+        // In list order, as the dialog's selection is.
+        for (const auto& entry : entries) {
+            if (keys.contains(entry.Key())) selected.push_back(entry);
+        }
+    }
+    const auto rows = ClassifyDepartments(selected, settings, ui);
+    out << WithLineFeeds(ClassificationClipboardText(rows, ClassificationSettingsOf(settings))) << '\n';
+    return rows.size() == selected.size() ? kExitSuccess : kExitFailure;
+}
+
+// A DGKP in German form ("12,5") or with a decimal point ("12.5").
+std::string GermanDecimal(std::string text)
+{
+    if (text.find(',') == std::string::npos) std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {"dgkp", "beds", "pre"}, 1);
+    const auto [kanr, abteilung] = DepartmentKey(line.Words.front());
+    const Settings settings = LoadedSettings(line, err);
+    std::optional<DepartmentEntry> entry;
+    {
+        Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+        entry = ReadDepartmentEntry(admin, FitToWidth(kanr, 4), FitToWidth(abteilung, 8));
+    }
+    if (!entry) throw UnknownDepartment(kanr + "/" + abteilung);
+    if (line.Options.empty()) {
+        out << entry->Text << '\n';
+        return kExitSuccess;
+    }
+
+    BaseDataInput input = BaseDataInputOf(*entry);
+    if (line.Options.contains("dgkp")) input.DgkpText = GermanDecimal(line.Option("dgkp"));
+    if (line.Options.contains("beds")) input.BedsText = line.Option("beds");
+    if (line.Options.contains("pre")) {
+        input.PreClassification = line.Option("pre") == "none" ? "" : line.Option("pre");
+    }
+    const BaseDataOutcome outcome = SaveDepartmentBaseData(settings, *entry, input);
+    if (outcome.ErrorText) throw UsageError(std::string(TrimBlanks(*outcome.ErrorText)));
+    if (!outcome.Saved) throw UnknownDepartment(entry->Key());
+    out << outcome.Entry.Text << '\n';
+    return kExitSuccess;
+}
+
 int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
 {
     if (line.Command == "setup") return Setup(line, environment, out);
@@ -278,6 +407,8 @@ int Dispatch(const CommandLine& line, const Environment& environment, std::ostre
     if (line.Command == "settings") return ShowSettings(line, out, err);
     if (line.Command == "import") return Import(line, out, err);
     if (line.Command == "generate") return Generate(line, out);
+    if (line.Command == "classify") return Classify(line, out, err);
+    if (line.Command == "department") return Department(line, out, err);
     if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
     throw UsageError("Unbekannter Befehl: " + line.Command);
 }

@@ -1,0 +1,99 @@
+#include "scoring/ClassificationTable.h"
+
+#include "foundation/Conversions.h"
+#include "foundation/Messages.h"
+#include "foundation/NumberFormat.h"
+#include "foundation/Settings.h"
+#include "foundation/UserInterface.h"
+#include "import/ImportRun.h"
+#include "storage/Database.h"
+#include "storage/FileSafety.h"
+
+namespace kalmora {
+
+std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<DepartmentEntry>& selected,
+                                                      const Settings& settings, UserInterface& ui)
+{
+    const ExclusiveLock lock(SystemDataLockFile(settings));
+    const ClassificationSettings classification = ClassificationSettingsOf(settings);
+    std::vector<ClassifiedDepartment> rows;
+    {
+        const BusyPointer busy(ui);
+        for (const auto& entry : selected) {
+            ui.SetStatusText(1, " Einstufung...");
+            ui.SetStatusText(2, " " + std::string(MidCharacters(entry.Text, 1, 27)));
+            ui.SetStatusText(3, " " + std::string(MidCharacters(entry.Text, 69, 111)));
+            ClassifiedDepartment row{entry,
+                                     ClassificationInputs(entry.Dgkp, entry.SystemisedBeds, entry.PreClassification)};
+            try {
+                const std::string file(entry.DatabaseFile.Trimmed());
+                if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+                Database department(DataFilePath(settings.SystemDataPath, file));
+                ClassifyDepartment(department, classification, row.Result);
+                rows.push_back(std::move(row));
+            } catch (const StorageError& error) {
+                ShowGeneralError(ui, " Einstufung der Abteilung " + entry.Key() + " (" +
+                                         std::string(entry.DatabaseFile.Trimmed()) +
+                                         ") nicht möglich: " + error.what());
+            }
+            ui.ProcessPendingEvents();
+        }
+    }
+    ui.SetStatusText(1, " Bereit");
+    ui.SetStatusText(2, " ");
+    ui.SetStatusText(3, " ");
+    return rows;
+}
+
+std::array<std::string, kClassificationColumnCount> ClassificationCells(const ClassifiedDepartment& row,
+                                                                        const ClassificationSettings& settings)
+{
+    const ClassificationResult& r = row.Result;
+    return {
+        std::string(MidCharacters(row.Entry.Text, 1, 27)),
+        std::string(MidCharacters(row.Entry.Text, 69, 111)),
+        r.LevelText.str(),
+        FormatNumber(r.Points, "#,##0"),
+        FormatNumber(r.TissMean16, "0.0"),
+        FormatNumber(r.TissMean, "0.0"),
+        FormatNumber(r.TissAboveBase, "0.0"),
+        FormatNumber(r.DgkpPerBed, "0.00"),
+        PlainNumberText(r.DgkpAboveBase),
+        FormatNumber(r.Factor, "0.0"),
+        FormatNumber(r.BasePoints, "#,##0"),
+        FormatNumber(r.PointsPerTenth, "0.0"),
+        FormatNumber(r.ReportedDays, "#,##0"),
+        FormatNumber(r.Days16, "#,##0"),
+        FormatNumber(r.FilledDays, "#,##0"),
+        settings.ErsatzTISS.str(),
+        settings.MehrfachTISS.str(),
+        settings.MindestStd.str(),
+        FormatCompactDate(settings.Erhebungvon, 8),
+        FormatCompactDate(settings.Erhebungbis, 8),
+        std::to_string(r.SystemisedBeds),
+        PlainNumberText(r.DgkpCount),
+        r.PreClassification.str(),
+        r.Comment,
+    };
+}
+
+std::string ClassificationClipboardText(const std::vector<ClassifiedDepartment>& rows,
+                                        const ClassificationSettings& settings)
+{
+    std::string text;
+    for (std::size_t column = 0; column < kClassificationColumnCount; ++column) {
+        if (column > 0) text += '\t';
+        text += kClassificationTitles[column];
+    }
+    for (const auto& row : rows) {
+        text += '\r';
+        const auto cells = ClassificationCells(row, settings);
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            if (column > 0) text += '\t';
+            text += cells[column];
+        }
+    }
+    return text;
+}
+
+}  // namespace kalmora
