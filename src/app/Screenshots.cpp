@@ -3,6 +3,9 @@
 #include "app/AppContext.h"
 #include "app/GermanLanguage.h"
 #include "app/QtUserInterface.h"
+#include "app/frmAbtB.h"
+#include "app/frmEin.h"
+#include "app/frmEine.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
@@ -13,6 +16,7 @@
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"
+#include "scoring/DepartmentBaseData.h"
 #include "storage/Setup.h"
 
 #include <QApplication>
@@ -178,6 +182,32 @@ int main(int argc, char* argv[])
             result.resize(gridWidth + 80, 300);
             saved &= Save(result, folder, "frmImpe");
             result.close();
+
+            // The classification of the imported departments, with staffing figures as a ward has them.
+            const std::size_t importMessages = importUi.Messages().size();
+            const std::vector<kalmora::BaseDataInput> staffing{{"12,50", "10", ""}, {"9,00", "6", "E2"}};
+            std::size_t next = 0;
+            for (const auto& department : kalmora::ClassifiableDepartments(importSettings, importUi)) {
+                if (next < staffing.size())
+                    kalmora::SaveDepartmentBaseData(importSettings, department, staffing[next++]);
+            }
+            kalmora::frmEin classification(importContext, &mainWindow);
+            classification.findChild<QListWidget*>("lst_abteilung")->selectAll();
+            saved &= Save(classification, folder, "frmEin");
+            if (!classification.Departments().empty()) {
+                kalmora::frmAbtB baseData(importContext, classification.Departments().front(), &classification);
+                saved &= Save(baseData, folder, "frmAbtB");
+                baseData.close();
+            }
+            kalmora::frmEine classified(importContext, classification.Departments(), &mainWindow);
+            classified.resize(1100, 320);
+            saved &= Save(classified, folder, "frmEine");
+            classified.close();
+            classification.close();
+            for (std::size_t index = importMessages; index < importUi.Messages().size(); ++index) {
+                std::cerr << "kalmora-screenshots: Demo-Einstufung:" << importUi.Messages()[index].Text << '\n';
+                saved = false;
+            }
         } else {
             saved = false;
         }

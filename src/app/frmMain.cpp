@@ -5,6 +5,7 @@
 #include "app/PanelStatusBar.h"
 #include "app/ProductPicture.h"
 #include "app/QtUserInterface.h"
+#include "app/frmEin.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
@@ -127,7 +128,7 @@ void frmMain::CreateMenus()
 
     QMenu* extras = menuBar()->addMenu("&Extras");
     extras->setObjectName("mainExtras");
-    QAction* einstufung = addItem(extras, "extras", kEinstufung, "&Einstufung", &frmMain::OnExtras);
+    addItem(extras, "extras", kEinstufung, "&Einstufung", &frmMain::OnExtras);
     addSeparator(extras, "extras", 1);
     addItem(extras, "extras", kOptionen, "&Optionen", &frmMain::OnExtras);
 
@@ -136,7 +137,7 @@ void frmMain::CreateMenus()
     connect(info, &QAction::triggered, this, &frmMain::OnInfo);
 
     // Their windows are not part of the program yet.
-    for (QAction* item : {exportItem, intensivbericht, einstufung}) {
+    for (QAction* item : {exportItem, intensivbericht}) {
         item->setEnabled(false);
     }
 }
@@ -170,9 +171,12 @@ void frmMain::OnDatei(int index)
 void frmMain::OnExtras(int index)
 {
     switch (index) {
-    case kEinstufung:
+    case kEinstufung: {
         if (!DepartmentsRegistered()) return;
+        frmEin classification(m_context, this);
+        m_context.Windows.ShowModal(classification);
         break;
+    }
     case kOptionen: {
         frmOpt options(m_context, this);
         m_context.Windows.ShowModal(options);

@@ -198,11 +198,12 @@ private slots:
         QTest::addColumn<QString>("menu");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("text");  // the start of the box's text; empty for no box
+        QTest::addColumn<QString>("text");   // the start of the box's text; empty for no box
+        QTest::addColumn<QString>("opens");  // the window the command opens; empty for none
 
         const auto row = [](const char* name, AdminDatabase admin, bool settingsFile, const QString& menu, int index,
-                            const QString& title, const QString& text) {
-            QTest::newRow(name) << admin << settingsFile << menu << index << title << text;
+                            const QString& title, const QString& text, const QString& opens = "") {
+            QTest::newRow(name) << admin << settingsFile << menu << index << title << text << opens;
         };
         const QString notice = " Programmhinweis ";
         const QString noData = " Es wurden noch keine Daten importiert!";
@@ -211,7 +212,7 @@ private slots:
         row("no department: Export", AdminDatabase::NoDepartment, true, "datei", 1, notice, noData);
         row("no department: Einstufung", AdminDatabase::NoDepartment, true, "extras", 0, notice, noData);
         row("department: Export", AdminDatabase::OneDepartment, true, "datei", 1, "", "");
-        row("department: Einstufung", AdminDatabase::OneDepartment, true, "extras", 0, "", "");
+        row("department: Einstufung", AdminDatabase::OneDepartment, true, "extras", 0, "", "", "frmEin");
         row("admin database missing", AdminDatabase::Missing, true, "datei", 1, error, admin);
         row("not a database", AdminDatabase::NotADatabase, true, "extras", 0, error, admin);
         row("no settings file", AdminDatabase::Missing, false, "datei", 1, error,
@@ -225,6 +226,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(QString, title);
         QFETCH(QString, text);
+        QFETCH(QString, opens);
         Shell shell;
         if (settingsFile) shell.WriteSettings();
         shell.MakeAdminDatabase(admin);
@@ -236,7 +238,9 @@ private slots:
             mainWindow.OnExtras(index);
         }
 
-        QVERIFY(shell.Windows.Opened().isEmpty());
+        QCOMPARE(shell.Windows.Opened(), opens.isEmpty() ? QStringList() : QStringList({opens}));
+        // What the opened window shows is its own affair.
+        if (!opens.isEmpty()) return;
         if (text.isEmpty()) {
             QVERIFY(shell.Ui.Messages().empty());
             return;

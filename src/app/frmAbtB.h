@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "scoring/ClassificationList.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace kalmora {
+
+// The base data of one department of the classification list: DGKP, systemised beds and the
+// pre-classification. "OK" saves them and rebuilds the department's list entry.
+class frmAbtB : public QDialog {
+    Q_OBJECT
+
+public:
+    frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent = nullptr);
+
+    // The entry with the figures confirmed by "OK", to replace the list's current entry; the entry
+    // as given until then.
+    const DepartmentEntry& Entry() const { return m_entry; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Reformats a number field, or reports it and puts the focus back. False when it was refused.
+    bool CheckField(QLineEdit& field);
+    void ShowQuotient();
+    void OnButton(int index);
+    void OnOk();
+
+    AppContext& m_context;
+    DepartmentEntry m_entry;
+    QLineEdit* m_dgkp = nullptr;
+    QLineEdit* m_beds = nullptr;
+    QLabel* m_quotient = nullptr;
+    QComboBox* m_preClassification = nullptr;
+    bool m_reporting = false;
+};
+
+}  // namespace kalmora

@@ -1,0 +1,305 @@
+#include "app/frmEin.h"
+
+#include "app/ButtonArray.h"
+#include "app/DirectoryLists.h"
+#include "app/FixedColumnList.h"
+#include "app/NamedLabel.h"
+#include "app/OptionsValues.h"
+#include "app/frmAbtB.h"
+#include "app/frmEine.h"
+#include "app/frmOpt.h"
+#include "foundation/Conversions.h"
+#include "foundation/Messages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <array>
+#include <exception>
+
+namespace kalmora {
+
+namespace {
+
+enum EinButton { kAbteilung = 0, kVoreinstellungen = 1, kEinstufung = 2, kAbbrechen = 3 };
+
+constexpr std::int16_t kNoClassifiableStaysNotice = 37;
+// Characters of an entry the list shows without scrolling: up to a long department name.
+constexpr int kVisibleCharacters = 130;
+
+// A column heading over the list: its text, the first and the last character of its column, and
+// whether it stands at the column's start (text columns) or over its middle (number columns).
+struct ColumnHeading {
+    const char* Text;
+    int First;
+    int Last;
+    bool Centred;
+};
+
+constexpr std::array<ColumnHeading, 6> kHeadings{{
+    {" Krankenanstalt ", 0, 26, false},
+    {" DGKP ", 29, 34, true},
+    {" sBetten ", 39, 41, true},
+    {" DGKP/sBett ", 47, 51, true},
+    {" Voreinstufung ", 60, 61, true},
+    {" Abteilung ", 68, 178, false},
+}};
+
+QGroupBox* Frame(const QString& objectName, const QString& caption, QWidget* content)
+{
+    auto* frame = new QGroupBox(caption);
+    frame->setObjectName(objectName);
+    (new QVBoxLayout(frame))->addWidget(content);
+    return frame;
+}
+
+QLineEdit* DateBox(const QString& objectName)
+{
+    auto* box = new QLineEdit;
+    box->setObjectName(objectName);
+    box->setMaxLength(10);
+    box->setFixedWidth(box->fontMetrics().horizontalAdvance("00.00.00000") + 16);
+    return box;
+}
+
+}  // namespace
+
+frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName("frmEin");
+    setWindowTitle(" Extras - Einstufung");
+
+    m_list = new FixedColumnList("lst_abteilung");
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setMinimumWidth(m_list->WidthForCharacters(kVisibleCharacters));
+    m_list->setMinimumHeight(m_list->fontMetrics().height() * 12);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { EditDepartment(); });
+    m_headings = CreateColumnHeadings();
+
+    m_vonDatum = DateBox("txt_vondatum");
+    m_bisDatum = DateBox("txt_bisdatum");
+    for (QLineEdit* box : {m_vonDatum, m_bisDatum})
+        box->installEventFilter(this);
+
+    m_mindestStunden = new QComboBox;
+    m_mindestStunden->setObjectName("cmb_mindeststunden");
+    for (int hours = 0; hours < kMindestStdEntries; ++hours)
+        m_mindestStunden->addItem(QString::number(hours));
+    auto* hoursLabel = NamedLabel("Label3", "Mindeststunden für 0-Tagespatienten");
+    hoursLabel->setBuddy(m_mindestStunden);
+    auto* hoursFrame = new QGroupBox("Einstufung - Mindeststunden");
+    hoursFrame->setObjectName("fra_tab");
+    auto* hoursRow = new QHBoxLayout(hoursFrame);
+    hoursRow->addWidget(hoursLabel);
+    hoursRow->addStretch();
+    hoursRow->addWidget(m_mindestStunden);
+
+    m_multipleTiss = new QCheckBox("nur einen TISS-Wert zählen (Maximum)");
+    m_multipleTiss->setObjectName("chk_multipletiss");
+    m_mTiss = new QCheckBox("fehlende TISS-Tage auffüllen");
+    m_mTiss->setObjectName("chk_mtiss");
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(Frame("Frame2", "Zeitraum von", m_vonDatum), 0, 0);
+    fields->addWidget(Frame("Frame3", "Zeitraum bis", m_bisDatum), 0, 1);
+    fields->addWidget(hoursFrame, 0, 2);
+    fields->addWidget(Frame("Frame1", "MehrfachTISS an einem Erhebungstag", m_multipleTiss), 1, 0, 1, 2);
+    fields->addWidget(Frame("Frame14", "Einstufung - TISS-Ersatzpunkte", m_mTiss), 1, 2);
+
+    auto* buttons = new ButtonArray("cmd_ein", this);
+    QPushButton* edit = buttons->AddButton(kAbteilung, "Abteilung bearbeiten");
+    QPushButton* settings = buttons->AddButton(kVoreinstellungen, "Voreinstellungen ändern");
+    QPushButton* classify = buttons->AddButton(kEinstufung, "Einstufung");
+    QPushButton* cancel = buttons->AddButton(kAbbrechen, "Abbrechen");
+    classify->setDefault(true);
+    connect(buttons, &ButtonArray::Clicked, this, &frmEin::OnButton);
+    auto* buttonColumn = new QVBoxLayout;
+    for (QPushButton* button : {edit, settings, classify, cancel})
+        buttonColumn->addWidget(button);
+    buttonColumn->addStretch();
+
+    auto* lower = new QHBoxLayout;
+    lower->addLayout(fields, 1);
+    lower->addSpacing(12);
+    lower->addLayout(buttonColumn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(2);
+    layout->addWidget(m_headings);
+    layout->addWidget(m_list, 1);
+    layout->addSpacing(8);
+    layout->addLayout(lower);
+
+    LoadList();
+    ShowSettings();
+}
+
+QWidget* frmEin::CreateColumnHeadings()
+{
+    auto* headings = new QWidget;
+    headings->setObjectName("fra_headings");
+    std::vector<QLabel*> labels;
+    for (std::size_t index = 0; index < kHeadings.size(); ++index) {
+        auto* label = NamedLabel(ArrayElementName("Label1", static_cast<int>(index)), kHeadings[index].Text);
+        label->setParent(headings);
+        label->adjustSize();
+        labels.push_back(label);
+    }
+    headings->setFixedHeight(labels.front()->height());
+
+    // The headings stand over the columns of the entries, and move with them when the list scrolls.
+    const auto place = [this, labels](int scrolled) {
+        const QFontMetrics metrics(m_list->font());
+        const int character = metrics.horizontalAdvance('X');
+        const int origin =
+            m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+        for (std::size_t index = 0; index < labels.size(); ++index) {
+            const ColumnHeading& heading = kHeadings[index];
+            int x = origin + heading.First * character;
+            if (heading.Centred) x += ((heading.Last - heading.First + 1) * character - labels[index]->width()) / 2;
+            labels[index]->move(x - scrolled, 0);
+        }
+    };
+    place(0);
+    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, headings, place);
+    return headings;
+}
+
+void frmEin::LoadList()
+{
+    m_list->clear();
+    m_departments.clear();
+    try {
+        m_departments = ClassifiableDepartments(m_context.Config, m_context.Ui);
+    } catch (const std::exception& failure) {
+        // The admin database could not be read: that, not an empty list, is what the user learns.
+        ShowGeneralError(m_context.Ui, failure.what());
+        m_context.Ui.SetStatusText(1, " Bereit");
+        return;
+    }
+    for (const DepartmentEntry& department : m_departments)
+        m_list->AddLine(department.Text);
+    if (m_departments.empty()) {
+        ShowNotice(m_context.Ui, kNoClassifiableStaysNotice);
+        return;
+    }
+    m_list->setCurrentRow(0);
+}
+
+void frmEin::ShowSettings()
+{
+    const OptionsValues values = LoadOptions(m_context.Config);
+    m_mindestStunden->setCurrentIndex(values.MindestStdIndex);
+    m_vonDatum->setText(ToQt(values.Erhebungvon));
+    m_bisDatum->setText(ToQt(values.Erhebungbis));
+    m_multipleTiss->setChecked(values.MehrfachTISS);
+    m_mTiss->setChecked(values.ErsatzTISS);
+}
+
+void frmEin::OnButton(int index)
+{
+    switch (index) {
+    case kAbteilung:
+        EditDepartment();
+        break;
+    case kVoreinstellungen:
+        ChangeSettings();
+        break;
+    case kEinstufung:
+        Classify();
+        break;
+    default:
+        reject();
+        break;
+    }
+}
+
+void frmEin::EditDepartment()
+{
+    // An empty list has no department to edit.
+    const int row = m_list->currentRow();
+    if (row < 0 || row >= static_cast<int>(m_departments.size())) return;
+    frmAbtB baseData(m_context, m_departments[static_cast<std::size_t>(row)], this);
+    if (m_context.Windows.ShowModal(baseData) != QDialog::Accepted) return;
+    m_departments[static_cast<std::size_t>(row)] = baseData.Entry();
+    // The selection stays on the entry: only its text changes.
+    m_list->item(row)->setText(ToQt(baseData.Entry().Text));
+}
+
+void frmEin::ChangeSettings()
+{
+    // This window stays open behind the options: hiding a running modal dialog would end it.
+    frmOpt options(m_context, this);
+    m_context.Windows.ShowModal(options);
+    // The options may have changed the classification settings.
+    ShowSettings();
+}
+
+void frmEin::Classify()
+{
+    // A date typed and confirmed with Enter never left its box; it must not be taken unchecked.
+    if (!ApplyDateBox(*m_vonDatum) || !ApplyDateBox(*m_bisDatum)) return;
+    Settings& config = m_context.Config;
+    config.Erhebungvon = ParseDisplayDate(FromQt(m_vonDatum->text()), 8);
+    config.Erhebungbis = ParseDisplayDate(FromQt(m_bisDatum->text()), 8);
+    config.MindestStd = FromQt(m_mindestStunden->currentText().trimmed());
+    config.MehrfachTISS = m_multipleTiss->isChecked() ? "J" : "N";
+    config.ErsatzTISS = m_mTiss->isChecked() ? "J" : "N";
+
+    std::vector<DepartmentEntry> selected;
+    for (int row : m_list->SelectedLines())
+        selected.push_back(m_departments[static_cast<std::size_t>(row)]);
+    frmEine result(m_context, std::move(selected), this);
+    m_context.Windows.ShowModal(result);
+}
+
+bool frmEin::ApplyDateBox(QLineEdit& box)
+{
+    if (m_reportingDate) return false;
+    if (const auto shown = ValidateDateBox(FromQt(box.text()))) {
+        if (ToQt(*shown) != box.text()) box.setText(ToQt(*shown));
+        return true;
+    }
+    m_reportingDate = true;
+    ShowGeneralError(m_context.Ui, kInvalidDateText);
+    box.setFocus(Qt::OtherFocusReason);
+    m_reportingDate = false;
+    return false;
+}
+
+bool frmEin::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box != nullptr && (box == m_vonDatum || box == m_bisDatum)) {
+        if (event->type() == QEvent::FocusIn) {
+            // Later, so that the click that brought the focus does not undo the selection.
+            QTimer::singleShot(0, box, [box] { box->selectAll(); });
+        } else if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            // Another window coming to the front is no leaving of the box, and neither is the focus
+            // going back into a refused box: else two refused boxes would take it from each other.
+            if (!m_reportingDate && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                // Checked once the click that moved the focus is done: "Einstufung" checks the boxes
+                // itself, and "Abbrechen" closes the window without a check.
+                QTimer::singleShot(0, this, [this, box] {
+                    if (isVisible() && !box->hasFocus()) ApplyDateBox(*box);
+                });
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace kalmora

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "scoring/ClassificationList.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace kalmora {
+
+class FixedColumnList;
+
+// The classification dialog: lists the departments with classifiable stays and their staffing, takes
+// the period, the minimum hours and the two TISS options, and opens the base data of a department,
+// the options and the classification result.
+class frmEin : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmEin(AppContext& context, QWidget* parent = nullptr);
+
+    // The listed departments, in list order, with their entries as the list shows them.
+    const std::vector<DepartmentEntry>& Departments() const { return m_departments; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* CreateColumnHeadings();
+    void LoadList();
+    // Shows the classification settings in the fields.
+    void ShowSettings();
+    // Normalises a date box, or reports it and puts the focus back. False when it was refused.
+    bool ApplyDateBox(QLineEdit& box);
+    void OnButton(int index);
+    void EditDepartment();
+    void ChangeSettings();
+    void Classify();
+
+    AppContext& m_context;
+    std::vector<DepartmentEntry> m_departments;
+    FixedColumnList* m_list = nullptr;
+    QWidget* m_headings = nullptr;
+    QLineEdit* m_vonDatum = nullptr;
+    QLineEdit* m_bisDatum = nullptr;
+    QComboBox* m_mindestStunden = nullptr;
+    QCheckBox* m_multipleTiss = nullptr;
+    QCheckBox* m_mTiss = nullptr;
+    bool m_reportingDate = false;
+};
+
+}  // namespace kalmora

@@ -1,0 +1,126 @@
+#include "app/frmEine.h"
+
+#include "app/ButtonArray.h"
+#include "app/CellGrid.h"
+#include "foundation/Messages.h"
+#include "scoring/Classification.h"
+#include "storage/FileSafety.h"
+
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace kalmora {
+
+namespace {
+
+enum ErgButton { kKopieren = 0, kSchliessen = 1 };
+
+constexpr int kColumnWidthInX = 15;
+
+QString ToQt(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+frmEine::frmEine(AppContext& context, std::vector<DepartmentEntry> selected, QWidget* parent)
+    : QDialog(parent), m_context(context), m_selected(std::move(selected))
+{
+    setObjectName("frmEine");
+    setWindowTitle(" Extras - Einstufungsergebnis");
+
+    m_grid = new CellGrid("grd_erg");
+    m_grid->SetFixedRows(1);
+    m_grid->SetColumns(static_cast<int>(kClassificationColumnCount));
+    m_grid->SetRows(1);
+    for (int column = 0; column < m_grid->Columns(); ++column) {
+        m_grid->SetColumnWidthInX(column, kColumnWidthInX);
+        m_grid->SetCellText(0, column, ToQt(kClassificationTitles[static_cast<std::size_t>(column)]));
+    }
+
+    auto* report = new QGroupBox("Bericht");
+    report->setObjectName("Frame1");
+    (new QVBoxLayout(report))->addWidget(m_grid);
+
+    auto* buttons = new ButtonArray("cmd_erg", this);
+    QPushButton* copy = buttons->AddButton(kKopieren, "&Kopieren");
+    QPushButton* close = buttons->AddButton(kSchliessen, "Schließen");
+    close->setDefault(true);
+    connect(buttons, &ButtonArray::Clicked, this, &frmEine::OnButton);
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    buttonRow->addWidget(copy);
+    buttonRow->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(report);
+    layout->addLayout(buttonRow);
+
+    // 24 columns never fit; as wide as the screen allows, the grid scrolls the rest.
+    int width = m_grid->Columns() * m_grid->columnWidth(0) + 2 * m_grid->frameWidth() +
+                m_grid->verticalScrollBar()->sizeHint().width() + 48;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    }
+    resize(width, 360);
+
+    Classify();
+    FillGrid();
+}
+
+void frmEine::Classify()
+{
+    try {
+        m_rows = ClassifyDepartments(m_selected, m_context.Config, m_context.Ui);
+    } catch (const LockedError& error) {
+        // Another run (an import, the batch tool) is busy with the data: a notice, and an empty table.
+        m_context.Ui.ShowMessage(std::string(" ") + error.what(), kNoticeTitle, MessageIcon::Exclamation,
+                                 MessageButtons::Ok);
+    } catch (const std::exception& error) {
+        // Failures of single departments are reported by the classification itself; what reaches here
+        // stopped the whole run (the lock file could not be made, for one). The window still opens.
+        ShowGeneralError(m_context.Ui, std::string(" Einstufung nicht möglich: ") + error.what());
+    }
+}
+
+void frmEine::FillGrid()
+{
+    const ClassificationSettings settings = ClassificationSettingsOf(m_context.Config);
+    m_grid->SetRows(static_cast<int>(m_rows.size()) + 1);
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        const auto cells = ClassificationCells(m_rows[row], settings);
+        for (std::size_t column = 0; column < cells.size(); ++column) {
+            m_grid->SetCellText(static_cast<int>(row) + 1, static_cast<int>(column), ToQt(cells[column]));
+        }
+    }
+}
+
+void frmEine::OnButton(int index)
+{
+    if (index == kKopieren) {
+        CopyTable();
+        return;
+    }
+    accept();
+}
+
+void frmEine::CopyTable()
+{
+    m_grid->SelectCells(CellRange{1, 0, m_grid->Rows() - 1, m_grid->Columns() - 1});
+    m_context.Ui.SetClipboardText(ClassificationClipboardText(m_rows, ClassificationSettingsOf(m_context.Config)));
+}
+
+}  // namespace kalmora

@@ -1,0 +1,232 @@
+// The classification result table, opened on an installation with one imported department.
+#include "app/frmEine.h"
+
+#include "app/CellGrid.h"
+#include "foundation/Messages.h"
+#include "foundation/ScriptedUserInterface.h"
+#include "foundation/Settings.h"
+#include "import/ImportRun.h"
+#include "scoring/Classification.h"
+#include "scoring/ClassificationTable.h"
+#include "scoring/DepartmentBaseData.h"
+#include "storage/FileSafety.h"
+#include "storage/Setup.h"
+#include "support/TempDir.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QtTest>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kalmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoWindows : public WindowOpener {
+public:
+    int ShowModal(QDialog&) override { return QDialog::Rejected; }
+};
+
+QString Q(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+template <typename T> T* Find(const QWidget& window, const QString& name)
+{
+    auto* widget = window.findChild<T*>(name);
+    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
+    return widget;
+}
+
+void Click(const QWidget& window, const QString& name)
+{
+    QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
+}
+
+QStringList GridRow(const CellGrid& grid, int row)
+{
+    QStringList cells;
+    for (int column = 0; column < grid.Columns(); ++column)
+        cells << grid.CellText(row, column);
+    return cells;
+}
+
+QStringList Titles()
+{
+    QStringList titles;
+    for (const auto title : kClassificationTitles)
+        titles << Q(title);
+    return titles;
+}
+
+// An installation with the test department imported and its base data saved (4,6 DGKP, 2 beds).
+struct Installation {
+    test::TempDir Dir;
+    SettingsFile IniFile;
+    Settings Config;
+    ScriptedUserInterface Ui;
+    NoWindows Windows;
+    AppContext Context{IniFile, Config, Ui, Windows};
+    DepartmentEntry Department;
+
+    Installation()
+    {
+        SetupInstallation(Dir.Path(), Dir / "Kalmora11_0.ini", fs::path(KALMORA_SOURCE_DIR) / "data" / "reference",
+                          2024);
+        IniFile.SettingsFileName = (Dir / "Kalmora11_0.ini").string();
+        ScriptedUserInterface setupUi;
+        LoadSettings(IniFile, setupUi, Config);
+        Config.PlausLevel = "Warning";
+        ImportRun run;
+        if (!RunImport(run, {fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt"}, "protocol.dat",
+                       false, ImportEnvironment{Config, setupUi}))
+            qFatal("import failed");
+        auto entries = ClassifiableDepartments(Config, setupUi);
+        if (entries.size() != 1) qFatal("expected one classifiable department");
+        if (!SaveDepartmentBaseData(Config, entries[0], {"4,6", "2", ""}).Saved) qFatal("base data not saved");
+        entries = ClassifiableDepartments(Config, setupUi);
+        Department = entries.at(0);
+        if (!setupUi.Messages().empty()) qFatal("setup showed a message: %s", setupUi.Messages().front().Text.c_str());
+    }
+
+    // What the core makes of the entries, to compare the window with.
+    std::vector<ClassifiedDepartment> Classified(const std::vector<DepartmentEntry>& entries)
+    {
+        ScriptedUserInterface ui;
+        return ClassifyDepartments(entries, Config, ui);
+    }
+
+    QStringList ExpectedRow(const ClassifiedDepartment& row) const
+    {
+        QStringList cells;
+        for (const auto& cell : ClassificationCells(row, ClassificationSettingsOf(Config)))
+            cells << Q(cell);
+        return cells;
+    }
+
+    QString Copy(const frmEine& window)
+    {
+        Click(window, "cmd_erg_0");
+        return Q(Ui.Clipboard());
+    }
+};
+
+}  // namespace
+
+class frmEineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void ShowsAndCopiesTheClassification()
+    {
+        Installation inst;
+        const auto expected = inst.Classified({inst.Department});
+        QCOMPARE(expected.size(), std::size_t(1));
+
+        frmEine window(inst.Context, {inst.Department});
+        window.show();
+
+        QCOMPARE(window.windowTitle(), QString(" Extras - Einstufungsergebnis"));
+        QCOMPARE(Find<QGroupBox>(window, "Frame1")->title(), QString("Bericht"));
+        QCOMPARE(Find<QAbstractButton>(window, "cmd_erg_0")->text(), QString("&Kopieren"));
+        QCOMPARE(Find<QAbstractButton>(window, "cmd_erg_1")->text(), QString("Schließen"));
+        const auto& grid = *Find<CellGrid>(window, "grd_erg");
+        QCOMPARE(grid.FixedRows(), 1);
+        QCOMPARE(grid.Columns(), 24);
+        QCOMPARE(grid.Rows(), 2);
+        QCOMPARE(GridRow(grid, 0), Titles());
+        const QStringList row = GridRow(grid, 1);
+        QCOMPARE(row, inst.ExpectedRow(expected[0]));
+        // A few cells by value, so that the row is not merely consistent with itself.
+        QCOMPARE(row[0], QString("K002 - Krankenhaus Nordstad"));
+        QCOMPARE(row[2].trimmed(), QString("Stufe 1"));
+        QCOMPARE(row[7], QString("2,30"));
+        QCOMPARE(row[20], QString("2"));
+        QCOMPARE(row[21], QString("4,6"));
+        for (int column = 0; column < grid.Columns(); ++column) {
+            QVERIFY2(grid.columnWidth(column) >= XRunWidth(grid.font(), 15), qPrintable(QString::number(column)));
+            QCOMPARE(grid.columnWidth(column), grid.columnWidth(0));
+        }
+
+        QVERIFY(inst.Ui.Messages().empty());
+        QCOMPARE(inst.Ui.BusyDepth(), 0);
+        QCOMPARE(Q(inst.Ui.StatusText(1)), QString(" Bereit"));
+        QVERIFY(inst.Ui.StatusHistory(1).size() >= 2);
+        QCOMPARE(Q(inst.Ui.StatusHistory(1).front()), QString(" Einstufung..."));
+
+        const QString copied = inst.Copy(window);
+        QCOMPARE(copied, Q(ClassificationClipboardText(expected, ClassificationSettingsOf(inst.Config))));
+        QCOMPARE(copied.split('\r'), QStringList({Titles().join('\t'), row.join('\t')}));
+        // The copied rows are shown selected.
+        const CellRange selected = grid.SelectedCells();
+        QCOMPARE(selected.FirstRow, 1);
+        QCOMPARE(selected.LastRow, 1);
+        QCOMPARE(selected.FirstColumn, 0);
+        QCOMPARE(selected.LastColumn, 23);
+
+        Click(window, "cmd_erg_1");
+        QVERIFY(!window.isVisible());
+    }
+
+    void NoDepartmentCopiesTheTitlesAlone()
+    {
+        Installation inst;
+        frmEine window(inst.Context, {});
+
+        const auto& grid = *Find<CellGrid>(window, "grd_erg");
+        QCOMPARE(grid.Rows(), 1);
+        QCOMPARE(GridRow(grid, 0), Titles());
+        QCOMPARE(inst.Copy(window), Titles().join('\t'));
+        QVERIFY(inst.Ui.Messages().empty());
+    }
+
+    void MissingDatabaseLeavesTheOtherRows()
+    {
+        Installation inst;
+        DepartmentEntry missing = inst.Department;
+        missing.DatabaseFile = "FEHLT";
+        const auto expected = inst.Classified({inst.Department});
+        QCOMPARE(expected.size(), std::size_t(1));
+
+        frmEine window(inst.Context, {inst.Department, missing, inst.Department});
+
+        QCOMPARE(inst.Ui.Messages().size(), std::size_t(1));
+        QCOMPARE(Q(inst.Ui.Messages().front().Title), Q(kErrorTitle));
+        QVERIFY2(Q(inst.Ui.Messages().front().Text).contains("FEHLT"), inst.Ui.Messages().front().Text.c_str());
+        const auto& grid = *Find<CellGrid>(window, "grd_erg");
+        QCOMPARE(grid.Rows(), 3);
+        QCOMPARE(GridRow(grid, 1), inst.ExpectedRow(expected[0]));
+        QCOMPARE(GridRow(grid, 2), inst.ExpectedRow(expected[0]));
+        QCOMPARE(inst.Copy(window).split('\r').size(), 3);
+        QCOMPARE(inst.Ui.BusyDepth(), 0);
+        QCOMPARE(Q(inst.Ui.StatusText(1)), QString(" Bereit"));
+    }
+
+    void LockHeldIsANotice()
+    {
+        Installation inst;
+        const ExclusiveLock importRunning(SystemDataLockFile(inst.Config));
+
+        frmEine window(inst.Context, {inst.Department});
+
+        QCOMPARE(inst.Ui.Messages().size(), std::size_t(1));
+        QCOMPARE(Q(inst.Ui.Messages().front().Title), Q(kNoticeTitle));
+        QVERIFY2(Q(inst.Ui.Messages().front().Text).startsWith(" Ein anderer Import"),
+                 inst.Ui.Messages().front().Text.c_str());
+        const auto& grid = *Find<CellGrid>(window, "grd_erg");
+        QCOMPARE(grid.Rows(), 1);
+        QCOMPARE(inst.Copy(window), Titles().join('\t'));
+        QCOMPARE(inst.Ui.BusyDepth(), 0);
+    }
+};
+
+}  // namespace kalmora
+
+QTEST_MAIN(kalmora::frmEineTest)
+#include "frmEineTest.moc"
