@@ -9,6 +9,7 @@
 #include "storage/Setup.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowDriving.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -25,24 +26,11 @@ namespace kalmora {
 
 namespace {
 
+using test::Click;
+using test::Find;
+using test::Q;
+
 namespace fs = std::filesystem;
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-template <typename T> T* Find(const QWidget& window, const QString& name)
-{
-    auto* widget = window.findChild<T*>(name);
-    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void Click(const QWidget& window, const QString& name)
-{
-    QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
-}
 
 // Characters 30 to 62 of an entry: DGKP, beds, DGKP per bed and pre-classification in their columns.
 QString Figures(const QString& entry)

@@ -11,6 +11,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowDriving.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,29 +30,16 @@ namespace kalmora {
 
 namespace {
 
+using test::Click;
+using test::Find;
+using test::Q;
+
 namespace fs = std::filesystem;
 
 // The entry of the imported department: 12,40 DGKP on 8 beds, not pre-classified.
 const QString kEntry = QString("K002 - Krankenhaus Nordstad   12,40      8      1,55                12100101 - "
                                "Anästhesiologische Intensivstation") +
                        QString(66, ' ') + "12100101X002";
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-template <typename T> T* Find(const QWidget& window, const QString& name)
-{
-    auto* widget = window.findChild<T*>(name);
-    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void Click(const QWidget& window, const QString& name)
-{
-    QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
-}
 
 // Types into a box and leaves it for another control, as a user would.
 void TypeAndLeave(QLineEdit& box, const QString& text, QWidget& next)

@@ -12,6 +12,7 @@
 #include "storage/FileSafety.h"
 #include "storage/Setup.h"
 #include "support/TempDir.h"
+#include "support/WindowDriving.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -25,29 +26,16 @@ namespace kalmora {
 
 namespace {
 
+using test::Click;
+using test::Find;
+using test::Q;
+
 namespace fs = std::filesystem;
 
 class NoWindows : public WindowOpener {
 public:
     int ShowModal(QDialog&) override { return QDialog::Rejected; }
 };
-
-QString Q(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-template <typename T> T* Find(const QWidget& window, const QString& name)
-{
-    auto* widget = window.findChild<T*>(name);
-    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void Click(const QWidget& window, const QString& name)
-{
-    QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
-}
 
 QStringList GridRow(const CellGrid& grid, int row)
 {

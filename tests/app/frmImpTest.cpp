@@ -9,6 +9,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowDriving.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -29,6 +30,10 @@ namespace kalmora {
 
 namespace {
 
+using test::Click;
+using test::Find;
+using test::Q;
+
 namespace fs = std::filesystem;
 
 const fs::path kFixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";
@@ -40,23 +45,6 @@ const QString kRowB = "B2100101X002\tK002 - Krankenhaus Nordstad\t12100101 - An√
 const std::string kProtocolHeader =
     "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar"
     "\r\n";
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-template <typename T> T* Find(const QWidget& window, const QString& name)
-{
-    auto* widget = window.findChild<T*>(name);
-    if (widget == nullptr) qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void Click(const QWidget& window, const QString& name)
-{
-    QTest::mouseClick(Find<QAbstractButton>(window, name), Qt::LeftButton);
-}
 
 QStringList Entries(const QListWidget& list)
 {
