@@ -2,17 +2,11 @@
 
 #include "app/ButtonArray.h"
 #include "app/CellGrid.h"
+#include "app/ReportLayout.h"
 #include "foundation/Messages.h"
 #include "scoring/Classification.h"
 #include "storage/FileSafety.h"
 
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <exception>
@@ -24,7 +18,6 @@ namespace kalmora {
 
 namespace {
 
-enum ErgButton { kKopieren = 0, kSchliessen = 1 };
 
 constexpr int kColumnWidthInX = 15;
 
@@ -50,32 +43,10 @@ frmEine::frmEine(AppContext& context, std::vector<DepartmentEntry> selected, QWi
         m_grid->SetCellText(0, column, ToQt(kClassificationTitles[static_cast<std::size_t>(column)]));
     }
 
-    auto* report = new QGroupBox("Bericht");
-    report->setObjectName("Frame1");
-    (new QVBoxLayout(report))->addWidget(m_grid);
-
-    auto* buttons = new ButtonArray("cmd_erg", this);
-    QPushButton* copy = buttons->AddButton(kKopieren, "&Kopieren");
-    QPushButton* close = buttons->AddButton(kSchliessen, "Schließen");
-    close->setDefault(true);
+    ButtonArray* buttons = LayOutReport(*this, *m_grid, "Frame1");
     connect(buttons, &ButtonArray::Clicked, this, &frmEine::OnButton);
-
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    buttonRow->addWidget(copy);
-    buttonRow->addWidget(close);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(report);
-    layout->addLayout(buttonRow);
-
     // 24 columns never fit; as wide as the screen allows, the grid scrolls the rest.
-    int width = m_grid->Columns() * m_grid->columnWidth(0) + 2 * m_grid->frameWidth() +
-                m_grid->verticalScrollBar()->sizeHint().width() + 48;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        width = std::min(width, screen->availableGeometry().width() - 40);
-    }
-    resize(width, 360);
+    FitReportWidth(*this, *m_grid, m_grid->Columns() * m_grid->columnWidth(0));
 
     Classify();
     FillGrid();
@@ -110,7 +81,7 @@ void frmEine::FillGrid()
 
 void frmEine::OnButton(int index)
 {
-    if (index == kKopieren) {
+    if (index == kReportCopy) {
         CopyTable();
         return;
     }

@@ -2,22 +2,15 @@
 
 #include "app/ButtonArray.h"
 #include "app/CellGrid.h"
+#include "app/ReportLayout.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
 
-#include <QGroupBox>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QVBoxLayout>
 
 namespace kalmora {
 
 namespace {
 
-enum ErgButton { kKopieren = 0, kSchliessen = 1 };
 
 constexpr std::array<int, 6> kColumnWidthsInX{12, 24, 40, 11, 14, 31};
 
@@ -51,36 +44,15 @@ frmImpe::frmImpe(AppContext& context, const ImportRun& run, QWidget* parent)
         }
     }
 
-    auto* report = new QGroupBox("Bericht");
-    report->setObjectName("fra_erg");
-    (new QVBoxLayout(report))->addWidget(m_grid);
-
-    auto* buttons = new ButtonArray("cmd_erg", this);
-    QPushButton* copy = buttons->AddButton(kKopieren, "&Kopieren");
-    QPushButton* close = buttons->AddButton(kSchliessen, "Schließen");
-    close->setDefault(true);
+    ButtonArray* buttons = LayOutReport(*this, *m_grid, "fra_erg");
     connect(buttons, &ButtonArray::Clicked, this, &frmImpe::OnButton);
-
-    auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch();
-    buttonRow->addWidget(copy);
-    buttonRow->addWidget(close);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(report);
-    layout->addLayout(buttonRow);
-
     // Wide enough for every column where the screen allows it.
-    int width = gridWidth + 2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width() + 48;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        width = std::min(width, screen->availableGeometry().width() - 40);
-    }
-    resize(width, 360);
+    FitReportWidth(*this, *m_grid, gridWidth);
 }
 
 void frmImpe::OnButton(int index)
 {
-    if (index == kKopieren) {
+    if (index == kReportCopy) {
         CopyTable();
         return;
     }

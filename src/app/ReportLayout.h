@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+
+namespace kalmora {
+
+class ButtonArray;
+class CellGrid;
+
+// The buttons of a report table: index 0 copies the table, index 1 closes the window.
+enum ReportButton { kReportCopy = 0, kReportClose = 1 };
+
+// Lays out a report table window as the result tables share it: a frame "Bericht" (object name
+// `frameName`) holding the grid, and below it the button array "cmd_erg" with "&Kopieren" and
+// "Schließen". Returns the button array; the window connects its Clicked signal.
+ButtonArray* LayOutReport(QDialog& window, CellGrid& grid, const QString& frameName);
+
+// Makes the window wide enough to show `gridWidth` pixels of the grid, as far as the screen allows.
+void FitReportWidth(QDialog& window, const CellGrid& grid, int gridWidth);
+
+}  // namespace kalmora
