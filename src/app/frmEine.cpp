@@ -7,7 +7,6 @@
 #include "scoring/Classification.h"
 #include "storage/FileSafety.h"
 
-
 #include <algorithm>
 #include <exception>
 #include <string>
