@@ -8,6 +8,8 @@
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
 #include "import/ImportStart.h"
+#include "reports/DepartmentLines.h"
+#include "reports/StayLines.h"
 #include "scoring/ClassificationList.h"
 #include "scoring/ClassificationTable.h"
 #include "scoring/DepartmentBaseData.h"
@@ -58,6 +60,10 @@ constexpr std::string_view kUsage =
     "  department KANR/ABTEILUNG [--dgkp X] [--beds N] [--pre E0|E1|E2|E3|none]\n"
     "      Setzt DGKP, systemisierte Betten und Voreinstufung der Abteilung und gibt ihren\n"
     "      Listeneintrag aus.\n"
+    "  departments\n"
+    "      Gibt die Abteilungszeilen des Intensivberichts aus, eine je Zeile.\n"
+    "  stays KANR/ABTEILUNG\n"
+    "      Gibt die Aufenthaltszeilen der Abteilung aus, eine je Zeile.\n"
     "\n"
     "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
     "             oder im Konfigurationsverzeichnis des Benutzers)\n";
@@ -400,6 +406,30 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
+int Departments(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {}, 0);
+    const Settings settings = LoadedSettings(line, err);
+    for (const auto& department : ReadDepartmentLines(settings))
+        out << department.Text << '\n';
+    return kExitSuccess;
+}
+
+int Stays(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {}, 1);
+    const auto [kanr, abteilung] = DepartmentKey(line.Words.front());
+    const std::string key = kanr + "/" + abteilung;
+    const Settings settings = LoadedSettings(line, err);
+    const auto departments = ReadDepartmentLines(settings);
+    const auto found = std::find_if(departments.begin(), departments.end(),
+                                    [&key](const DepartmentLine& department) { return department.Key() == key; });
+    if (found == departments.end()) throw std::runtime_error("Die Abteilung " + key + " ist nicht angelegt.");
+    for (const auto& stay : ReadStayLines(settings, found->Text))
+        out << stay << '\n';
+    return kExitSuccess;
+}
+
 int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
 {
     if (line.Command == "setup") return Setup(line, environment, out);
@@ -409,6 +439,8 @@ int Dispatch(const CommandLine& line, const Environment& environment, std::ostre
     if (line.Command == "generate") return Generate(line, out);
     if (line.Command == "classify") return Classify(line, out, err);
     if (line.Command == "department") return Department(line, out, err);
+    if (line.Command == "departments") return Departments(line, out, err);
+    if (line.Command == "stays") return Stays(line, out, err);
     if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
     throw UsageError("Unbekannter Befehl: " + line.Command);
 }

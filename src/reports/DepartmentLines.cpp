@@ -1,0 +1,217 @@
+#include "reports/DepartmentLines.h"
+
+#include "foundation/FixedText.h"
+#include "foundation/Messages.h"
+#include "foundation/Settings.h"
+#include "foundation/UserInterface.h"
+#include "import/ImportRun.h"
+#include "storage/Database.h"
+#include "storage/FileSafety.h"
+#include "storage/Schema.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace kalmora {
+
+namespace {
+
+constexpr std::size_t kHospitalNameWidth = 20;
+constexpr std::size_t kDepartmentNameWidth = 41;
+
+std::string NameOf(Database& admin, std::string_view table, std::string_view keyColumn, std::string_view key)
+{
+    auto query = admin.Prepare("SELECT \"BEZEICHNUNG\" FROM " + QuoteIdentifier(table) + " WHERE " +
+                               QuoteIdentifier(keyColumn) + " = ?");
+    query.Bind(1, key);
+    return query.Step() ? query.Text(0) : std::string();
+}
+
+std::string_view WithoutTrailingBlanks(std::string_view text)
+{
+    const auto last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+// Why the department's file could not be deleted; nothing when it is gone now (or never existed).
+std::optional<std::string> RemoveDepartmentFile(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        RemoveDatabaseSideFiles(file);
+        return std::nullopt;
+    }
+    // Never a directory: a damaged row must not take anything but a database file with it.
+    if (status.type() != std::filesystem::file_type::regular) return "Es ist keine Datei.";
+    try {
+        RemoveDatabaseFiles(file);
+    } catch (const std::filesystem::filesystem_error& failure) {
+        return failure.code().message();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string DepartmentLine::Key() const
+{
+    return std::string(TrimBlanks(Kanr)) + "/" + std::string(TrimBlanks(Abteilung));
+}
+
+std::string DepartmentLineText(std::string_view kanr, std::string_view hospitalName, std::string_view abteilung,
+                               std::string_view departmentName, std::string_view databaseFile, std::string_view status)
+{
+    std::string text;
+    text += FitToWidth(kanr, kHospitalNumberWidth);
+    text += " - ";
+    text += FitToWidth(hospitalName, kHospitalNameWidth);
+    text += "  ";
+    text += FitToWidth(abteilung, 8);
+    text += " - ";
+    text += FitToWidth(departmentName, kDepartmentNameWidth);
+    text += "   ";
+    text += FitToWidth(databaseFile, 12);
+    text += " ";
+    text += status;
+    return text;
+}
+
+std::vector<DepartmentLine> ReadDepartmentLines(Database& admin)
+{
+    std::vector<DepartmentLine> lines;
+    auto rows = admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\" FROM " +
+                              QuoteIdentifier(kDepartmentsTable) + " ORDER BY rowid");
+    while (rows.Step()) {
+        DepartmentLine line;
+        line.Kanr = rows.Text(0);
+        line.Abteilung = rows.Text(1);
+        const std::string hospitalName = NameOf(admin, kHospitalNamesTable, "KANR", line.Kanr);
+        const std::string departmentName =
+            NameOf(admin, kDepartmentNamesTable, "ABTEILUNG", LeftCharacters(line.Abteilung, kDepartmentCodeWidth));
+        line.Text =
+            DepartmentLineText(line.Kanr, hospitalName, line.Abteilung, departmentName, rows.Text(2), rows.Text(3));
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<DepartmentLine> ReadDepartmentLines(const Settings& settings)
+{
+    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+    return ReadDepartmentLines(admin);
+}
+
+std::string_view HospitalTextOf(std::string_view line)
+{
+    return MidCharacters(line, 1, 28);
+}
+
+std::string_view DepartmentTextOf(std::string_view line)
+{
+    return MidCharacters(line, 29, 44);
+}
+
+std::string_view DatabaseFileOf(std::string_view line)
+{
+    return WithoutTrailingBlanks(MidCharacters(line, 85, 12));
+}
+
+bool IsExternal(std::string_view line)
+{
+    return MidCharacters(line, 98, 1) == "E";
+}
+
+bool CheckDataImported(const Settings& settings, UserInterface& ui)
+{
+    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+    auto rows = admin.Prepare("SELECT 1 FROM " + QuoteIdentifier(kDepartmentsTable) + " LIMIT 1");
+    if (rows.Step()) return true;
+    ShowNotice(ui, 18);
+    return false;
+}
+
+std::size_t DeleteDepartments(const Settings& settings, std::vector<std::string>& lines, std::vector<bool>& selected,
+                              UserInterface& ui)
+{
+    selected.resize(lines.size(), false);
+    std::size_t toDelete = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        toDelete += selected[i] ? 1 : 0;
+    if (toDelete == 0) {
+        ShowNotice(ui, 17);
+        return 0;
+    }
+    if (AskConfirmation(ui, 2) != kAnswerYes) return 0;
+
+    std::size_t deleted = 0;
+    {
+        const BusyPointer busy(ui);
+        std::optional<ExclusiveLock> lock;
+        try {
+            lock.emplace(SystemDataLockFile(settings));
+        } catch (const LockedError& error) {
+            ShowGeneralError(ui, std::string(" ") + error.what());
+            return 0;
+        }
+        Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
+        std::vector<std::string> remaining;
+        std::size_t i = 0;
+        // Also after a failure of the admin database the list shows what is gone and what is not.
+        auto finish = [&] {
+            remaining.insert(remaining.end(), lines.begin() + static_cast<std::ptrdiff_t>(i), lines.end());
+            lines = std::move(remaining);
+            selected.assign(lines.size(), false);
+            if (!lines.empty()) selected.front() = true;
+            ui.SetStatusText(1, " Bereit");
+            ui.SetStatusText(2, "");
+            ui.SetStatusText(3, "");
+        };
+        try {
+            for (; i < lines.size(); ++i) {
+                const std::string& line = lines[i];
+                if (!selected[i]) {
+                    remaining.push_back(line);
+                    continue;
+                }
+                ui.SetStatusText(1, " Lösche Datenbank...");
+                ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");
+                ui.SetStatusText(3, std::string(DepartmentTextOf(line)) + " ");
+                ui.ProcessPendingEvents();
+
+                const std::string fileName(DatabaseFileOf(line));
+                auto find = admin.Prepare("SELECT rowid, \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable) +
+                                          " WHERE rtrim(\"MDB_DATEI\", ' ') = ? ORDER BY rowid LIMIT 1");
+                find.Bind(1, fileName);
+                if (!find.Step()) {
+                    // Gone already (deleted by another workstation): the line has nothing left to stand for.
+                    continue;
+                }
+                const std::int64_t rowId = find.Int(0);
+                const std::string storedFile(TrimBlanks(find.Text(1)));
+                if (!storedFile.empty()) {
+                    if (const auto failure = RemoveDepartmentFile(DataFilePath(settings.SystemDataPath, storedFile))) {
+                        const std::string department(TrimBlanks(DepartmentTextOf(line)));
+                        ShowGeneralError(ui, " Die Datenbank " + storedFile + " der Abteilung " + department +
+                                                 " kann nicht gelöscht werden: " + *failure);
+                        remaining.push_back(line);
+                        continue;
+                    }
+                }
+                admin.Prepare("DELETE FROM " + QuoteIdentifier(kDepartmentsTable) + " WHERE rowid = ?")
+                    .Bind(1, rowId)
+                    .Execute();
+                ++deleted;
+            }
+        } catch (...) {
+            finish();
+            throw;
+        }
+        finish();
+    }
+    return deleted;
+}
+
+}  // namespace kalmora
