@@ -5,6 +5,7 @@
 #include "app/PanelStatusBar.h"
 #include "app/ProductPicture.h"
 #include "app/QtUserInterface.h"
+#include "app/frmAbt.h"
 #include "app/frmEin.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
@@ -136,10 +137,8 @@ void frmMain::CreateMenus()
     info->setObjectName("mainInfo");
     connect(info, &QAction::triggered, this, &frmMain::OnInfo);
 
-    // Their windows are not part of the program yet.
-    for (QAction* item : {exportItem, intensivbericht}) {
-        item->setEnabled(false);
-    }
+    // Its window is not part of the program yet.
+    exportItem->setEnabled(false);
 }
 
 void frmMain::OnDatei(int index)
@@ -187,7 +186,12 @@ void frmMain::OnExtras(int index)
     }
 }
 
-void frmMain::OnIntensivbericht() {}
+void frmMain::OnIntensivbericht()
+{
+    // Also without imported data: the list shows that there is none.
+    frmAbt departments(m_context, this);
+    m_context.Windows.ShowModal(departments);
+}
 
 void frmMain::OnInfo()
 {

@@ -1,0 +1,197 @@
+#include "app/frmAbt.h"
+
+#include "app/ButtonArray.h"
+#include "app/DirectoryLists.h"
+#include "app/FixedColumnList.h"
+#include "app/NamedLabel.h"
+#include "app/frmPat.h"
+#include "foundation/Messages.h"
+#include "reports/DepartmentLines.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <array>
+#include <exception>
+
+namespace kalmora {
+
+namespace {
+
+enum AbtButton { kWeiter = 0, kSuchen = 1, kEntfernen = 3, kAnalyse = 4, kAbbrechen = 5 };
+
+constexpr std::int16_t kOnlyOneReportNotice = 21;
+// The line up to its status, without scrolling.
+constexpr int kVisibleCharacters = 105;
+
+// A heading over the list: its text and the first character of its column.
+struct ColumnHeading {
+    const char* Text;
+    int First;
+};
+
+constexpr std::array<ColumnHeading, 2> kHeadings{{{" &Krankenanstalt ", 0}, {" Abteilung ", 29}}};
+
+}  // namespace
+
+frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
+{
+    setObjectName("frmAbt");
+    setWindowTitle(" Intensivbericht - Abteilungsebene");
+
+    m_list = new FixedColumnList("lst_abteilung");
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setMinimumWidth(m_list->WidthForCharacters(kVisibleCharacters));
+    m_list->setMinimumHeight(m_list->fontMetrics().height() * 14);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnButton(kWeiter); });
+
+    auto* buttons = new ButtonArray("cmd_abteilung", this);
+    QPushButton* weiter = buttons->AddButton(kWeiter, "&Weiter");
+    QPushButton* suchen = buttons->AddButton(kSuchen, "&Suchen");
+    QPushButton* entfernen = buttons->AddButton(kEntfernen, "E&ntfernen");
+    QPushButton* analyse = buttons->AddButton(kAnalyse, "&Analyse");
+    QPushButton* abbrechen = buttons->AddButton(kAbbrechen, "Abbrechen");
+    weiter->setDefault(true);
+    // The patient search and the analysis are not part of the program yet.
+    suchen->setEnabled(false);
+    analyse->setEnabled(false);
+    connect(buttons, &ButtonArray::Clicked, this, &frmAbt::OnButton);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    for (QPushButton* button : {weiter, suchen, entfernen, analyse, abbrechen})
+        buttonRow->addWidget(button);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(2);
+    layout->addWidget(CreateColumnHeadings());
+    layout->addWidget(m_list, 1);
+    layout->addSpacing(8);
+    layout->addLayout(buttonRow);
+
+    LoadList();
+}
+
+QWidget* frmAbt::CreateColumnHeadings()
+{
+    auto* headings = new QWidget;
+    headings->setObjectName("fra_headings");
+    std::vector<QLabel*> labels;
+    for (std::size_t index = 0; index < kHeadings.size(); ++index) {
+        auto* label = NamedLabel(ArrayElementName("Label1", static_cast<int>(index)), kHeadings[index].Text);
+        label->setParent(headings);
+        label->adjustSize();
+        labels.push_back(label);
+    }
+    // The access key of the first heading leads into the list.
+    labels.front()->setBuddy(m_list);
+    headings->setFixedHeight(labels.front()->height());
+
+    const auto place = [this, labels](int scrolled) {
+        const int character = QFontMetrics(m_list->font()).horizontalAdvance('X');
+        const int origin =
+            m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+        for (std::size_t index = 0; index < labels.size(); ++index)
+            labels[index]->move(origin + kHeadings[index].First * character - scrolled, 0);
+    };
+    place(0);
+    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, headings, place);
+    return headings;
+}
+
+void frmAbt::LoadList()
+{
+    std::vector<std::string> lines;
+    try {
+        for (const DepartmentLine& department : ReadDepartmentLines(m_context.Config))
+            lines.push_back(department.Text);
+    } catch (const std::exception& failure) {
+        ShowGeneralError(m_context.Ui, failure.what());
+    }
+    ShowLines(lines);
+}
+
+void frmAbt::ShowLines(const std::vector<std::string>& lines)
+{
+    m_list->clear();
+    for (const std::string& line : lines)
+        m_list->AddLine(line);
+    if (m_list->LineCount() > 0) m_list->setCurrentRow(0);
+}
+
+std::string frmAbt::CurrentLine() const
+{
+    return m_list->Line(m_list->currentRow());
+}
+
+std::vector<int> frmAbt::SelectedLines() const
+{
+    return m_list->SelectedLines();
+}
+
+int frmAbt::LineCount() const
+{
+    return m_list->LineCount();
+}
+
+void frmAbt::OnButton(int index)
+{
+    if (index == kAbbrechen) {
+        reject();
+        return;
+    }
+    try {
+        if (!CheckDataImported(m_context.Config, m_context.Ui)) return;
+        switch (index) {
+        case kWeiter:
+            OpenStays();
+            break;
+        case kEntfernen:
+            DeleteSelected();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& failure) {
+        ShowGeneralError(m_context.Ui, failure.what());
+    }
+}
+
+void frmAbt::OpenStays()
+{
+    if (m_list->SelectedLines().size() >= 2) {
+        ShowNotice(m_context.Ui, kOnlyOneReportNotice);
+        return;
+    }
+    // Without a selection the current line is the department; a list read before the first import
+    // has none.
+    const std::string line = CurrentLine();
+    if (line.empty()) return;
+    frmPat stays(m_context, line, this);
+    m_context.Windows.ShowModal(stays);
+}
+
+void frmAbt::DeleteSelected()
+{
+    std::vector<std::string> lines;
+    std::vector<bool> selected;
+    for (int row = 0; row < m_list->LineCount(); ++row) {
+        lines.push_back(m_list->Line(row));
+        selected.push_back(m_list->IsLineSelected(row));
+    }
+    const std::vector<std::string> before = lines;
+    try {
+        DeleteDepartments(m_context.Config, lines, selected, m_context.Ui);
+    } catch (const std::exception& failure) {
+        // What was deleted before the failure is gone from the list all the same.
+        ShowGeneralError(m_context.Ui, failure.what());
+    }
+    // Nothing deleted (question answered No, the data locked): the selection stays as the user left it.
+    if (lines != before) ShowLines(lines);
+}
+
+}  // namespace kalmora

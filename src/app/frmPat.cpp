@@ -1,0 +1,152 @@
+#include "app/frmPat.h"
+
+#include "app/ButtonArray.h"
+#include "app/FixedColumnList.h"
+#include "app/NamedLabel.h"
+#include "foundation/FixedText.h"
+#include "foundation/Messages.h"
+#include "reports/DepartmentLines.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <array>
+#include <exception>
+#include <utility>
+
+namespace kalmora {
+
+namespace {
+
+enum PatButton { kWeiter = 0, kSuchen = 1, kAbbrechen = 4 };
+
+constexpr int kVisibleCharacters = 84;
+
+struct ColumnHeading {
+    const char* Text;
+    int First;
+};
+
+constexpr std::array<ColumnHeading, 6> kHeadings{{
+    {" &Aufnahmezahl ", 0},
+    {" Geburtsdatum ", 13},
+    {" Aufnahmezeitpunkt ", 26},
+    {" Entlassungszeitpunkt ", 46},
+    {" Typ ", 66},
+    {" Status", 72},
+}};
+
+}  // namespace
+
+frmPat::frmPat(AppContext& context, std::string departmentLine, QWidget* parent)
+    : QDialog(parent), m_context(context), m_departmentLine(std::move(departmentLine))
+{
+    setObjectName("frmPat");
+    setWindowTitle(" Intensivbericht - Patientenebene");
+
+    m_list = new FixedColumnList("lst_patient");
+    m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setMinimumWidth(m_list->WidthForCharacters(kVisibleCharacters));
+    m_list->setMinimumHeight(m_list->fontMetrics().height() * 14);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { OnButton(kWeiter); });
+
+    auto* buttons = new ButtonArray("cmd_patient", this);
+    QPushButton* weiter = buttons->AddButton(kWeiter, "&Weiter");
+    QPushButton* suchen = buttons->AddButton(kSuchen, "&Suchen");
+    QPushButton* abbrechen = buttons->AddButton(kAbbrechen, "Abbrechen");
+    weiter->setDefault(true);
+    // The report detail and the patient search are not part of the program yet.
+    weiter->setEnabled(false);
+    suchen->setEnabled(false);
+    connect(buttons, &ButtonArray::Clicked, this, &frmPat::OnButton);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addStretch();
+    for (QPushButton* button : {weiter, suchen, abbrechen})
+        buttonRow->addWidget(button);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(2);
+    layout->addWidget(CreateColumnHeadings());
+    layout->addWidget(m_list, 1);
+    layout->addSpacing(8);
+    layout->addLayout(buttonRow);
+
+    LoadList();
+}
+
+QWidget* frmPat::CreateColumnHeadings()
+{
+    auto* headings = new QWidget;
+    headings->setObjectName("fra_headings");
+    std::vector<QLabel*> labels;
+    for (std::size_t index = 0; index < kHeadings.size(); ++index) {
+        auto* label = NamedLabel(ArrayElementName("Label1", static_cast<int>(index)), kHeadings[index].Text);
+        label->setParent(headings);
+        label->adjustSize();
+        labels.push_back(label);
+    }
+    labels.front()->setBuddy(m_list);
+    headings->setFixedHeight(labels.front()->height());
+
+    const auto place = [this, labels](int scrolled) {
+        const int character = QFontMetrics(m_list->font()).horizontalAdvance('X');
+        const int origin =
+            m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+        for (std::size_t index = 0; index < labels.size(); ++index)
+            labels[index]->move(origin + kHeadings[index].First * character - scrolled, 0);
+    };
+    place(0);
+    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, headings, place);
+    return headings;
+}
+
+void frmPat::LoadList()
+{
+    m_stay.Origin = IsExternal(m_departmentLine) ? "EXTERN" : "INTERN";
+    m_list->clear();
+    try {
+        for (const std::string& line : ReadStayLines(m_context.Config, m_departmentLine))
+            m_list->AddLine(line);
+    } catch (const std::exception& failure) {
+        ShowGeneralError(m_context.Ui, failure.what());
+    }
+    if (m_list->LineCount() > 0) m_list->setCurrentRow(0);
+    m_context.Ui.SetStatusText(2, std::string(HospitalTextOf(m_departmentLine)) + " ");
+    m_context.Ui.SetStatusText(3, std::string(MidCharacters(m_departmentLine, 30, 44)) + " ");
+}
+
+void frmPat::OnButton(int index)
+{
+    switch (index) {
+    case kWeiter:
+        ChooseStay();
+        break;
+    case kAbbrechen:
+        reject();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmPat::ChooseStay()
+{
+    // An empty list has no stay to show.
+    const std::string line = m_list->Line(m_list->currentRow());
+    if (line.empty()) return;
+    m_stay = SelectedStayOf(line, m_departmentLine);
+}
+
+void frmPat::reject()
+{
+    // Closing by Esc or the window frame also leaves the department out of the status bar.
+    m_context.Ui.SetStatusText(2, " ");
+    m_context.Ui.SetStatusText(3, " ");
+    QDialog::reject();
+}
+
+}  // namespace kalmora

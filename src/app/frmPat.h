@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "reports/StayLines.h"
+
+#include <QDialog>
+
+#include <string>
+
+class QWidget;
+
+namespace kalmora {
+
+class FixedColumnList;
+
+// The patient level of the ICU reports: the stays of the department on the department list's current
+// line, from which the report of a stay is opened.
+class frmPat : public QDialog {
+    Q_OBJECT
+
+public:
+    // `departmentLine` is the department list's line, read back by its columns.
+    frmPat(AppContext& context, std::string departmentLine, QWidget* parent = nullptr);
+
+    // The key of the stay the report detail shows, as "&Weiter" last rebuilt it from the list.
+    const SelectedStay& Stay() const { return m_stay; }
+
+public slots:
+    void reject() override;
+
+private:
+    QWidget* CreateColumnHeadings();
+    void LoadList();
+    void OnButton(int index);
+    void ChooseStay();
+
+    AppContext& m_context;
+    std::string m_departmentLine;
+    SelectedStay m_stay;
+    FixedColumnList* m_list = nullptr;
+};
+
+}  // namespace kalmora
