@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QListWidget>
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,5 +35,18 @@ public:
     // Width in pixels that shows `characters` characters of a line without cutting.
     int WidthForCharacters(int characters) const;
 };
+
+// A heading over a column of a fixed-column list: its text, the first and the last character of
+// its column, and whether it stands over the column's middle (number columns) or at its start.
+struct ColumnHeading {
+    const char* Text;
+    int First;
+    int Last = 0;
+    bool Centred = false;
+};
+
+// The labels "Label1_0", "Label1_1", ... over the columns of the list; they move with the lines when
+// the list scrolls sideways, and the first one's access key leads into the list.
+QWidget* CreateColumnHeadings(FixedColumnList& list, std::span<const ColumnHeading> headings);
 
 }  // namespace kalmora

@@ -9,10 +9,7 @@
 #include "reports/DepartmentLines.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <array>
@@ -27,12 +24,6 @@ enum AbtButton { kWeiter = 0, kSuchen = 1, kEntfernen = 3, kAnalyse = 4, kAbbrec
 constexpr std::int16_t kOnlyOneReportNotice = 21;
 // The line up to its status, without scrolling.
 constexpr int kVisibleCharacters = 105;
-
-// A heading over the list: its text and the first character of its column.
-struct ColumnHeading {
-    const char* Text;
-    int First;
-};
 
 constexpr std::array<ColumnHeading, 2> kHeadings{{{" &Krankenanstalt ", 0}, {" Abteilung ", 29}}};
 
@@ -68,39 +59,12 @@ frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(2);
-    layout->addWidget(CreateColumnHeadings());
+    layout->addWidget(CreateColumnHeadings(*m_list, kHeadings));
     layout->addWidget(m_list, 1);
     layout->addSpacing(8);
     layout->addLayout(buttonRow);
 
     LoadList();
-}
-
-QWidget* frmAbt::CreateColumnHeadings()
-{
-    auto* headings = new QWidget;
-    headings->setObjectName("fra_headings");
-    std::vector<QLabel*> labels;
-    for (std::size_t index = 0; index < kHeadings.size(); ++index) {
-        auto* label = NamedLabel(ArrayElementName("Label1", static_cast<int>(index)), kHeadings[index].Text);
-        label->setParent(headings);
-        label->adjustSize();
-        labels.push_back(label);
-    }
-    // The access key of the first heading leads into the list.
-    labels.front()->setBuddy(m_list);
-    headings->setFixedHeight(labels.front()->height());
-
-    const auto place = [this, labels](int scrolled) {
-        const int character = QFontMetrics(m_list->font()).horizontalAdvance('X');
-        const int origin =
-            m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
-        for (std::size_t index = 0; index < labels.size(); ++index)
-            labels[index]->move(origin + kHeadings[index].First * character - scrolled, 0);
-    };
-    place(0);
-    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, headings, place);
-    return headings;
 }
 
 void frmAbt::LoadList()

@@ -29,7 +29,6 @@ public:
     int LineCount() const;
 
 private:
-    QWidget* CreateColumnHeadings();
     void LoadList();
     // Shows the lines with the first one selected.
     void ShowLines(const std::vector<std::string>& lines);

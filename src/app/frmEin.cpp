@@ -17,11 +17,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -37,15 +34,6 @@ enum EinButton { kAbteilung = 0, kVoreinstellungen = 1, kEinstufung = 2, kAbbrec
 constexpr std::int16_t kNoClassifiableStaysNotice = 37;
 // Characters of an entry the list shows without scrolling: up to a long department name.
 constexpr int kVisibleCharacters = 130;
-
-// A column heading over the list: its text, the first and the last character of its column, and
-// whether it stands at the column's start (text columns) or over its middle (number columns).
-struct ColumnHeading {
-    const char* Text;
-    int First;
-    int Last;
-    bool Centred;
-};
 
 constexpr std::array<ColumnHeading, 6> kHeadings{{
     {" Krankenanstalt ", 0, 26, false},
@@ -86,7 +74,7 @@ frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     m_list->setMinimumWidth(m_list->WidthForCharacters(kVisibleCharacters));
     m_list->setMinimumHeight(m_list->fontMetrics().height() * 12);
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { EditDepartment(); });
-    m_headings = CreateColumnHeadings();
+    m_headings = CreateColumnHeadings(*m_list, kHeadings);
 
     m_vonDatum = DateBox("txt_vondatum");
     m_bisDatum = DateBox("txt_bisdatum");
@@ -144,37 +132,6 @@ frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
     LoadList();
     ShowSettings();
-}
-
-QWidget* frmEin::CreateColumnHeadings()
-{
-    auto* headings = new QWidget;
-    headings->setObjectName("fra_headings");
-    std::vector<QLabel*> labels;
-    for (std::size_t index = 0; index < kHeadings.size(); ++index) {
-        auto* label = NamedLabel(ArrayElementName("Label1", static_cast<int>(index)), kHeadings[index].Text);
-        label->setParent(headings);
-        label->adjustSize();
-        labels.push_back(label);
-    }
-    headings->setFixedHeight(labels.front()->height());
-
-    // The headings stand over the columns of the entries, and move with them when the list scrolls.
-    const auto place = [this, labels](int scrolled) {
-        const QFontMetrics metrics(m_list->font());
-        const int character = metrics.horizontalAdvance('X');
-        const int origin =
-            m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
-        for (std::size_t index = 0; index < labels.size(); ++index) {
-            const ColumnHeading& heading = kHeadings[index];
-            int x = origin + heading.First * character;
-            if (heading.Centred) x += ((heading.Last - heading.First + 1) * character - labels[index]->width()) / 2;
-            labels[index]->move(x - scrolled, 0);
-        }
-    };
-    place(0);
-    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, headings, place);
-    return headings;
 }
 
 void frmEin::LoadList()

@@ -32,7 +32,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* CreateColumnHeadings();
     void LoadList();
     // Shows the classification settings in the fields.
     void ShowSettings();

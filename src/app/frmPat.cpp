@@ -8,10 +8,7 @@
 #include "reports/DepartmentLines.h"
 
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include <array>
@@ -25,11 +22,6 @@ namespace {
 enum PatButton { kWeiter = 0, kSuchen = 1, kAbbrechen = 4 };
 
 constexpr int kVisibleCharacters = 84;
-
-struct ColumnHeading {
-    const char* Text;
-    int First;
-};
 
 constexpr std::array<ColumnHeading, 6> kHeadings{{
     {" &Aufnahmezahl ", 0},
@@ -70,38 +62,12 @@ frmPat::frmPat(AppContext& context, std::string departmentLine, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(2);
-    layout->addWidget(CreateColumnHeadings());
+    layout->addWidget(CreateColumnHeadings(*m_list, kHeadings));
     layout->addWidget(m_list, 1);
     layout->addSpacing(8);
     layout->addLayout(buttonRow);
 
     LoadList();
-}
-
-QWidget* frmPat::CreateColumnHeadings()
-{
-    auto* headings = new QWidget;
-    headings->setObjectName("fra_headings");
-    std::vector<QLabel*> labels;
-    for (std::size_t index = 0; index < kHeadings.size(); ++index) {
-        auto* label = NamedLabel(ArrayElementName("Label1", static_cast<int>(index)), kHeadings[index].Text);
-        label->setParent(headings);
-        label->adjustSize();
-        labels.push_back(label);
-    }
-    labels.front()->setBuddy(m_list);
-    headings->setFixedHeight(labels.front()->height());
-
-    const auto place = [this, labels](int scrolled) {
-        const int character = QFontMetrics(m_list->font()).horizontalAdvance('X');
-        const int origin =
-            m_list->frameWidth() + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
-        for (std::size_t index = 0; index < labels.size(); ++index)
-            labels[index]->move(origin + kHeadings[index].First * character - scrolled, 0);
-    };
-    place(0);
-    connect(m_list->horizontalScrollBar(), &QScrollBar::valueChanged, headings, place);
-    return headings;
 }
 
 void frmPat::LoadList()

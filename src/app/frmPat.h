@@ -29,7 +29,6 @@ public slots:
     void reject() override;
 
 private:
-    QWidget* CreateColumnHeadings();
     void LoadList();
     void OnButton(int index);
     void ChooseStay();
