@@ -9,6 +9,7 @@
 #include "storage/Setup.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/ImportedInstallation.h"
 #include "support/WindowDriving.h"
 
 #include <QComboBox>
@@ -63,16 +64,8 @@ struct Installation {
 
     Installation()
     {
-        SetupInstallation(Dir.Path(), Dir / "Kalmora11_0.ini", fs::path(KALMORA_SOURCE_DIR) / "data" / "reference",
-                          2024);
-        IniFile.SettingsFileName = (Dir / "Kalmora11_0.ini").string();
-        const fs::path file = Dir / "import" / "A2100101X002.txt";
-        fs::copy_file(fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt", file);
-        ScriptedUserInterface importUi;
-        LoadSettings(IniFile, importUi, Config);
-        ImportRun run;
-        if (!RunImport(run, {file}, "protocol.dat", false, ImportEnvironment{Config, importUi}))
-            qFatal("the fixture was not imported");
+        test::SetUpImportedInstallation(Dir, IniFile, Config,
+                                        {fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt"});
         Admin().Prepare(R"(UPDATE "Dateiverwaltung" SET "DGKP" = 12.4, "SBETT" = 8, "VOREINSTUFUNG" = 'E2')").Execute();
     }
 

@@ -10,6 +10,7 @@
 #include "storage/Setup.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/ImportedInstallation.h"
 #include "support/WindowDriving.h"
 
 #include <QAction>
@@ -48,19 +49,9 @@ struct Installation {
 
     Installation()
     {
-        SetupInstallation(Dir.Path(), Dir / "Kalmora11_0.ini", fs::path(KALMORA_SOURCE_DIR) / "data" / "reference",
-                          2024);
-        IniFile.SettingsFileName = (Dir / "Kalmora11_0.ini").string();
-        std::vector<fs::path> files;
-        for (const char* name : {"A2100101X002.txt", "B2100101X002.txt"}) {
-            files.push_back(Dir / "import" / name);
-            fs::copy_file(fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append" / name, files.back());
-        }
-        ScriptedUserInterface importUi;
-        LoadSettings(IniFile, importUi, Config);
-        ImportRun run;
-        if (!RunImport(run, files, "protocol.dat", false, ImportEnvironment{Config, importUi}))
-            qFatal("the fixture was not imported");
+        const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";
+        test::SetUpImportedInstallation(Dir, IniFile, Config,
+                                        {fixtures / "A2100101X002.txt", fixtures / "B2100101X002.txt"});
 
         fs::copy_file(System() / "12100101X002", System() / "12510101X002");
         Database(System() / "12510101X002")

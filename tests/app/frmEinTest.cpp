@@ -11,6 +11,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/ImportedInstallation.h"
 #include "support/WindowDriving.h"
 
 #include <QAction>
@@ -64,16 +65,8 @@ struct Installation {
 
     Installation()
     {
-        SetupInstallation(Dir.Path(), Dir / "Kalmora11_0.ini", fs::path(KALMORA_SOURCE_DIR) / "data" / "reference",
-                          2024);
-        IniFile.SettingsFileName = (Dir / "Kalmora11_0.ini").string();
-        const fs::path file = Dir / "import" / "A2100101X002.txt";
-        fs::copy_file(fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt", file);
-        ScriptedUserInterface importUi;
-        LoadSettings(IniFile, importUi, Config);
-        ImportRun run;
-        if (!RunImport(run, {file}, "protocol.dat", false, ImportEnvironment{Config, importUi}))
-            qFatal("the fixture was not imported");
+        test::SetUpImportedInstallation(Dir, IniFile, Config,
+                                        {fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt"});
         Admin().Prepare(R"(UPDATE "Dateiverwaltung" SET "DGKP" = 12.4, "SBETT" = 8)").Execute();
         ChooseSettings();
     }
