@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/Settings.h"
+#include "reports/ReportSelection.h"
 
 class QDialog;
 
@@ -17,13 +18,14 @@ public:
     virtual int ShowModal(QDialog& dialog) = 0;
 };
 
-// The program-wide state the windows share: the settings file, the loaded settings, and the ways to
-// reach the screen. The program, and each test, makes its own.
+// The program-wide state the windows share: the settings file, the loaded settings, the ways to
+// reach the screen, and the report windows' selection. The program, and each test, makes its own.
 struct AppContext {
     SettingsFile& IniFile;
     Settings& Config;
     UserInterface& Ui;
     WindowOpener& Windows;
+    ReportSelection Reports{};
 };
 
 }  // namespace kalmora

@@ -19,9 +19,12 @@ void ApplyFieldColours(QWidget& field, std::string_view dataOrigin)
                                   : QColor(Qt::white);
     palette.setColor(QPalette::Base, background);
     palette.setColor(QPalette::Window, background);
+    // A closed combo box draws its text as a button does.
+    palette.setColor(QPalette::Button, background);
     const QColor text = QColor::fromRgb(colours.TextRgb);
     palette.setColor(QPalette::Text, text);
     palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::ButtonText, text);
     field.setAutoFillBackground(true);
     field.setPalette(palette);
 }

@@ -3,19 +3,25 @@
 #include "app/AppContext.h"
 #include "app/GermanLanguage.h"
 #include "app/QtUserInterface.h"
+#include "app/FixedColumnList.h"
+#include "app/frmAbt.h"
 #include "app/frmAbtB.h"
 #include "app/frmEin.h"
 #include "app/frmEine.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
+#include "app/frmInt.h"
 #include "app/frmMain.h"
 #include "app/frmOpt.h"
+#include "app/frmPat.h"
+#include "app/frmPats.h"
 #include "app/frmTop.h"
 #include "cli/ImportFileGenerator.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"
+#include "reports/StayLines.h"
 #include "scoring/DepartmentBaseData.h"
 #include "storage/Setup.h"
 
@@ -206,6 +212,34 @@ int main(int argc, char* argv[])
             classification.close();
             for (std::size_t index = importMessages; index < importUi.Messages().size(); ++index) {
                 std::cerr << "kalmora-screenshots: Demo-Einstufung:" << importUi.Messages()[index].Text << '\n';
+                saved = false;
+            }
+
+            // The ICU reports of the first department: its stays, the search over them, and the
+            // report of its first stay on both pages.
+            const std::size_t classifyMessages = importUi.Messages().size();
+            kalmora::frmAbt departments(importContext, &mainWindow);
+            saved &= Save(departments, folder, "frmAbt");
+            const std::string departmentLine = departments.CurrentLine();
+            kalmora::frmPat stays(importContext, departmentLine, &departments);
+            saved &= Save(stays, folder, "frmPat");
+            auto* stayList = stays.findChild<kalmora::FixedColumnList*>("lst_patient");
+            importContext.Reports.SearchKey.KisId = stayList->Line(0).substr(0, 10);
+            kalmora::frmPats search(importContext, *stayList, "Patientenebene", &stays);
+            saved &= Save(search, folder, "frmPats");
+            search.close();
+            importContext.Reports.Stay = kalmora::SelectedStayOf(stayList->Line(0), departmentLine);
+            kalmora::frmInt report(importContext, departmentLine, &stays);
+            auto* pages = report.findChild<QTabWidget*>("tab_int");
+            for (int page = 0; page < pages->count(); ++page) {
+                pages->setCurrentIndex(page);
+                saved &= Save(report, folder, QString("frmInt_%1").arg(page));
+            }
+            report.close();
+            stays.close();
+            departments.close();
+            for (std::size_t index = classifyMessages; index < importUi.Messages().size(); ++index) {
+                std::cerr << "kalmora-screenshots: Demo-Intensivbericht:" << importUi.Messages()[index].Text << '\n';
                 saved = false;
             }
         } else {

@@ -5,6 +5,7 @@
 #include "app/FixedColumnList.h"
 #include "app/NamedLabel.h"
 #include "app/frmPat.h"
+#include "app/frmPats.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
 
@@ -48,8 +49,7 @@ frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     QPushButton* analyse = buttons->AddButton(kAnalyse, "&Analyse");
     QPushButton* abbrechen = buttons->AddButton(kAbbrechen, "Abbrechen");
     weiter->setDefault(true);
-    // The patient search and the analysis are not part of the program yet.
-    suchen->setEnabled(false);
+    // The analysis is not part of the program yet.
     analyse->setEnabled(false);
     connect(buttons, &ButtonArray::Clicked, this, &frmAbt::OnButton);
     auto* buttonRow = new QHBoxLayout;
@@ -69,6 +69,7 @@ frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
 void frmAbt::LoadList()
 {
+    m_context.Reports.SearchKey = {};
     std::vector<std::string> lines;
     try {
         for (const DepartmentLine& department : ReadDepartmentLines(m_context.Config))
@@ -114,6 +115,11 @@ void frmAbt::OnButton(int index)
         case kWeiter:
             OpenStays();
             break;
+        case kSuchen: {
+            frmPats search(m_context, *m_list, "Abteilungsebene", this);
+            m_context.Windows.ShowModal(search);
+            break;
+        }
         case kEntfernen:
             DeleteSelected();
             break;

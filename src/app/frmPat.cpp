@@ -3,6 +3,8 @@
 #include "app/ButtonArray.h"
 #include "app/FixedColumnList.h"
 #include "app/NamedLabel.h"
+#include "app/frmInt.h"
+#include "app/frmPats.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
@@ -51,9 +53,6 @@ frmPat::frmPat(AppContext& context, std::string departmentLine, QWidget* parent)
     QPushButton* suchen = buttons->AddButton(kSuchen, "&Suchen");
     QPushButton* abbrechen = buttons->AddButton(kAbbrechen, "Abbrechen");
     weiter->setDefault(true);
-    // The report detail and the patient search are not part of the program yet.
-    weiter->setEnabled(false);
-    suchen->setEnabled(false);
     connect(buttons, &ButtonArray::Clicked, this, &frmPat::OnButton);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
@@ -72,7 +71,7 @@ frmPat::frmPat(AppContext& context, std::string departmentLine, QWidget* parent)
 
 void frmPat::LoadList()
 {
-    m_stay.Origin = IsExternal(m_departmentLine) ? "EXTERN" : "INTERN";
+    m_context.Reports.Stay.Origin = IsExternal(m_departmentLine) ? "EXTERN" : "INTERN";
     m_list->clear();
     try {
         for (const std::string& line : ReadStayLines(m_context.Config, m_departmentLine))
@@ -91,6 +90,11 @@ void frmPat::OnButton(int index)
     case kWeiter:
         ChooseStay();
         break;
+    case kSuchen: {
+        frmPats search(m_context, *m_list, "Patientenebene", this);
+        m_context.Windows.ShowModal(search);
+        break;
+    }
     case kAbbrechen:
         reject();
         break;
@@ -104,7 +108,10 @@ void frmPat::ChooseStay()
     // An empty list has no stay to show.
     const std::string line = m_list->Line(m_list->currentRow());
     if (line.empty()) return;
-    m_stay = SelectedStayOf(line, m_departmentLine);
+    m_context.Reports.Stay = SelectedStayOf(line, m_departmentLine);
+    if (!HasReport(line)) return;
+    frmInt report(m_context, m_departmentLine, this);
+    m_context.Windows.ShowModal(report);
 }
 
 void frmPat::reject()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "reports/StayLines.h"
 
 #include <QDialog>
 
@@ -22,9 +21,6 @@ public:
     // `departmentLine` is the department list's line, read back by its columns.
     frmPat(AppContext& context, std::string departmentLine, QWidget* parent = nullptr);
 
-    // The key of the stay the report detail shows, as "&Weiter" last rebuilt it from the list.
-    const SelectedStay& Stay() const { return m_stay; }
-
 public slots:
     void reject() override;
 
@@ -35,7 +31,6 @@ private:
 
     AppContext& m_context;
     std::string m_departmentLine;
-    SelectedStay m_stay;
     FixedColumnList* m_list = nullptr;
 };
 

@@ -86,9 +86,7 @@ private slots:
             headings << Find<QLabel>(window, QString("Label1_%1").arg(index))->text();
         QCOMPARE(headings, QStringList({" &Aufnahmezahl ", " Geburtsdatum ", " Aufnahmezeitpunkt ",
                                         " Entlassungszeitpunkt ", " Typ ", " Status"}));
-        // The report detail and the search have no windows yet.
-        QVERIFY(!Find<QPushButton>(window, "cmd_patient_0")->isEnabled());
-        QVERIFY(!Find<QPushButton>(window, "cmd_patient_1")->isEnabled());
+        QVERIFY(Find<QPushButton>(window, "cmd_patient_0")->isDefault());
         QCOMPARE(Q(inst.Ui.StatusText(2)), QString("K002 - Krankenhaus Nordstad  "));
         // Columns 30-73 cut the department name.
         QCOMPARE(Q(inst.Ui.StatusText(3)), QString("12100101 - Anästhesiologische Intensivstatio "));
@@ -138,12 +136,13 @@ private slots:
             const QPoint point = list->visualItemRect(list->item(row)).center();
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, point);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, point);
-            QCOMPARE(Q(window.Stay().Origin.str()), origin);
-            const auto stored = FindStay(department, window.Stay());
+            QCOMPARE(Q(inst.Context.Reports.Stay.Origin.str()), origin);
+            const auto stored = FindStay(department, inst.Context.Reports.Stay);
             QVERIFY2(stored.has_value(), qPrintable(list->item(row)->text()));
             QCOMPARE(Q(StayLineText(*stored)), list->item(row)->text());
         }
-        QVERIFY(inst.Windows.Opened().isEmpty());
+        // Every stay of the case is an intensive stay with a report.
+        QCOMPARE(inst.Windows.Opened(), QStringList(list->count(), "frmInt"));
     }
 
     void missingDepartmentDatabaseIsReportedWithAnEmptyList()

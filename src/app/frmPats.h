@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/AppContext.h"
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QWidget;
+
+namespace kalmora {
+
+class FixedColumnList;
+
+// The patient search of the ICU reports. Opened from the department level it searches the stay
+// tables of the listed departments and marks the first department holding the patient; opened from
+// the patient level it makes the first matching stay line current. It closes after every search.
+class frmPats : public QDialog {
+    Q_OBJECT
+
+public:
+    // The caller marks with `tag` which list it hands over: "Patientenebene" for the stay lines,
+    // anything else ("Abteilungsebene") for the department lines.
+    frmPats(AppContext& context, FixedColumnList& callerList, QString tag, QWidget* parent = nullptr);
+
+    const QString& Tag() const { return m_tag; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnButton(int index);
+    void Search(bool fromBeginning);
+    bool SearchDepartments(bool fromBeginning);
+    bool SearchStays(bool fromBeginning);
+    // Normalises the date of birth; a refused one empties the field, keeps the focus and is reported.
+    bool ApplyDateField();
+
+    AppContext& m_context;
+    FixedColumnList& m_callerList;
+    QString m_tag;
+    QLineEdit* m_kisId = nullptr;
+    QLineEdit* m_dob = nullptr;
+    bool m_reportingDate = false;
+};
+
+}  // namespace kalmora
