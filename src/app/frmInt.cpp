@@ -33,11 +33,10 @@ constexpr int kRowsPerColumn = 14;
 
 // The items as the page shows them: two columns of 14, each sorted by its caption.
 constexpr std::array<std::string_view, 28> kShownItems{
-    "T28_LUNG",      "T28_SUPP_VENT", "T28_MECH_VENT", "T28_MET_SUPP",  "T28_DIAG_EX_ICU", "T28_ACT_DIU",
-    "T28_DRAIN",     "T28_NUT_ENT",   "T28_NUT_PARENT", "T28_L_FLUID",  "T28_URINARY",     "T28_ICP",
-    "T28_S_INT",     "T28_M_INT",     "T28_CPR",       "T28_ART",       "T28_CVL",         "T28_LAB",
-    "T28_S_MED",     "T28_M_MED",     "T28_S_VASODR",  "T28_M_VASODR",  "T28_RENAL",       "T28_PCL",
-    "T28_R_DRESS",   "T28_STAND_MON", "T28_TUBUS",     "T28_F_DRESS",
+    "T28_LUNG",     "T28_SUPP_VENT",  "T28_MECH_VENT", "T28_MET_SUPP", "T28_DIAG_EX_ICU", "T28_ACT_DIU", "T28_DRAIN",
+    "T28_NUT_ENT",  "T28_NUT_PARENT", "T28_L_FLUID",   "T28_URINARY",  "T28_ICP",         "T28_S_INT",   "T28_M_INT",
+    "T28_CPR",      "T28_ART",        "T28_CVL",       "T28_LAB",      "T28_S_MED",       "T28_M_MED",   "T28_S_VASODR",
+    "T28_M_VASODR", "T28_RENAL",      "T28_PCL",       "T28_R_DRESS",  "T28_STAND_MON",   "T28_TUBUS",   "T28_F_DRESS",
 };
 
 // First shown position of each pair of items that exclude each other; the bracket joins it with
@@ -148,8 +147,10 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
         m_days->addItem(ToQt(day.DateText));
     connect(m_days, &QListWidget::currentRowChanged, this, [this] { FillReportDay(); });
     connect(m_days, &QListWidget::itemClicked, this, [this] { FillReportDay(); });
-    if (m_days->count() > 0) m_days->setCurrentRow(0);
-    else FillReportDay();
+    if (m_days->count() > 0)
+        m_days->setCurrentRow(0);
+    else
+        FillReportDay();
 
     m_dayFrame->hide();
     m_tabs->setCurrentIndex(0);
@@ -274,8 +275,7 @@ void frmInt::FillReportDay()
     // No survey day: no box ticked and no score.
     const int row = m_days->currentRow();
     const ReportDay none;
-    const ReportDay& day =
-        row >= 0 && static_cast<std::size_t>(row) < m_detail.Days.size() ? m_detail.Days[row] : none;
+    const ReportDay& day = row >= 0 && static_cast<std::size_t>(row) < m_detail.Days.size() ? m_detail.Days[row] : none;
     for (std::size_t item = 0; item < m_items.size(); ++item)
         m_items[item]->setChecked(day.Ticked[item]);
     m_score->setText(ToQt(day.ScoreText));

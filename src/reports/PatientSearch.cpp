@@ -49,7 +49,8 @@ std::string NormalizeBirthDateInput(std::string_view input, int currentYear)
     std::string century = "8";
     if (IsTwoDigitYear(typedYear)) {
         const int typed = (typedYear[0] - '0') * 10 + (typedYear[1] - '0');
-        century = typed <= currentYear % 100 ? std::to_string(currentYear / 100) : std::to_string(currentYear / 100 - 1);
+        century =
+            typed <= currentYear % 100 ? std::to_string(currentYear / 100) : std::to_string(currentYear / 100 - 1);
     }
     return NormalizeDateInput(text, century);
 }
@@ -61,9 +62,12 @@ bool DepartmentHoldsPatient(const Settings& settings, std::string_view departmen
     Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
     const int mode = SearchModeOf(key);
     std::string sql = "SELECT 1 FROM " + QuoteIdentifier(kStaysTable) + " WHERE ";
-    if (mode == kByKisId) sql += "\"KIS_ID\" = ?1";
-    else if (mode == kByDob) sql += "\"DOB\" = ?2";
-    else sql += "\"KIS_ID\" = ?1 AND \"DOB\" = ?2";
+    if (mode == kByKisId)
+        sql += "\"KIS_ID\" = ?1";
+    else if (mode == kByDob)
+        sql += "\"DOB\" = ?2";
+    else
+        sql += "\"KIS_ID\" = ?1 AND \"DOB\" = ?2";
     auto row = department.Prepare(sql + " LIMIT 1");
     if (mode & kByKisId) row.Bind(1, key.KisId.str());
     if (mode & kByDob) row.Bind(2, key.Dob.str());
@@ -71,8 +75,7 @@ bool DepartmentHoldsPatient(const Settings& settings, std::string_view departmen
 }
 
 DepartmentSearchResult SearchDepartments(const Settings& settings, const std::vector<std::string>& lines,
-                                         std::vector<bool>& selected, SearchStart start,
-                                         const PatientSearchKey& key)
+                                         std::vector<bool>& selected, SearchStart start, const PatientSearchKey& key)
 {
     std::size_t anchor = 0;
     for (std::size_t index = selected.size(); index-- > 0;) {
@@ -98,8 +101,8 @@ DepartmentSearchResult SearchDepartments(const Settings& settings, const std::ve
     return result;
 }
 
-std::optional<std::size_t> SearchStayLines(const std::vector<std::string>& lines, std::size_t anchor,
-                                           SearchStart start, const PatientSearchKey& key)
+std::optional<std::size_t> SearchStayLines(const std::vector<std::string>& lines, std::size_t anchor, SearchStart start,
+                                           const PatientSearchKey& key)
 {
     const int mode = SearchModeOf(key);
     const std::size_t first = start == SearchStart::FromBeginning ? 0 : anchor + 1;

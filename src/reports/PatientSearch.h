@@ -45,15 +45,14 @@ struct DepartmentSearchResult {
     std::vector<std::string> Unsearchable;  // "file: reason"
 };
 DepartmentSearchResult SearchDepartments(const Settings& settings, const std::vector<std::string>& lines,
-                                         std::vector<bool>& selected, SearchStart start,
-                                         const PatientSearchKey& key);
+                                         std::vector<bool>& selected, SearchStart start, const PatientSearchKey& key);
 
 // True when the department database of the line has a stay with the key (by the search mode).
 bool DepartmentHoldsPatient(const Settings& settings, std::string_view departmentLine, const PatientSearchKey& key);
 
 // The search over the stay lines of the patient level: the index of the first line from the start
 // that matches the key, or none.
-std::optional<std::size_t> SearchStayLines(const std::vector<std::string>& lines, std::size_t anchor,
-                                           SearchStart start, const PatientSearchKey& key);
+std::optional<std::size_t> SearchStayLines(const std::vector<std::string>& lines, std::size_t anchor, SearchStart start,
+                                           const PatientSearchKey& key);
 
 }  // namespace kalmora

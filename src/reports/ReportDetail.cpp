@@ -28,8 +28,8 @@ std::string DateText(std::string_view value, int width)
 void ReadBaseData(Database& department, const SelectedStay& stay, ReportBaseData& base)
 {
     auto row = department.Prepare("SELECT \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"DIS_DATE\", \"ICU_OUTCOME\", "
-                                   "\"HOSP_DIS_DATE\", \"HOSP_MORT\" FROM " +
-                                   QuoteIdentifier(kStayRecordsTable) + std::string(kStayCriteria) + " LIMIT 1");
+                                  "\"HOSP_DIS_DATE\", \"HOSP_MORT\" FROM " +
+                                  QuoteIdentifier(kStayRecordsTable) + std::string(kStayCriteria) + " LIMIT 1");
     row.BindAll(stay.KisId.str(), stay.Dob.str(), stay.AdmDate.str());
     if (!row.Step()) return;
     base.KisId = row.Text(0);
@@ -46,8 +46,8 @@ std::vector<ReportDay> ReadSurveyDays(Database& department, const SelectedStay& 
     std::string columns = "\"QUALIFIER\", \"REC_DATE\", \"T28_SCORE\"";
     for (const auto& item : kTiss28Items)
         columns += ", " + QuoteIdentifier(item.Column);
-    auto rows = department.Prepare("SELECT " + columns + " FROM " + QuoteIdentifier(kTissTable) +
-                                   std::string(kStayCriteria));
+    auto rows =
+        department.Prepare("SELECT " + columns + " FROM " + QuoteIdentifier(kTissTable) + std::string(kStayCriteria));
     rows.BindAll(stay.KisId.str(), stay.Dob.str(), stay.AdmDate.str());
 
     std::vector<ReportDay> days;

@@ -39,8 +39,8 @@ struct ReportDetail {
     std::vector<ReportDay> Days;
 };
 
-inline constexpr std::array<std::string_view, 5> kIcuOutcomeItems{
-    "", "Lebend", "Lebend mit Therapiereduktion", "Gestorben", "Gestorben mit Therapiereduktion"};
+inline constexpr std::array<std::string_view, 5> kIcuOutcomeItems{"", "Lebend", "Lebend mit Therapiereduktion",
+                                                                  "Gestorben", "Gestorben mit Therapiereduktion"};
 inline constexpr std::array<std::string_view, 3> kHospMortItems{"", "Gestorben", "Entlassen"};
 
 // The list item of an outcome field: its numeric value when that lies from 1 to `lastItem`

@@ -53,12 +53,7 @@ struct Installation {
         test::SetUpImportedInstallation(Dir, IniFile, Config,
                                         {fixtures / "A2100101X002.txt", fixtures / "B2100101X002.txt"});
 
-        fs::copy_file(System() / "12100101X002", System() / "12510101X002");
-        Database(System() / "12510101X002")
-            .Execute("DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid > "
-                     "(SELECT min(rowid) FROM \"Gesamt - Patientenadministration\")");
-        Admin().Execute("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\") "
-                        "SELECT \"KANR\", '12510101', '12510101X002', \"Status\" FROM \"Dateiverwaltung\"");
+        test::AddFirstStayCopy(System());
     }
 
     fs::path System() const { return Dir / "system"; }

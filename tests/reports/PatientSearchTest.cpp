@@ -26,11 +26,20 @@ TEST(PatientSearchKeyTest, BirthDatesWithTwoDigitYearsAreCompletedByTheCurrentYe
         std::string shown;  // blank: refused
     };
     const Case cases[] = {
-        {"5.3.1950", "05.03.1950"}, {"19500305", "05.03.1950"}, {"5.3.50", "05.03.1950"},
-        {"1.1.00", "01.01.2000"},   {"5.3.26", "05.03.2026"},   {"5.3.27", "05.03.1927"},
+        {"5.3.1950", "05.03.1950"},
+        {"19500305", "05.03.1950"},
+        {"5.3.50", "05.03.1950"},
+        {"1.1.00", "01.01.2000"},
+        {"5.3.26", "05.03.2026"},
+        {"5.3.27", "05.03.1927"},
         {" 31.12.99 ", "31.12.1999"},
         // One- and three-digit years, impossible days and garbage are no dates.
-        {"5.3.7", ""}, {"5.3.950", ""}, {"29.2.1951", ""}, {"31.4.50", ""}, {"5.3.x5", ""}, {"abc", ""},
+        {"5.3.7", ""},
+        {"5.3.950", ""},
+        {"29.2.1951", ""},
+        {"31.4.50", ""},
+        {"5.3.x5", ""},
+        {"abc", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -112,8 +121,8 @@ protected:
             Database department(dir / file);
             test::AddStay(department, {"0815      ", "19500305", "202401011200"});
             if (index == 2 || index == 5) test::AddStay(department, {"4711      ", "19500305", "202401011200"});
-            lines.push_back(DepartmentLineText("K001", "Klinikum", "1210010" + std::to_string(index), "Intensiv",
-                                               file, "EXTERN"));
+            lines.push_back(
+                DepartmentLineText("K001", "Klinikum", "1210010" + std::to_string(index), "Intensiv", file, "EXTERN"));
         }
     }
 

@@ -27,8 +27,8 @@ TEST(ReportFieldTest, OutcomesShowTheirItemOrTheEmptyOne)
         int item;
     };
     const Case cases[] = {
-        {"0", 4, 0}, {"5", 4, 0}, {"", 4, 0}, {" ", 4, 0}, {"x", 4, 0}, {"3", 4, 3}, {"4", 4, 4},
-        {"1", 4, 1}, {"3", 2, 0}, {"2", 2, 2}, {"-1", 2, 0},
+        {"0", 4, 0}, {"5", 4, 0}, {"", 4, 0},  {" ", 4, 0}, {"x", 4, 0},  {"3", 4, 3},
+        {"4", 4, 4}, {"1", 4, 1}, {"3", 2, 0}, {"2", 2, 2}, {"-1", 2, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value + "/" + std::to_string(c.lastItem));
