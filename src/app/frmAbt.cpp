@@ -4,6 +4,7 @@
 #include "app/DirectoryLists.h"
 #include "app/FixedColumnList.h"
 #include "app/NamedLabel.h"
+#include "app/frmAbta.h"
 #include "app/frmPat.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
@@ -14,6 +15,7 @@
 
 #include <array>
 #include <exception>
+#include <utility>
 
 namespace kalmora {
 
@@ -48,9 +50,8 @@ frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     QPushButton* analyse = buttons->AddButton(kAnalyse, "&Analyse");
     QPushButton* abbrechen = buttons->AddButton(kAbbrechen, "Abbrechen");
     weiter->setDefault(true);
-    // The patient search and the analysis are not part of the program yet.
+    // The patient search is not part of the program yet.
     suchen->setEnabled(false);
-    analyse->setEnabled(false);
     connect(buttons, &ButtonArray::Clicked, this, &frmAbt::OnButton);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
@@ -117,6 +118,9 @@ void frmAbt::OnButton(int index)
         case kEntfernen:
             DeleteSelected();
             break;
+        case kAnalyse:
+            OpenAnalysis();
+            break;
         default:
             break;
         }
@@ -137,6 +141,16 @@ void frmAbt::OpenStays()
     if (line.empty()) return;
     frmPat stays(m_context, line, this);
     m_context.Windows.ShowModal(stays);
+}
+
+void frmAbt::OpenAnalysis()
+{
+    // Whatever is selected, also nothing: the analysis then shows its titles alone.
+    std::vector<std::string> lines;
+    for (int row : m_list->SelectedLines())
+        lines.push_back(m_list->Line(row));
+    frmAbta analysis(m_context, std::move(lines), this);
+    m_context.Windows.ShowModal(analysis);
 }
 
 void frmAbt::DeleteSelected()
