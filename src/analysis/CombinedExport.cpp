@@ -59,6 +59,27 @@ fs::path Sibling(const fs::path& file, std::string_view suffix)
     return sibling;
 }
 
+// With the export directory set to the system data directory, a name such as "iadmin.mdb" would
+// replace the program's own data by the export.
+void RefuseSystemFile(const Settings& settings, const fs::path& directory, const std::string& name)
+{
+    std::error_code error;
+    if (!fs::equivalent(directory, DataFilePath(settings.SystemDataPath, ""), error)) return;
+    bool taken = false;
+    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kScratchDatabaseFile})
+        taken = taken || name == own;
+    taken = taken || name == SystemDataLockFile(settings).filename().string();
+    if (!taken && fs::is_regular_file(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile))) {
+        for (const DepartmentLine& department : ReadDepartmentLines(settings))
+            taken = taken || name == DatabaseFileOf(department.Text);
+    }
+    if (taken) {
+        throw ExportError("Die Gesamtdatenbank " + name +
+                          " würde eine Datenbank des Systemverzeichnisses ersetzen. Bitte einen anderen Namen "
+                          "oder ein anderes Exportverzeichnis wählen.");
+    }
+}
+
 // Clears away a half-built file; a failure here must not hide the one that is being reported.
 void Discard(const fs::path& building) noexcept
 {
@@ -116,6 +137,11 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
                           " existiert nicht. Bitte in den Optionen ein Exportverzeichnis wählen.");
     }
     const fs::path target = DataFilePath(settings.ExportDataPath, TrimBlanks(fileName));
+    try {
+        RefuseSystemFile(settings, directory, target.filename().string());
+    } catch (const StorageError& error) {
+        throw ExportError("Die Verwaltungsdatenbank kann nicht gelesen werden: " + std::string(error.what()));
+    }
     if (fs::is_directory(target)) {
         throw ExportError("Die Gesamtdatenbank " + target.string() +
                           " kann nicht geschrieben werden: " + "Unter diesem Namen besteht ein Verzeichnis.");

@@ -213,6 +213,8 @@ int main(int argc, char* argv[])
             for (const auto& department : kalmora::ReadDepartmentLines(importSettings))
                 lines.push_back(department.Text);
             kalmora::frmAbta analysis(importContext, lines, &mainWindow);
+            // Every column in the picture; the offscreen screen is narrower than a workstation's.
+            analysis.resize(920, 680);
             saved &= Save(analysis, folder, "frmAbta");
             analysis.close();
             kalmora::frmExp exportDialog(importContext, &mainWindow);

@@ -283,6 +283,25 @@ TEST_F(CombinedExportTest, ATargetThatCannotBeWrittenIsReported)
     }
 }
 
+TEST_F(CombinedExportTest, NeverReplacesADatabaseOfTheSystemDirectory)
+{
+    const std::string a = DepartmentA();
+    CreateAdminDatabase(System() / "iadmin.mdb");
+    Database(System() / "iadmin.mdb")
+        .Execute("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\") "
+                 "VALUES ('K002', '12100101', '12100101X002', 'EXTERN')");
+    settings.ExportDataPath = settings.SystemDataPath;
+    for (const char* name : {"iadmin.mdb", "ibds.mdb", "temp.mdb", "12100101X002"}) {
+        SCOPED_TRACE(name);
+        const std::string before = test::ReadText(System() / name);
+        EXPECT_THROW(ExportDepartments(settings, {a}, name, ui), ExportError);
+        EXPECT_EQ(test::ReadText(System() / name), before);
+    }
+    // Any other name is fine there.
+    ExportDepartments(settings, {a}, "gesamt.mdb", ui);
+    EXPECT_EQ(Rows(System() / "gesamt.mdb").size(), 6u);
+}
+
 TEST_F(CombinedExportTest, WhileAnImportHoldsTheDataNothingIsWritten)
 {
     const std::string a = DepartmentA();
