@@ -79,6 +79,11 @@ void QtUserInterface::SetClipboardText(std::string_view text)
     clipboard->setText(ToQString(text));
 }
 
+void QtUserInterface::Beep()
+{
+    QApplication::beep();
+}
+
 void QtUserInterface::ProcessPendingEvents()
 {
     // Repaints and timers run; clicks and keys wait until the loop is over, so a running operation

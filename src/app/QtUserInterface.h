@@ -26,6 +26,7 @@ public:
     void SetStatusText(int panel, std::string_view text) override;
     void SetClipboardText(std::string_view text) override;
     void ProcessPendingEvents() override;
+    void Beep() override;
 
 private:
     QPointer<QWidget> m_mainWindow;

@@ -6,8 +6,10 @@
 #include "app/FixedColumnList.h"
 #include "app/frmAbt.h"
 #include "app/frmAbtB.h"
+#include "app/frmAbta.h"
 #include "app/frmEin.h"
 #include "app/frmEine.h"
+#include "app/frmExp.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
@@ -21,6 +23,7 @@
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"
+#include "reports/DepartmentLines.h"
 #include "reports/StayLines.h"
 #include "scoring/DepartmentBaseData.h"
 #include "storage/Setup.h"
@@ -210,6 +213,20 @@ int main(int argc, char* argv[])
             saved &= Save(classified, folder, "frmEine");
             classified.close();
             classification.close();
+
+            // The analysis of every imported department, with its chart, and the export of all of them.
+            std::vector<std::string> lines;
+            for (const auto& department : kalmora::ReadDepartmentLines(importSettings))
+                lines.push_back(department.Text);
+            kalmora::frmAbta analysis(importContext, lines, &mainWindow);
+            // Every column in the picture; the offscreen screen is narrower than a workstation's.
+            analysis.resize(920, 680);
+            saved &= Save(analysis, folder, "frmAbta");
+            analysis.close();
+            kalmora::frmExp exportDialog(importContext, &mainWindow);
+            exportDialog.findChild<QListWidget*>("lst_abteilung")->selectAll();
+            saved &= Save(exportDialog, folder, "frmExp");
+            exportDialog.close();
             for (std::size_t index = importMessages; index < importUi.Messages().size(); ++index) {
                 std::cerr << "kalmora-screenshots: Demo-Einstufung:" << importUi.Messages()[index].Text << '\n';
                 saved = false;

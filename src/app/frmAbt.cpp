@@ -4,6 +4,7 @@
 #include "app/DirectoryLists.h"
 #include "app/FixedColumnList.h"
 #include "app/NamedLabel.h"
+#include "app/frmAbta.h"
 #include "app/frmPat.h"
 #include "app/frmPats.h"
 #include "foundation/Messages.h"
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <exception>
+#include <utility>
 
 namespace kalmora {
 
@@ -49,8 +51,6 @@ frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
     QPushButton* analyse = buttons->AddButton(kAnalyse, "&Analyse");
     QPushButton* abbrechen = buttons->AddButton(kAbbrechen, "Abbrechen");
     weiter->setDefault(true);
-    // The analysis is not part of the program yet.
-    analyse->setEnabled(false);
     connect(buttons, &ButtonArray::Clicked, this, &frmAbt::OnButton);
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addStretch();
@@ -123,6 +123,9 @@ void frmAbt::OnButton(int index)
         case kEntfernen:
             DeleteSelected();
             break;
+        case kAnalyse:
+            OpenAnalysis();
+            break;
         default:
             break;
         }
@@ -143,6 +146,16 @@ void frmAbt::OpenStays()
     if (line.empty()) return;
     frmPat stays(m_context, line, this);
     m_context.Windows.ShowModal(stays);
+}
+
+void frmAbt::OpenAnalysis()
+{
+    // Whatever is selected, also nothing: the analysis then shows its titles alone.
+    std::vector<std::string> lines;
+    for (int row : m_list->SelectedLines())
+        lines.push_back(m_list->Line(row));
+    frmAbta analysis(m_context, std::move(lines), this);
+    m_context.Windows.ShowModal(analysis);
 }
 
 void frmAbt::DeleteSelected()

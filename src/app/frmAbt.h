@@ -35,6 +35,7 @@ private:
     void OnButton(int index);
     void OpenStays();
     void DeleteSelected();
+    void OpenAnalysis();
 
     AppContext& m_context;
     FixedColumnList* m_list = nullptr;

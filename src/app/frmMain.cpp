@@ -7,6 +7,7 @@
 #include "app/QtUserInterface.h"
 #include "app/frmAbt.h"
 #include "app/frmEin.h"
+#include "app/frmExp.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
@@ -119,7 +120,7 @@ void frmMain::CreateMenus()
     QMenu* datei = menuBar()->addMenu("&Datei");
     datei->setObjectName("mainDatei");
     addItem(datei, "datei", kImport, "&Import", &frmMain::OnDatei);
-    QAction* exportItem = addItem(datei, "datei", kExport, "&Export", &frmMain::OnDatei);
+    addItem(datei, "datei", kExport, "&Export", &frmMain::OnDatei);
     addSeparator(datei, "datei", 2);
     addItem(datei, "datei", kBeenden, "&Beenden", &frmMain::OnDatei);
 
@@ -136,9 +137,6 @@ void frmMain::CreateMenus()
     QAction* info = menuBar()->addAction("&Info");
     info->setObjectName("mainInfo");
     connect(info, &QAction::triggered, this, &frmMain::OnInfo);
-
-    // Its window is not part of the program yet.
-    exportItem->setEnabled(false);
 }
 
 void frmMain::OnDatei(int index)
@@ -156,9 +154,12 @@ void frmMain::OnDatei(int index)
         }
         break;
     }
-    case kExport:
+    case kExport: {
         if (!DepartmentsRegistered()) return;
+        frmExp exportDialog(m_context, this);
+        m_context.Windows.ShowModal(exportDialog);
         break;
+    }
     case kBeenden:
         QCoreApplication::quit();
         break;

@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "analysis/CombinedExport.h"
+#include "analysis/DepartmentAnalysis.h"
 #include "cli/ConsoleUserInterface.h"
 #include "cli/ImportFileGenerator.h"
 #include "foundation/Conversions.h"
@@ -64,6 +66,12 @@ constexpr std::string_view kUsage =
     "      Gibt die Abteilungszeilen des Intensivberichts aus, eine je Zeile.\n"
     "  stays KANR/ABTEILUNG\n"
     "      Gibt die Aufenthaltszeilen der Abteilung aus, eine je Zeile.\n"
+    "  analyse [KANR/ABTEILUNG...]\n"
+    "      Gibt die INT-Patienten je Entlassungsmonat der genannten Abteilungen (ohne Angabe\n"
+    "      aller) tabulatorgetrennt aus, wie \"Kopieren\" der Abteilungsanalyse sie kopiert.\n"
+    "  export [--output NAME] [KANR/ABTEILUNG...]\n"
+    "      Schreibt die genannten Abteilungen (ohne Angabe alle) in die Gesamtdatenbank NAME\n"
+    "      (Vorgabe gesamt.mdb) im Exportverzeichnis; eine bestehende Datei wird ersetzt.\n"
     "\n"
     "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
     "             oder im Konfigurationsverzeichnis des Benutzers)\n";
@@ -430,6 +438,59 @@ int Stays(const CommandLine& line, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
+// The report list's lines of the named departments in list order, each once; all lines when none is
+// named.
+std::vector<std::string> NamedDepartmentLines(const Settings& settings, const std::vector<std::string>& words)
+{
+    std::set<std::string, std::less<>> keys;
+    for (const auto& word : words) {
+        const auto [kanr, abteilung] = DepartmentKey(word);
+        keys.insert(kanr + "/" + abteilung);
+    }
+    const auto departments = ReadDepartmentLines(settings);
+    for (const auto& key : keys) {
+        const bool listed = std::any_of(departments.begin(), departments.end(),
+                                        [&key](const DepartmentLine& department) { return department.Key() == key; });
+        if (!listed) throw std::runtime_error("Die Abteilung " + key + " ist nicht angelegt.");
+    }
+    std::vector<std::string> lines;
+    for (const auto& department : departments) {
+        if (keys.empty() || keys.contains(department.Key())) lines.push_back(department.Text);
+    }
+    return lines;
+}
+
+int Analyse(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {}, std::nullopt);
+    for (const auto& word : line.Words)
+        DepartmentKey(word);
+    const Settings settings = LoadedSettings(line, err);
+    const auto lines = NamedDepartmentLines(settings, line.Words);
+    ConsoleUserInterface ui(err, MessageAnswer::No);
+    const auto analyses = AnalyseDepartments(settings, lines, ui);
+    out << WithLineFeeds(AnalysisClipboardText(AnalysisRows(analyses))) << '\n';
+    return analyses.size() == lines.size() ? kExitSuccess : kExitFailure;
+}
+
+int Export(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {"output"}, std::nullopt);
+    for (const auto& word : line.Words)
+        DepartmentKey(word);
+    const Settings settings = LoadedSettings(line, err);
+    const std::string fileName =
+        line.Options.contains("output") ? line.Option("output") : std::string(kExportDatabaseFile);
+    ConsoleUserInterface ui(err, MessageAnswer::No);
+    if (!CheckExportFileName(fileName, ui)) return kExitFailure;
+    std::vector<std::string> lines;
+    for (const auto& text : NamedDepartmentLines(settings, line.Words))
+        lines.push_back(ExportLineText(text));
+    ExportDepartments(settings, lines, fileName, ui);
+    out << TrimBlanks(kExportSuccessText) << '\n';
+    return kExitSuccess;
+}
+
 int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
 {
     if (line.Command == "setup") return Setup(line, environment, out);
@@ -441,6 +502,8 @@ int Dispatch(const CommandLine& line, const Environment& environment, std::ostre
     if (line.Command == "department") return Department(line, out, err);
     if (line.Command == "departments") return Departments(line, out, err);
     if (line.Command == "stays") return Stays(line, out, err);
+    if (line.Command == "analyse") return Analyse(line, out, err);
+    if (line.Command == "export") return Export(line, out, err);
     if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
     throw UsageError("Unbekannter Befehl: " + line.Command);
 }

@@ -28,6 +28,7 @@ public:
     void SetStatusText(int panel, std::string_view text) override;
     void SetClipboardText(std::string_view text) override { m_clipboard = text; }
     void ProcessPendingEvents() override { ++m_eventRuns; }
+    void Beep() override { ++m_beeps; }
 
     const std::vector<ShownMessage>& Messages() const { return m_messages; }
     const std::string& StatusText(int panel) const { return m_status.at(panel - 1); }
@@ -35,6 +36,7 @@ public:
     const std::string& Clipboard() const { return m_clipboard; }
     int BusyDepth() const { return m_busyDepth; }
     int EventRuns() const { return m_eventRuns; }
+    int Beeps() const { return m_beeps; }
     std::size_t UnusedAnswers() const { return m_answers.size(); }
 
 private:
@@ -45,6 +47,7 @@ private:
     std::string m_clipboard;
     int m_busyDepth = 0;
     int m_eventRuns = 0;
+    int m_beeps = 0;
 };
 
 }  // namespace kalmora

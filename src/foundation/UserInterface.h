@@ -11,7 +11,7 @@ enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer : short { Ok = 1, Yes = 6, No = 7 };
 
 // The one way core and windows reach the screen: message boxes, the busy pointer, the status bar,
-// the clipboard and letting pending window events run. The GUI implements it with Qt, the CLI on
+// the clipboard, the beep and letting pending window events run. The GUI implements it with Qt, the CLI on
 // the console, tests with a scripted double.
 class UserInterface {
 public:
@@ -25,6 +25,8 @@ public:
     virtual void SetStatusText(int panel, std::string_view text) = 0;
     virtual void SetClipboardText(std::string_view text) = 0;
     virtual void ProcessPendingEvents() = 0;
+    // The system beep that goes with a finished long operation; nothing where no one listens.
+    virtual void Beep() {}
 };
 
 // Shows the busy pointer for the lifetime of the guard.

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace kalmora {
 
@@ -60,7 +61,8 @@ std::string ColumnList(Database& database, std::string_view table)
 
 }  // namespace
 
-void CopyTablesToDatabase(Database& source, const std::filesystem::path& target, CopyTarget kind)
+void CopyTablesToDatabase(Database& source, const std::filesystem::path& target, CopyTarget kind,
+                          CopiedSurveyDays surveyDays)
 {
     // ATTACH would create a missing file; the target must be a prepared copy of the template.
     if (!std::filesystem::is_regular_file(target)) {
@@ -86,12 +88,20 @@ void CopyTablesToDatabase(Database& source, const std::filesystem::path& target,
         // Rows whose key the target holds already are left out, as that statement did without its failure
         // option. Any other refusal (a value the target cannot hold) fails the copy instead of losing the row.
         // A fresh target holds no rows yet, so there is nothing to leave out.
-        const std::string notInTarget = kind == CopyTarget::Fresh ? std::string()
-                                                                 : " WHERE NOT EXISTS (SELECT 1 FROM " +
-                                                                       std::string(kTargetSchema) + "." + name +
-                                                                       " AS t WHERE " + sameKey + ")";
+        std::vector<std::string> conditions;
+        if (kind != CopyTarget::Fresh) {
+            conditions.push_back("NOT EXISTS (SELECT 1 FROM " + std::string(kTargetSchema) + "." + name +
+                                 " AS t WHERE " + sameKey + ")");
+        }
+        // The export's variant: ... WHERE (([Satzart 3 - TISS28].QUALIFIER='3'));
+        if (table == kTissTable && surveyDays == CopiedSurveyDays::ImportedOnly) {
+            conditions.push_back("s.\"QUALIFIER\" = '3'");
+        }
+        std::string where;
+        for (const auto& condition : conditions)
+            where += (where.empty() ? " WHERE " : " AND ") + condition;
         source.Execute("INSERT INTO " + std::string(kTargetSchema) + "." + name + " (" + columns + ") SELECT " +
-                       columns + " FROM main." + name + " AS s" + notInTarget + " ORDER BY s.rowid");
+                       columns + " FROM main." + name + " AS s" + where + " ORDER BY s.rowid");
     }
     transaction.Commit();
 }

@@ -144,8 +144,7 @@ private slots:
         QCOMPARE(entries, QStringList({kFirst, kSecond}));
         QCOMPARE(selected, QList<int>({0}));
         QCOMPARE(headings, QStringList({" &Krankenanstalt ", " Abteilung "}));
-        // The analysis has no window yet.
-        QCOMPARE(enabled, QList<bool>({true, true, true, false, true}));
+        QCOMPARE(enabled, QList<bool>({true, true, true, true, true}));
         QVERIFY(noIndex2);
         QVERIFY(weiterDefault);
         QCOMPARE(result, int(QDialog::Rejected));

@@ -211,7 +211,7 @@ private slots:
         const QString admin = "Die Verwaltungsdatenbank ";
         row("no department: Export", AdminDatabase::NoDepartment, true, "datei", 1, notice, noData);
         row("no department: Einstufung", AdminDatabase::NoDepartment, true, "extras", 0, notice, noData);
-        row("department: Export", AdminDatabase::OneDepartment, true, "datei", 1, "", "");
+        row("department: Export", AdminDatabase::OneDepartment, true, "datei", 1, "", "", "frmExp");
         row("department: Einstufung", AdminDatabase::OneDepartment, true, "extras", 0, "", "", "frmEin");
         row("admin database missing", AdminDatabase::Missing, true, "datei", 1, error, admin);
         row("not a database", AdminDatabase::NotADatabase, true, "extras", 0, error, admin);

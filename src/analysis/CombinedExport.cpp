@@ -1,0 +1,193 @@
+#include "analysis/CombinedExport.h"
+
+#include "foundation/FixedText.h"
+#include "foundation/Messages.h"
+#include "foundation/Settings.h"
+#include "foundation/UserInterface.h"
+#include "import/FieldChecks.h"
+#include "import/ImportRun.h"
+#include "reports/DepartmentLines.h"
+#include "storage/CopyTables.h"
+#include "storage/Database.h"
+#include "storage/FileSafety.h"
+#include "storage/Schema.h"
+
+#include <optional>
+#include <system_error>
+
+namespace kalmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The report list's line ends with the database file name in column 96.
+constexpr std::size_t kExportLineWidth = 96;
+
+bool IsValidExportFileName(std::string_view fileName)
+{
+    std::int16_t checkState = kCheckOk;
+    CheckShortFileName(checkState, fileName);
+    if (checkState != kCheckOk) return false;
+    // The short name check lets separators and dot names through; the file must stay in the export
+    // directory.
+    const std::string_view name = TrimBlanks(fileName);
+    return name.find_first_of("/\\") == std::string_view::npos && name != "." && name != "..";
+}
+
+// Panel 1 back to " Bereit" and the details cleared, however the export ends.
+class ReadyAtEnd {
+public:
+    explicit ReadyAtEnd(UserInterface& ui) : m_ui(ui) {}
+    ~ReadyAtEnd()
+    {
+        m_ui.SetStatusText(1, " Bereit");
+        m_ui.SetStatusText(2, " ");
+        m_ui.SetStatusText(3, " ");
+    }
+    ReadyAtEnd(const ReadyAtEnd&) = delete;
+    ReadyAtEnd& operator=(const ReadyAtEnd&) = delete;
+
+private:
+    UserInterface& m_ui;
+};
+
+fs::path Sibling(const fs::path& file, std::string_view suffix)
+{
+    auto sibling = file;
+    sibling += suffix;
+    return sibling;
+}
+
+// With the export directory set to the system data directory, a name such as "iadmin.mdb" would
+// replace the program's own data by the export.
+void RefuseSystemFile(const Settings& settings, const fs::path& directory, const std::string& name)
+{
+    std::error_code error;
+    if (!fs::equivalent(directory, DataFilePath(settings.SystemDataPath, ""), error)) return;
+    bool taken = false;
+    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kScratchDatabaseFile})
+        taken = taken || name == own;
+    taken = taken || name == SystemDataLockFile(settings).filename().string();
+    if (!taken && fs::is_regular_file(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile))) {
+        for (const DepartmentLine& department : ReadDepartmentLines(settings))
+            taken = taken || name == DatabaseFileOf(department.Text);
+    }
+    if (taken) {
+        throw ExportError("Die Gesamtdatenbank " + name +
+                          " würde eine Datenbank des Systemverzeichnisses ersetzen. Bitte einen anderen Namen "
+                          "oder ein anderes Exportverzeichnis wählen.");
+    }
+}
+
+// Clears away a half-built file; a failure here must not hide the one that is being reported.
+void Discard(const fs::path& building) noexcept
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        std::error_code ignored;
+        fs::remove(Sibling(building, suffix), ignored);
+    }
+}
+
+void ExportDepartment(const Settings& settings, const std::string& line, const fs::path& building)
+{
+    const std::string fileName(DatabaseFileOf(line));
+    const std::string department(TrimBlanks(MidCharacters(line, 30, 52)));
+    const fs::path file = DataFilePath(settings.SystemDataPath, fileName);
+    if (fileName.empty() || !fs::is_regular_file(file)) {
+        throw ExportError("Die Datenbank " + (fileName.empty() ? std::string("(ohne Namen)") : fileName) +
+                          " der Abteilung " + department + " wurde nicht gefunden.");
+    }
+    try {
+        // Read-write only because the combined database is attached to it; the department's data
+        // are only read.
+        Database source(file);
+        CopyTablesToDatabase(source, building, CopyTarget::Existing, CopiedSurveyDays::ImportedOnly);
+    } catch (const StorageError& error) {
+        throw ExportError("Die Abteilung " + department + " (" + fileName +
+                          ") kann nicht exportiert werden: " + error.what());
+    }
+}
+
+}  // namespace
+
+std::string ExportLineText(std::string_view reportLine)
+{
+    return std::string(LeftCharacters(reportLine, kExportLineWidth));
+}
+
+bool CheckExportFileName(std::string_view fileName, UserInterface& ui)
+{
+    if (IsValidExportFileName(fileName)) return true;
+    ShowNotice(ui, kCheckInvalidShortFileName);
+    return false;
+}
+
+fs::path ExportDepartments(const Settings& settings, const std::vector<std::string>& lines, std::string_view fileName,
+                           UserInterface& ui)
+{
+    if (!IsValidExportFileName(fileName)) throw ExportError("Ungültiger Dateiname: " + std::string(fileName));
+    const ReadyAtEnd ready(ui);
+    const BusyPointer busy(ui);
+
+    const fs::path directory = DataFilePath(settings.ExportDataPath, "");
+    // A relative text (such as "unknown" from a missing setting) would land wherever the program runs.
+    if (!directory.is_absolute() || !fs::is_directory(directory)) {
+        throw ExportError("Das Exportverzeichnis " + settings.ExportDataPath +
+                          " existiert nicht. Bitte in den Optionen ein Exportverzeichnis wählen.");
+    }
+    const fs::path target = DataFilePath(settings.ExportDataPath, TrimBlanks(fileName));
+    try {
+        RefuseSystemFile(settings, directory, target.filename().string());
+    } catch (const StorageError& error) {
+        throw ExportError("Die Verwaltungsdatenbank kann nicht gelesen werden: " + std::string(error.what()));
+    }
+    if (fs::is_directory(target)) {
+        throw ExportError("Die Gesamtdatenbank " + target.string() +
+                          " kann nicht geschrieben werden: " + "Unter diesem Namen besteht ein Verzeichnis.");
+    }
+
+    std::optional<ExclusiveLock> lock;
+    try {
+        lock.emplace(SystemDataLockFile(settings));
+    } catch (const fs::filesystem_error& error) {
+        throw ExportError("Das Systemverzeichnis " + settings.SystemDataPath +
+                          " ist nicht erreichbar: " + error.code().message());
+    }
+    const fs::path templateFile = DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile);
+    if (!fs::is_regular_file(templateFile)) {
+        throw ExportError("Die Vorlagendatenbank " + templateFile.string() + " wurde nicht gefunden.");
+    }
+
+    const fs::path building = Sibling(target, ".new");
+    try {
+        RemoveDatabaseFiles(building);
+        fs::copy_file(templateFile, building);
+        for (const std::string& line : lines) {
+            ui.SetStatusText(1, " Erstelle Gesamtdatenbank...");
+            ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");
+            ui.SetStatusText(3, std::string(MidCharacters(line, 30, 44)) + " ");
+            ui.ProcessPendingEvents();
+            ExportDepartment(settings, line, building);
+        }
+        // A journal of an earlier file of the name would be played back into the new one.
+        RemoveDatabaseSideFiles(target);
+        ReplaceFileDurably(building, target);
+    } catch (const fs::filesystem_error& error) {
+        Discard(building);
+        throw ExportError("Die Gesamtdatenbank " + target.string() +
+                          " kann nicht geschrieben werden: " + error.code().message());
+    } catch (...) {
+        Discard(building);
+        throw;
+    }
+    return target;
+}
+
+void ReportExportSuccess(UserInterface& ui)
+{
+    ui.Beep();
+    ui.ShowMessage(kExportSuccessText, kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+}  // namespace kalmora
