@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO ?= demo
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run screenshots sanitize bench clean
+.PHONY: deps configure build test run screenshots sanitize bench load clean
 
 deps:
 	@bash scripts/install-deps.sh

@@ -14,8 +14,13 @@ if ! command -v /usr/bin/time >/dev/null 2>&1; then
   echo "/usr/bin/time fehlt (Debian-Paket time)." >&2
   exit 1
 fi
-cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DKALMORA_BUILD_TESTS=OFF >/dev/null
-cmake --build "$BUILD" --target kalmora-cli -j2 >/dev/null
+BUILD_LOG=$(mktemp)
+if ! { cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DKALMORA_BUILD_TESTS=OFF &&
+  cmake --build "$BUILD" --target kalmora-cli -j2; } >"$BUILD_LOG" 2>&1; then
+  cat "$BUILD_LOG" >&2
+  exit 1
+fi
+rm -f "$BUILD_LOG"
 CLI=$BUILD/src/kalmora-cli
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/kalmora-load-XXXXXX")
