@@ -55,5 +55,9 @@ bench: deps
 	@build-release/bench/bench_import $(BENCH_STAYS)
 	@build-release/bench/bench_classify $(BENCH_DAYS)
 
+# Fifty departments of a year each through import, classification, analysis and export.
+load:
+	@bash bench/load.sh
+
 clean:
 	rm -rf $(BUILD) build-sanitize
