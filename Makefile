@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO ?= demo
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build test run screenshots sanitize bench load clean
+.PHONY: deps configure build check test run screenshots sanitize bench load clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -14,8 +14,15 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j2
 
-test: build
+# Builds $(BUILD) and runs its tests.
+check: build
 	@cd $(BUILD) && ctest --output-on-failure -j2
+
+# Every test, then the core tests once more built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (in build-sanitize, without the windows).
+test: check
+	@$(MAKE) --no-print-directory check BUILD=build-sanitize \
+		CMAKE_FLAGS="-DKALMORA_SANITIZE=ON -DKALMORA_BUILD_GUI=OFF"
 
 CLI = $(BUILD)/src/kalmora-cli
 DEMO_INI = $(abspath $(DEMO))/Kalmora11_0.ini
@@ -41,9 +48,9 @@ screenshots: build
 	@cmake --build $(BUILD) --target kalmora-screenshots -j2 >/dev/null
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/kalmora-screenshots $(BUILD)/screenshots "/i:$(DEMO_INI)"
 
-# Every test once more, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test, the windows' too, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
-	@$(MAKE) test BUILD=build-sanitize CMAKE_FLAGS=-DKALMORA_SANITIZE=ON
+	@$(MAKE) --no-print-directory check BUILD=build-sanitize-all CMAKE_FLAGS=-DKALMORA_SANITIZE=ON
 
 # Import throughput on a generated department file (BENCH_STAYS stays) and classification time of a
 # department with BENCH_DAYS survey days, in a release build.
@@ -60,4 +67,4 @@ load:
 	@bash bench/load.sh
 
 clean:
-	rm -rf $(BUILD) build-sanitize
+	rm -rf $(BUILD) build-sanitize build-sanitize-all

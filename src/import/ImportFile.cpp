@@ -15,8 +15,10 @@
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace kalmora {
@@ -75,7 +77,13 @@ std::int32_t SumRecordTotal(std::string_view line)
 {
     auto count = [&line](int start) { return Val(FieldAt(line, start, 6)); };
     const double firstTwo = std::nearbyint(count(14) + count(20));
-    return static_cast<std::int32_t>(std::nearbyint(firstTwo + count(26) + count(32)));
+    const double total = std::nearbyint(firstTwo + count(26) + count(32));
+    // Counts written with an exponent ("9D99") can leave the range; such a total matches no count
+    // of records, and is held at the range's end, where it still does not.
+    constexpr auto kLowest = std::numeric_limits<std::int32_t>::min();
+    constexpr auto kHighest = std::numeric_limits<std::int32_t>::max();
+    if (std::isnan(total)) return kLowest;
+    return static_cast<std::int32_t>(std::clamp(total, double{kLowest}, double{kHighest}));
 }
 
 // The stay table of the working copy, reached by key as the reading of the lines needs it.
@@ -137,8 +145,9 @@ public:
         } else {
             Flush();
         }
-        m_add.BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId,
-                      key.Dob, key.AdmDate)
+        m_add
+            .BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId, key.Dob,
+                     key.AdmDate)
             .Execute();
         m_current = Row{m_database.LastInsertRowId(), "O", std::nullopt};
         m_currentKey = key;
@@ -161,8 +170,7 @@ public:
         m_countStayRecord
             .BindAll(FitToWidth(DecodeWindows1252(FieldAt(line, 66, 6)), 6),
                      FitToWidth(DecodeWindows1252(FieldAt(line, 66, 12)), 12), derived.CareDays.str(),
-                     derived.AgeYears.str(), derived.Outcome.str(),
-                     *row.Stunden, row.RowId)
+                     derived.AgeYears.str(), derived.Outcome.str(), *row.Stunden, row.RowId)
             .Execute();
     }
 
@@ -200,7 +208,6 @@ private:
     int m_pendingSurveyDays = 0;
 };
 
-
 // A program that crashed while writing a database leaves a journal beside it; opening the database
 // through the engine rolls that back, so a plain copy of the file is consistent.
 void MakeConsistent(const std::filesystem::path& database)
@@ -232,8 +239,7 @@ void RegisterDepartment(Database& admin, const ImportFileNameCodes& codes, const
             .BindAll(codes.Hospital, codes.Department, FitToWidth(department.DatabaseFile, 12))
             .Execute();
     } else {
-        admin
-            .Prepare("UPDATE \"Dateiverwaltung\" SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
+        admin.Prepare("UPDATE \"Dateiverwaltung\" SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
             .BindAll(codes.Hospital, codes.Department)
             .Execute();
     }
@@ -277,7 +283,7 @@ private:
 struct ReadingOutcome {
     bool OtherRecordKind = false;
     bool UnmatchedRecords = false;  // records stored under a refused key field
-    bool MissingStays = false;  // a survey day without its stay was refused
+    bool MissingStays = false;      // a survey day without its stay was refused
     SumRecord Sum;
 };
 
@@ -487,7 +493,10 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         return;
     }
     const auto patients = static_cast<int>(stayCount - totals.EarlierCount);
-    run.FileResult = FormatFileResult(patients, patients - totals.RejectedCount, totals.HasMessages);
+    // A stay delivered again later in the file starts afresh, but the findings about its earlier
+    // records stay in the protocol, and the result row must point to them.
+    run.FileResult =
+        FormatFileResult(patients, patients - totals.RejectedCount, totals.HasMessages || protocol.HasLinesOfFile());
 }
 
 std::filesystem::path SystemDataLockFile(const Settings& settings)

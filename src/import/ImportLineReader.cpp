@@ -2,6 +2,8 @@
 
 #include "import/ImportErrors.h"
 
+#include <sys/stat.h>
+
 namespace kalmora {
 
 namespace {
@@ -14,6 +16,10 @@ ImportLineReader::ImportLineReader(const std::filesystem::path& file)
     : m_path(file), m_file(std::fopen(file.c_str(), "rb")), m_buffer(kBufferSize)
 {
     if (!m_file) throw ImportIoError("Die Importdatei " + file.string() + " kann nicht gelesen werden.");
+    struct stat status {};
+    if (::fstat(fileno(m_file.get()), &status) == 0 && S_ISREG(status.st_mode)) {
+        m_sizeAtOpen = static_cast<std::uintmax_t>(status.st_size);
+    }
 }
 
 bool ImportLineReader::Refill()
@@ -22,6 +28,10 @@ bool ImportLineReader::Refill()
     m_size = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file.get());
     if (m_size == 0 && std::ferror(m_file.get())) {
         throw ImportIoError("Fehler beim Lesen der Importdatei " + m_path.string() + ".");
+    }
+    m_bytesRead += m_size;
+    if (m_size == 0 && m_sizeAtOpen && *m_sizeAtOpen != m_bytesRead) {
+        throw ImportIoError("Die Importdatei " + m_path.string() + " wurde während des Lesens verändert.");
     }
     return m_size > 0;
 }
@@ -42,7 +52,8 @@ bool ImportLineReader::Next(std::string& line)
         const char* begin = m_buffer.data() + m_position;
         const char* end = m_buffer.data() + m_size;
         const char* stop = begin;
-        while (stop != end && *stop != '\r' && *stop != '\n') ++stop;
+        while (stop != end && *stop != '\r' && *stop != '\n')
+            ++stop;
         line.append(begin, stop);
         any = true;
         m_position = static_cast<std::size_t>(stop - m_buffer.data());

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@ public:
     // Throws ImportIoError when the file cannot be opened.
     explicit ImportLineReader(const std::filesystem::path& file);
 
-    // The next line, or false at the end of the file. Throws ImportIoError on a read error.
+    // The next line, or false at the end of the file. Throws ImportIoError on a read error, and at
+    // the end when the file did not hold what it held when it was opened (it was cut short or grew
+    // while it was read): the lines read so far are not the whole file.
     bool Next(std::string& line);
 
 private:
@@ -30,6 +33,8 @@ private:
     std::size_t m_position = 0;
     std::size_t m_size = 0;
     bool m_skipLineFeed = false;
+    std::optional<std::uintmax_t> m_sizeAtOpen;  // regular files only
+    std::uintmax_t m_bytesRead = 0;
 };
 
 }  // namespace kalmora

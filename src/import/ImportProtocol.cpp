@@ -25,6 +25,7 @@ ImportProtocol::ImportProtocol(const std::filesystem::path& file) : m_path(file)
 void ImportProtocol::SetImportFileName(std::string_view importFileName)
 {
     m_importFileName = EncodeWindows1252(importFileName);
+    m_linesOfFile = 0;
 }
 
 void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_view parameter,
@@ -38,6 +39,7 @@ void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_vi
               << ';' << FieldAt(key, 14, 10) << ';' << FieldAt(key, 24, 8) << ';' << FieldAt(key, 32, 12) << ';'
               << EncodeWindows1252(severity) << ';' << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment)
               << kLineEnd;
+        ++m_linesOfFile;
     }
     // The stream is buffered: a failing disk shows here when the buffer goes out, and at the latest in Close.
     if (!m_out) throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");

@@ -34,10 +34,14 @@ public:
 
     const std::filesystem::path& Path() const { return m_path; }
 
+    // Whether lines about the current import file were written since SetImportFileName.
+    bool HasLinesOfFile() const { return m_linesOfFile > 0; }
+
 private:
     std::filesystem::path m_path;
     std::ofstream m_out;
     std::string m_importFileName;  // Windows-1252
+    int m_linesOfFile = 0;
 };
 
 }  // namespace kalmora

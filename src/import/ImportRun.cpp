@@ -4,10 +4,12 @@
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
+#include "import/ImportErrors.h"
 #include "import/ImportProtocol.h"
 #include "storage/FileSafety.h"
 
 #include <exception>
+#include <system_error>
 
 namespace kalmora {
 
@@ -31,6 +33,13 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
     run.CurrentFileIndex = 0;
     try {
         if (files.size() > kMaxImportFiles) throw std::length_error("Höchstens 1000 Dateien je Import.");
+        // A settings file without a usable path (damaged, or not one of ours) must not send the run
+        // to some other directory's files.
+        std::error_code unknown;
+        if (!std::filesystem::is_directory(environment.Config.SystemDataPath, unknown)) {
+            throw ImportIoError("Das Systemdatenverzeichnis \"" + environment.Config.SystemDataPath +
+                                "\" ist nicht vorhanden.");
+        }
         const ExclusiveLock lock(SystemDataLockFile(environment.Config));
         ImportProtocol protocol(DataFilePath(environment.Config.ExportDataPath, TrimBlanks(protocolFileName)));
         protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");

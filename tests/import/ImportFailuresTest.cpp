@@ -11,6 +11,7 @@
 #include "storage/Schema.h"
 #include "storage/Setup.h"
 #include "support/DepartmentRows.h"
+#include "support/ImportInstallation.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
@@ -22,6 +23,11 @@
 namespace kalmora {
 namespace {
 
+using test::Changes;
+using test::Installation;
+using test::kDepartmentFile;
+using test::Snapshot;
+
 const std::filesystem::path kCases = std::filesystem::path(KALMORA_TEST_DATA_DIR) / "import";
 // Department K002 / 12100101, stored in "12100101X002": two stays, then a second delivery of one
 // of them and a new one.
@@ -29,96 +35,12 @@ const std::filesystem::path kFirstDelivery = kCases / "append" / "A2100101X002.t
 const std::filesystem::path kSecondDelivery = kCases / "append" / "B2100101X002.txt";
 // The same department, with findings in the protocol.
 const std::filesystem::path kWithFindings = kCases / "rejected_stays" / "A2100101X002.txt";
-constexpr std::string_view kDepartmentFile = "12100101X002";
 
 constexpr std::string_view kTwoOfTwo = " 2     2    ";
 constexpr std::string_view kStoringFailed = "            schwerwiegende Dateninkonsistenz";
 constexpr std::string_view kProtocolHeader =
     "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar"
     "\r\n";
-
-// Every file below `root` with its bytes, but for the run's lock file, which holds nothing.
-using Files = std::map<std::string, std::string>;
-
-Files Snapshot(const std::filesystem::path& root)
-{
-    Files files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file() && entry.path().filename() != "kalmora.lock") {
-            files[std::filesystem::relative(entry.path(), root).string()] = test::ReadText(entry.path());
-        }
-    }
-    return files;
-}
-
-// The names of the files that were added, removed or changed (databases are not worth printing).
-std::vector<std::string> Changes(const Files& before, const Files& after)
-{
-    std::vector<std::string> changes;
-    for (const auto& [name, bytes] : before) {
-        const auto found = after.find(name);
-        if (found == after.end()) {
-            changes.push_back("removed " + name);
-        } else if (found->second != bytes) {
-            changes.push_back("changed " + name);
-        }
-    }
-    for (const auto& [name, bytes] : after) {
-        if (!before.contains(name)) changes.push_back("added " + name);
-    }
-    return changes;
-}
-
-// An installation made as the set-up command makes it, with its settings loaded.
-class Installation {
-public:
-    explicit Installation(const std::string& folder = "inst") : m_root(m_dir / folder)
-    {
-        SetupInstallation(m_root, m_root / "k.ini", std::filesystem::path(KALMORA_SOURCE_DIR) / "data" / "reference",
-                          2024);
-        SettingsFile file;
-        file.SettingsFileName = (m_root / "k.ini").string();
-        LoadSettings(file, Ui, Config);
-    }
-
-    // One run with its own protocol "protocol.dat"; the run's state carries over from run to run,
-    // as the program's does.
-    bool Import(const std::vector<std::filesystem::path>& files, bool initialise = false)
-    {
-        return RunImport(Run, files, "protocol.dat", initialise, ImportEnvironment{Config, Ui});
-    }
-
-    std::filesystem::path System() const { return m_root / "system"; }
-    std::filesystem::path Export() const { return m_root / "export"; }
-    std::filesystem::path Root() const { return m_root; }
-    std::filesystem::path Scratch() const { return m_dir / "scratch"; }
-    std::string Protocol() const { return test::ReadText(Export() / "protocol.dat"); }
-
-    // The stays of a stored department database, by key.
-    std::string StoredStays(std::string_view file = kDepartmentFile)
-    {
-        Database db(System() / file);
-        auto integrity = db.Prepare("PRAGMA integrity_check");
-        integrity.Step();
-        std::string stays = integrity.Text(0) == "ok" ? "" : "integrity: " + integrity.Text(0) + "\n";
-        auto rows = db.Prepare("SELECT \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"FLAG\", \"Satzart_1\", \"Satzart_3\", "
-                               "(SELECT count(*) FROM \"Satzart 3 - TISS28\" AS t WHERE t.\"KIS_ID\" = g.\"KIS_ID\") "
-                               "FROM \"Gesamt - Patientenadministration\" AS g ORDER BY \"KIS_ID\"");
-        while (rows.Step()) {
-            stays += rows.Text(0) + "|" + rows.Text(1) + "|" + rows.Text(2) + "|" + rows.Text(3) + "|" + rows.Text(4) +
-                     "|" + rows.Text(5) + "|" + rows.Text(6) + "\n";
-        }
-        return stays;
-    }
-
-    Settings Config;
-    ScriptedUserInterface Ui;
-    ImportRun Run;
-
-private:
-    test::TempDir m_dir;
-    std::filesystem::path m_root;
-};
 
 // The stays after the first delivery, and after the second one was added.
 const std::string kFirstStays = "1000000001|19600101|202401101200|O|1|3|3\n"

@@ -1,0 +1,383 @@
+// Whatever an import is fed (garbage, odd names, files that change under it, a directory it cannot
+// write to, a full disk, a broken settings file), it ends with a clear result or message, and the
+// stored data come through intact. A missing import file and a directory in its place are in
+// ImportFailuresTest.
+#include "cli/ImportFileGenerator.h"
+#include "foundation/FixedText.h"
+#include "foundation/ScriptedUserInterface.h"
+#include "foundation/Settings.h"
+#include "foundation/Windows1252.h"
+#include "import/ImportRun.h"
+#include "support/CliRunner.h"
+#include "support/Files.h"
+#include "support/ImportInstallation.h"
+
+#include <gtest/gtest.h>
+
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <random>
+
+namespace kalmora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using test::Changes;
+using test::Installation;
+using test::Snapshot;
+
+const fs::path kCases = fs::path(KALMORA_TEST_DATA_DIR) / "import";
+// Department K002 / 12100101: two stays, then a second delivery of one of them and a new one.
+const fs::path kFirstDelivery = kCases / "append" / "A2100101X002.txt";
+const fs::path kSecondDelivery = kCases / "append" / "B2100101X002.txt";
+
+const std::string kFirstStays = "1000000001|19600101|202401101200|O|1|3|3\n"
+                                "1000000002|19700505|202401150800|O|1|1|1\n";
+const std::string kBothStays = "1000000001|19600101|202401101200|O|1|2|2\n"
+                               "1000000002|19700505|202401150800|O|1|1|1\n"
+                               "1000000003|19800808|202402010700|O|1|2|2\n";
+constexpr std::string_view kTwoOfTwo = " 2     2    ";
+constexpr std::string_view kNothingNew = " 0     0    ";
+constexpr std::string_view kOtherRecordKind = "            nur gültige Satzarten verarbeitbar";
+constexpr std::string_view kUnknownCause = " Fehlerursache unbekannt!\n";
+
+std::string Bytes(std::size_t count, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(count, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+// Every line of `text` with `change` applied to each of its characters after the record kind.
+std::string EveryField(std::string text, const std::function<char(char)>& change)
+{
+    bool first = true;
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') {
+            first = true;
+        } else if (first) {
+            first = false;
+        } else {
+            c = change(c);
+        }
+    }
+    return text;
+}
+
+// The protocol lines after the header, each checked to name the file and end with CR LF.
+int ProtocolLines(const std::string& protocol, const std::string& fileName)
+{
+    int lines = 0;
+    for (auto start = protocol.find("\r\n") + 2; start < protocol.size(); ++lines) {
+        const auto end = protocol.find("\r\n", start);
+        EXPECT_NE(end, std::string::npos) << "protocol line without CR LF";
+        if (end == std::string::npos) break;
+        EXPECT_EQ(protocol.substr(start, fileName.size() + 1), EncodeWindows1252(fileName) + ";");
+        start = end + 2;
+    }
+    return lines;
+}
+
+// A file of the stored department whose content is bad in one way each. The stored stays may only
+// change by stays the file delivers in full.
+TEST(BadInputTest, ContentEndsWithAClearResultAndKeepsTheStoredStays)
+{
+    const std::string second = test::ReadText(kSecondDelivery);
+    struct Case {
+        const char* Name;
+        std::string Content;
+        std::string_view Result;
+        const std::string& Stays;
+    };
+    const Case cases[] = {
+        // Nothing delivered: none of the department's stays is new.
+        {"empty file", "", kNothingNew, kFirstStays},
+        {"binary data", Bytes(100000, 1), kOtherRecordKind, kFirstStays},
+        {"binary data after the records", second + Bytes(5000, 2), kOtherRecordKind, kFirstStays},
+        {"only NUL bytes", std::string(5000, '\0'), kOtherRecordKind, kFirstStays},
+        {"NUL bytes in every field", EveryField(second, [](char) { return '\0'; }), "", kFirstStays},
+        {"only CR", std::string(100000, '\r'), kNothingNew, kFirstStays},
+        {"only LF", std::string(100000, '\n'), kNothingNew, kFirstStays},
+        {"bytes above 127 in every field", EveryField(second, [](char c) { return static_cast<char>(c | 0x80); }), "",
+         kFirstStays},
+        {"a line of 10 MB", second + "1" + std::string(10 << 20, '7') + "\r\n", "", kBothStays},
+        {"a record of 10 MB", "1" + std::string(10 << 20, ' '), "", kFirstStays},
+        {"lines without their end", second.substr(0, second.size() - 1), kTwoOfTwo, kBothStays},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        const auto file = installation.Scratch() / "A2100101X002.txt";
+        test::WriteText(file, c.Content);
+
+        ASSERT_TRUE(installation.Import({file}));
+        if (!c.Result.empty()) {
+            EXPECT_EQ(installation.Run.FileResult, c.Result);
+        } else {
+            EXPECT_TRUE(installation.Run.FileResult.ends_with("Detailinformation siehe Protokolldatei"))
+                << installation.Run.FileResult;
+            EXPECT_GT(ProtocolLines(installation.Protocol(), "A2100101X002.txt"), 0);
+        }
+        EXPECT_TRUE(installation.Ui.Messages().empty());
+        EXPECT_EQ(installation.StoredStays(), c.Stays);
+    }
+}
+
+// Names the file system allows: the name's first twelve characters decide the department.
+TEST(BadInputTest, FileNamesWithBlanksUmlautsAndQuotes)
+{
+    struct Case {
+        const char* Name;
+        std::string_view Result;
+        std::string_view DatabaseFile;
+    };
+    const Case cases[] = {
+        {"A2100101X002 Kopie (2).txt", kTwoOfTwo, "12100101X002"},
+        {"A2100101X002 'ä\".txt", kTwoOfTwo, "12100101X002"},
+        {"A2100101 002.txt", kTwoOfTwo, "12100101 002"},
+        {"A2100101\"002.txt", kTwoOfTwo, "12100101\"002"},
+        {"A2100101ä002.txt", kTwoOfTwo, "12100101ä002"},
+        {"Ä2100101X002.txt", "            Periode, Jahr, Abteilung oder KA ungültig", ""},
+        {" 2100101X002.txt", "            Periode, Jahr, Abteilung oder KA ungültig", ""},
+        {"A2", "            Periode, Jahr, Abteilung oder KA ungültig", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        const auto file = installation.Scratch() / c.Name;
+        test::WriteText(file, test::ReadText(kSecondDelivery));
+
+        ASSERT_TRUE(installation.Import({file}));
+        EXPECT_EQ(installation.Run.FileResult, c.Result);
+        EXPECT_TRUE(installation.Run.ResultRows.Entries[0].starts_with(LeftCharacters(c.Name, 12)))
+            << installation.Run.ResultRows.Entries[0];
+        ProtocolLines(installation.Protocol(), c.Name);
+        if (!c.DatabaseFile.empty()) {
+            EXPECT_EQ(installation.StoredStays(c.DatabaseFile), "1000000001|19600101|202401101200|O|1|2|2\n"
+                                                                "1000000003|19800808|202402010700|O|1|2|2\n");
+        } else {
+            EXPECT_EQ(Snapshot(installation.System()).size(), 2u) << "a department was stored";
+        }
+    }
+}
+
+// Acts on the import file once its first lines have been read.
+class ActingUserInterface : public ScriptedUserInterface {
+public:
+    explicit ActingUserInterface(std::function<void()> action) : m_action(std::move(action)) {}
+    void SetStatusText(int panel, std::string_view text) override
+    {
+        ScriptedUserInterface::SetStatusText(panel, text);
+        if (m_action && text.starts_with(" Überprüfe Datensatz")) std::exchange(m_action, nullptr)();
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+TEST(BadInputTest, FileThatChangesWhileItIsRead)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(const fs::path&)> Change;
+        bool Stops;
+    };
+    const Case cases[] = {
+        {"truncated", [](const fs::path& file) { fs::resize_file(file, 100); }, true},
+        {"emptied", [](const fs::path& file) { fs::resize_file(file, 0); }, true},
+        {"grown", [](const fs::path& file) { std::ofstream(file, std::ios::app) << std::string(70000, '\r'); }, true},
+        // The open file is read to its end: the run has all of it.
+        {"removed", [](const fs::path& file) { fs::remove(file); }, false},
+        {"replaced",
+         [](const fs::path& file) {
+             test::WriteText(file.string() + ".neu", "");
+             fs::rename(file.string() + ".neu", file);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        const auto before = Snapshot(installation.System());
+        // Longer than one read of the file, so that its end is read after the change.
+        const auto file = installation.Scratch() / "A2100101X002.txt";
+        test::WriteText(file, test::ReadText(kSecondDelivery) + std::string(200000, '\n'));
+
+        ActingUserInterface ui([&] { c.Change(file); });
+        ImportRun run;
+        const bool completed =
+            RunImport(run, {file}, "protocol.dat", false, ImportEnvironment{installation.Config, ui});
+        EXPECT_EQ(completed, !c.Stops);
+        if (c.Stops) {
+            ASSERT_EQ(ui.Messages().size(), 1u);
+            EXPECT_EQ(ui.Messages()[0].Text, std::string(kUnknownCause) + "Die Importdatei " + file.string() +
+                                                 " wurde während des Lesens verändert.");
+            EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
+        } else {
+            EXPECT_TRUE(ui.Messages().empty());
+            EXPECT_EQ(run.FileResult, kTwoOfTwo);
+            EXPECT_EQ(installation.StoredStays(), kBothStays);
+        }
+    }
+}
+
+// Caps the size of every file this process writes, as a full disk would: a write beyond the cap
+// fails (EFBIG) instead of raising SIGXFSZ.
+class FileSizeCap {
+public:
+    explicit FileSizeCap(rlim_t bytes)
+    {
+        m_signal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        const rlimit cap{bytes, m_saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &cap);
+    }
+    ~FileSizeCap()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_signal);
+    }
+    FileSizeCap(const FileSizeCap&) = delete;
+    FileSizeCap& operator=(const FileSizeCap&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int) = nullptr;
+};
+
+// Without the right to override file permissions, as a user other than root runs. Permissions are
+// per thread, and the tests run on one.
+class WithoutPermissionOverride {
+public:
+    WithoutPermissionOverride()
+    {
+        syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        syscall(SYS_capset, &m_header, lowered);
+    }
+    ~WithoutPermissionOverride() { syscall(SYS_capset, &m_header, m_saved); }
+    WithoutPermissionOverride(const WithoutPermissionOverride&) = delete;
+    WithoutPermissionOverride& operator=(const WithoutPermissionOverride&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
+
+// The data directories the run writes to cannot take what it writes. The run stops with a message
+// or reports the file as not stored; either way the stored data stay as they were, and once there
+// is room again the same program imports the file.
+TEST(BadInputTest, DataDirectoryThatIsReadOnlyOrFull)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(Installation&)> Import;
+    };
+    const auto readOnly = [](const fs::path& directory) {
+        return [directory](Installation& installation) {
+            const auto folder = installation.Root() / directory;
+            const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                fs::permissions(entry.path(), write, fs::perm_options::remove);
+            }
+            fs::permissions(folder, write, fs::perm_options::remove);
+            {
+                const WithoutPermissionOverride user;
+                installation.Import({kSecondDelivery});
+            }
+            fs::permissions(folder, fs::perms::owner_write, fs::perm_options::add);
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+            }
+        };
+    };
+    const auto full = [](rlim_t bytes) {
+        return [bytes](Installation& installation) {
+            const FileSizeCap cap(bytes);
+            installation.Import({kSecondDelivery});
+        };
+    };
+    // A new department of many stays needs more room than the empty template has.
+    const auto fullWhileGrowing = [](Installation& installation) {
+        const auto file = cli::GenerateImportFile(installation.Scratch(), {.Hospital = "K002", .Stays = 300}).Path;
+        const FileSizeCap cap(fs::file_size(installation.System() / "ibds.mdb"));
+        installation.Import({file});
+    };
+    const Case cases[] = {
+        {"system directory read-only", readOnly("system")}, {"export directory read-only", readOnly("export")},
+        {"full: nothing can be written", full(0)},          {"full: room for the protocol only", full(20000)},
+        {"full: no database can grow", fullWhileGrowing},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        const auto before = Snapshot(installation.System());
+        installation.Ui = ScriptedUserInterface();
+
+        c.Import(installation);
+        const auto& messages = installation.Ui.Messages();
+        if (messages.empty()) {
+            EXPECT_EQ(installation.Run.FileResult, "            schwerwiegende Dateninkonsistenz");
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].Text.starts_with(kUnknownCause)) << messages[0].Text;
+        }
+        EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
+        EXPECT_EQ(installation.StoredStays(), kFirstStays);
+        EXPECT_FALSE(fs::exists(installation.System() / "temp.mdb"));
+
+        ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+        EXPECT_EQ(installation.StoredStays(), kBothStays);
+    }
+}
+
+// A settings file that is no text: the batch tool says what is wrong and imports nothing.
+TEST(BadInputTest, SettingsFileWithBinaryContent)
+{
+    struct Case {
+        const char* Name;
+        std::string Content;
+    };
+    const Case cases[] = {
+        {"binary data", Bytes(20000, 3)},
+        {"NUL bytes", std::string(1000, '\0')},
+        {"only CR", std::string(1000, '\r')},
+        {"binary values", "[Path]\r\nSystemDataPath=\xff\xfe\x01\r\nImportDataPath=\x80\r\nExportDataPath=\0\r\n"s},
+        {"a line of 1 MB", "[Path]\r\nSystemDataPath=" + std::string(1 << 20, 'x') + "\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        const auto before = Snapshot(installation.Root());
+        const auto settings = installation.Root() / "binary.ini";
+        test::WriteText(settings, c.Content);
+
+        const auto shown = test::RunCliInProcess({"--ini", settings.string(), "settings"}, installation.Root(), 2024);
+        EXPECT_EQ(shown.Status, 0) << shown.Err;
+        const auto imported = test::RunCliInProcess(
+            {"--ini", settings.string(), "import", "--yes", kSecondDelivery.string()}, installation.Root(), 2024);
+        EXPECT_EQ(imported.Status, 2);
+        EXPECT_NE(imported.Err.find("Das Systemdatenverzeichnis \""), std::string::npos) << imported.Err;
+        EXPECT_EQ(imported.Out, "");
+        auto after = Snapshot(installation.Root());
+        after.erase("binary.ini");
+        EXPECT_EQ(Changes(before, after), std::vector<std::string>{});
+    }
+}
+
+}  // namespace
+}  // namespace kalmora
