@@ -27,8 +27,10 @@ namespace kalmora {
 namespace {
 
 using test::Click;
+using test::Entries;
 using test::Find;
 using test::Q;
+using test::SelectedRows;
 
 namespace fs = std::filesystem;
 
@@ -76,22 +78,6 @@ struct Installation {
         return texts;
     }
 };
-
-QStringList Entries(const QListWidget& list)
-{
-    QStringList entries;
-    for (int row = 0; row < list.count(); ++row)
-        entries << list.item(row)->text();
-    return entries;
-}
-
-QList<int> SelectedRows(const QListWidget& list)
-{
-    QList<int> rows;
-    for (int row = 0; row < list.count(); ++row)
-        if (list.item(row)->isSelected()) rows << row;
-    return rows;
-}
 
 // Selects exactly these rows; the current row is the first of them, or `current` without any.
 void Select(QListWidget& list, const QList<int>& rows, int current = 0)

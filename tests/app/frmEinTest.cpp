@@ -32,6 +32,7 @@ namespace kalmora {
 namespace {
 
 using test::Click;
+using test::Entries;
 using test::Find;
 using test::Q;
 
@@ -92,14 +93,6 @@ struct Installation {
         return texts;
     }
 };
-
-QStringList Entries(const QListWidget& list)
-{
-    QStringList entries;
-    for (int row = 0; row < list.count(); ++row)
-        entries << list.item(row)->text();
-    return entries;
-}
 
 }  // namespace
 

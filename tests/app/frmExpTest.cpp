@@ -29,8 +29,10 @@ namespace kalmora {
 namespace {
 
 using test::Click;
+using test::Entries;
 using test::Find;
 using test::Q;
+using test::SelectedRows;
 
 namespace fs = std::filesystem;
 
@@ -80,22 +82,6 @@ struct Installation {
         return texts;
     }
 };
-
-QStringList Entries(const QListWidget& list)
-{
-    QStringList entries;
-    for (int row = 0; row < list.count(); ++row)
-        entries << list.item(row)->text();
-    return entries;
-}
-
-QList<int> SelectedRows(const QListWidget& list)
-{
-    QList<int> rows;
-    for (int row = 0; row < list.count(); ++row)
-        if (list.item(row)->isSelected()) rows << row;
-    return rows;
-}
 
 }  // namespace
 

@@ -31,6 +31,7 @@ namespace kalmora {
 namespace {
 
 using test::Click;
+using test::Entries;
 using test::Find;
 using test::Q;
 
@@ -45,14 +46,6 @@ const QString kRowB = "B2100101X002\tK002 - Krankenhaus Nordstad\t12100101 - An√
 const std::string kProtocolHeader =
     "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar"
     "\r\n";
-
-QStringList Entries(const QListWidget& list)
-{
-    QStringList entries;
-    for (int row = 0; row < list.count(); ++row)
-        entries << list.item(row)->text();
-    return entries;
-}
 
 // The cells of a grid, rows joined by "|" and cells by TAB.
 QStringList GridText(const CellGrid& grid)

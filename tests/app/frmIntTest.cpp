@@ -34,6 +34,7 @@ namespace kalmora {
 namespace {
 
 using test::Click;
+using test::Entries;
 using test::Find;
 using test::Q;
 
@@ -87,14 +88,6 @@ struct Installation {
             .Execute();
     }
 };
-
-QStringList Entries(const QListWidget& list)
-{
-    QStringList entries;
-    for (int row = 0; row < list.count(); ++row)
-        entries << list.item(row)->text();
-    return entries;
-}
 
 QStringList TickedBoxes(const QWidget& window)
 {

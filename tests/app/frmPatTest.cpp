@@ -25,6 +25,7 @@ namespace kalmora {
 namespace {
 
 using test::Click;
+using test::Entries;
 using test::Find;
 using test::Q;
 
@@ -51,14 +52,6 @@ struct Installation {
     // The department list's line of the imported department.
     std::string DepartmentLine() const { return ReadDepartmentLines(Config).front().Text; }
 };
-
-QStringList Entries(const QListWidget& list)
-{
-    QStringList entries;
-    for (int row = 0; row < list.count(); ++row)
-        entries << list.item(row)->text();
-    return entries;
-}
 
 }  // namespace
 

@@ -28,6 +28,7 @@ namespace {
 using test::Click;
 using test::Find;
 using test::Q;
+using test::SelectedRows;
 
 namespace fs = std::filesystem;
 
@@ -60,14 +61,6 @@ struct Installation {
         return texts;
     }
 };
-
-QList<int> SelectedRows(const QListWidget& list)
-{
-    QList<int> rows;
-    for (int row = 0; row < list.count(); ++row)
-        if (list.item(row)->isSelected()) rows << row;
-    return rows;
-}
 
 // While the search is open: types the two fields and clicks button `index`.
 std::function<int(QDialog&)> TypeAndClick(const QString& kisId, const QString& dob, int index, QString* tag = nullptr)

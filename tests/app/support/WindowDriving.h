@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QList>
+#include <QListWidget>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
 
@@ -15,12 +18,28 @@ inline QString Q(std::string_view text)
 }
 
 // The control of the window with this object name; a missing one ends the test program.
-template <typename T>
-T* Find(const QWidget& window, const QString& name)
+template <typename T> T* Find(const QWidget& window, const QString& name)
 {
     auto* widget = window.findChild<T*>(name);
     if (widget == nullptr) qFatal("no control %s", qPrintable(name));
     return widget;
+}
+
+// The lines of a list, and the indexes of its selected lines, in list order.
+inline QStringList Entries(const QListWidget& list)
+{
+    QStringList entries;
+    for (int row = 0; row < list.count(); ++row)
+        entries << list.item(row)->text();
+    return entries;
+}
+
+inline QList<int> SelectedRows(const QListWidget& list)
+{
+    QList<int> rows;
+    for (int row = 0; row < list.count(); ++row)
+        if (list.item(row)->isSelected()) rows << row;
+    return rows;
 }
 
 inline void Click(const QWidget& window, const QString& name)
