@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/QtText.h"
+
 #include <QString>
 
 #include <string>
@@ -12,9 +14,6 @@ class QTreeView;
 class QWidget;
 
 namespace kalmora {
-
-QString ToQt(std::string_view text);
-std::string FromQt(const QString& text);
 
 // The mounted volumes offered as drives, "/" first.
 std::vector<std::string> MountedVolumeRoots();

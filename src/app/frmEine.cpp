@@ -2,6 +2,7 @@
 
 #include "app/ButtonArray.h"
 #include "app/CellGrid.h"
+#include "app/QtText.h"
 #include "app/ReportLayout.h"
 #include "foundation/Messages.h"
 #include "scoring/Classification.h"
@@ -17,13 +18,7 @@ namespace kalmora {
 
 namespace {
 
-
 constexpr int kColumnWidthInX = 15;
-
-QString ToQt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -2,22 +2,16 @@
 
 #include "app/ButtonArray.h"
 #include "app/CellGrid.h"
+#include "app/QtText.h"
 #include "app/ReportLayout.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
-
 
 namespace kalmora {
 
 namespace {
 
-
 constexpr std::array<int, 6> kColumnWidthsInX{12, 24, 40, 11, 14, 31};
-
-QString ToQt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "app/ButtonArray.h"
 #include "app/FieldHelpers.h"
 #include "app/NamedLabel.h"
+#include "app/QtText.h"
 #include "foundation/FieldColours.h"
 #include "foundation/Messages.h"
 #include "scoring/Tiss28Items.h"
@@ -42,11 +43,6 @@ constexpr std::array<std::string_view, 28> kShownItems{
 // First shown position of each pair of items that exclude each other; the bracket joins it with
 // the next row.
 constexpr std::array<int, 4> kBracketedPairs{1, 12, 18, 20};
-
-QString ToQt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::size_t ItemIndexOf(std::string_view column)
 {

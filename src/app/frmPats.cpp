@@ -2,6 +2,7 @@
 
 #include "app/ButtonArray.h"
 #include "app/FixedColumnList.h"
+#include "app/QtText.h"
 #include "foundation/Conversions.h"
 #include "foundation/Messages.h"
 #include "foundation/UserInterface.h"
@@ -32,16 +33,6 @@ constexpr std::int16_t kNoSearchTermNotice = 26;
 constexpr std::int16_t kNotFoundNotice = 27;
 constexpr std::int16_t kFoundNotice = 28;
 constexpr std::int16_t kInvalidBirthDateNotice = 33;
-
-QString ToQt(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string FromQt(const QString& text)
-{
-    return text.toUtf8().toStdString();
-}
 
 // The caller's list makes line `row` its current one and its only selected line.
 void MarkLine(FixedColumnList& list, int row)
