@@ -56,13 +56,7 @@ struct Installation {
         const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";
         test::SetUpImportedInstallation(Dir, IniFile, Config,
                                         {fixtures / "A2100101X002.txt", fixtures / "B2100101X002.txt"});
-        fs::copy_file(System() / "12100101X002", System() / "12510101X002");
-        Database(System() / "12510101X002")
-            .Execute("DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid > "
-                     "(SELECT min(rowid) FROM \"Gesamt - Patientenadministration\")");
-        Database(System() / std::string(kAdminDatabaseFile))
-            .Execute("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\") "
-                     "SELECT \"KANR\", '12510101', '12510101X002', \"Status\" FROM \"Dateiverwaltung\"");
+        test::AddFirstStayCopy(System());
     }
 
     fs::path System() const { return Dir / "system"; }
