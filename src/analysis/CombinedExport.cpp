@@ -5,7 +5,6 @@
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
 #include "import/FieldChecks.h"
-#include "import/ImportRun.h"
 #include "reports/DepartmentLines.h"
 #include "storage/CopyTables.h"
 #include "storage/Database.h"

@@ -4,7 +4,6 @@
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
-#include "import/ImportRun.h"
 #include "reports/DepartmentLines.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"

@@ -1,9 +1,9 @@
 // Writes one picture of every window into a folder, to look at the windows without a display:
 //   kalmora-screenshots FOLDER [/i:SETTINGSFILE]
-#include "app/AppContext.h"
-#include "app/GermanLanguage.h"
-#include "app/QtUserInterface.h"
-#include "app/FixedColumnList.h"
+#include "toolkit/AppContext.h"
+#include "toolkit/GermanLanguage.h"
+#include "toolkit/QtUserInterface.h"
+#include "toolkit/FixedColumnList.h"
 #include "app/frmAbt.h"
 #include "app/frmAbtB.h"
 #include "app/frmAbta.h"

@@ -1,9 +1,9 @@
 #include "app/frmAbt.h"
 
-#include "app/ButtonArray.h"
-#include "app/DirectoryLists.h"
-#include "app/FixedColumnList.h"
-#include "app/NamedLabel.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/DirectoryLists.h"
+#include "toolkit/FixedColumnList.h"
+#include "toolkit/NamedLabel.h"
 #include "app/frmAbta.h"
 #include "app/frmPat.h"
 #include "app/frmPats.h"

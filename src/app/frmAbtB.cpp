@@ -1,8 +1,8 @@
 #include "app/frmAbtB.h"
 
-#include "app/ButtonArray.h"
-#include "app/DirectoryLists.h"
-#include "app/NamedLabel.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/DirectoryLists.h"
+#include "toolkit/NamedLabel.h"
 #include "foundation/Messages.h"
 #include "scoring/DepartmentBaseData.h"
 

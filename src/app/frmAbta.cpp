@@ -1,8 +1,8 @@
 #include "app/frmAbta.h"
 
-#include "app/ButtonArray.h"
-#include "app/CellGrid.h"
-#include "app/DirectoryLists.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/CellGrid.h"
+#include "toolkit/DirectoryLists.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/DepartmentAnalysis.h"
-#include "app/AppContext.h"
+#include "toolkit/AppContext.h"
 
 #include <QDialog>
 

@@ -1,9 +1,9 @@
 #include "app/frmEine.h"
 
-#include "app/ButtonArray.h"
-#include "app/CellGrid.h"
-#include "app/QtText.h"
-#include "app/ReportLayout.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/CellGrid.h"
+#include "toolkit/QtText.h"
+#include "toolkit/ReportLayout.h"
 #include "foundation/Messages.h"
 #include "scoring/Classification.h"
 #include "storage/FileSafety.h"

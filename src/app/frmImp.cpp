@@ -1,8 +1,8 @@
 #include "app/frmImp.h"
 
-#include "app/ButtonArray.h"
-#include "app/DirectoryLists.h"
-#include "app/OptionsValues.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/DirectoryLists.h"
+#include "shell/OptionsValues.h"
 #include "app/frmMain.h"
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"

@@ -1,9 +1,9 @@
 #include "app/frmImpe.h"
 
-#include "app/ButtonArray.h"
-#include "app/CellGrid.h"
-#include "app/QtText.h"
-#include "app/ReportLayout.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/CellGrid.h"
+#include "toolkit/QtText.h"
+#include "toolkit/ReportLayout.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
 

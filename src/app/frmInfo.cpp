@@ -1,7 +1,7 @@
 #include "app/frmInfo.h"
 
-#include "app/NamedLabel.h"
-#include "app/ProductPicture.h"
+#include "toolkit/NamedLabel.h"
+#include "toolkit/ProductPicture.h"
 
 #include <QFrame>
 #include <QGridLayout>

@@ -1,9 +1,9 @@
 #include "app/frmInt.h"
 
-#include "app/ButtonArray.h"
-#include "app/FieldHelpers.h"
-#include "app/NamedLabel.h"
-#include "app/QtText.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/FieldHelpers.h"
+#include "toolkit/NamedLabel.h"
+#include "toolkit/QtText.h"
 #include "foundation/FieldColours.h"
 #include "foundation/Messages.h"
 #include "scoring/Tiss28Items.h"

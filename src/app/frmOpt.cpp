@@ -1,6 +1,6 @@
 #include "app/frmOpt.h"
 
-#include "app/DirectoryLists.h"
+#include "toolkit/DirectoryLists.h"
 #include "foundation/Messages.h"
 
 #include <QApplication>

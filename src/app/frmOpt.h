@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/OptionsValues.h"
+#include "toolkit/AppContext.h"
+#include "shell/OptionsValues.h"
 
 #include <QDialog>
 

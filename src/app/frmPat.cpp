@@ -1,8 +1,8 @@
 #include "app/frmPat.h"
 
-#include "app/ButtonArray.h"
-#include "app/FixedColumnList.h"
-#include "app/NamedLabel.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/FixedColumnList.h"
+#include "toolkit/NamedLabel.h"
 #include "app/frmInt.h"
 #include "app/frmPats.h"
 #include "foundation/FixedText.h"

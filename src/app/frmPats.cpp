@@ -1,8 +1,8 @@
 #include "app/frmPats.h"
 
-#include "app/ButtonArray.h"
-#include "app/FixedColumnList.h"
-#include "app/QtText.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/FixedColumnList.h"
+#include "toolkit/QtText.h"
 #include "foundation/Conversions.h"
 #include "foundation/Messages.h"
 #include "foundation/UserInterface.h"

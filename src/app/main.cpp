@@ -1,8 +1,8 @@
-#include "app/AppContext.h"
-#include "app/GermanLanguage.h"
-#include "app/ProductPicture.h"
-#include "app/QtUserInterface.h"
-#include "app/QtWindowOpener.h"
+#include "toolkit/AppContext.h"
+#include "toolkit/GermanLanguage.h"
+#include "toolkit/ProductPicture.h"
+#include "toolkit/QtUserInterface.h"
+#include "toolkit/QtWindowOpener.h"
 #include "app/frmTop.h"
 #include "foundation/Settings.h"
 

@@ -499,9 +499,4 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         FormatFileResult(patients, patients - totals.RejectedCount, totals.HasMessages || protocol.HasLinesOfFile());
 }
 
-std::filesystem::path SystemDataLockFile(const Settings& settings)
-{
-    return DataFilePath(settings.SystemDataPath, "kalmora.lock");
-}
-
 }  // namespace kalmora

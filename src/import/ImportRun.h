@@ -41,7 +41,4 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
 bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
                bool initialiseDepartment, const ImportEnvironment& environment);
 
-// The lock file that keeps two runs on one system data directory apart.
-std::filesystem::path SystemDataLockFile(const Settings& settings);
-
 }  // namespace kalmora

@@ -5,7 +5,6 @@
 #include "foundation/NumberFormat.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
-#include "import/ImportRun.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 

@@ -2,7 +2,6 @@
 
 #include "foundation/Settings.h"
 #include "foundation/Val.h"
-#include "import/ImportRun.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"

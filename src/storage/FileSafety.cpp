@@ -1,5 +1,7 @@
 #include "storage/FileSafety.h"
 
+#include "foundation/Settings.h"
+
 #include <cerrno>
 #include <string>
 #include <system_error>
@@ -73,6 +75,11 @@ ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile)
 ExclusiveLock::~ExclusiveLock()
 {
     if (m_descriptor >= 0) ::close(m_descriptor);  // closing releases the lock
+}
+
+std::filesystem::path SystemDataLockFile(const Settings& settings)
+{
+    return DataFilePath(settings.SystemDataPath, "kalmora.lock");
 }
 
 }  // namespace kalmora

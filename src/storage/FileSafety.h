@@ -5,6 +5,8 @@
 
 namespace kalmora {
 
+struct Settings;
+
 // Forces a file's contents, or a directory's entries, to disk. Throws std::filesystem::filesystem_error.
 void SyncToDisk(const std::filesystem::path& path);
 
@@ -33,6 +35,9 @@ public:
 private:
     int m_descriptor = -1;
 };
+
+// The lock file that keeps two runs on one system data directory apart.
+std::filesystem::path SystemDataLockFile(const Settings& settings);
 
 class LockedError : public std::runtime_error {
 public:

@@ -1,7 +1,7 @@
 // The department analysis, opened from the department level's "&Analyse".
 #include "app/frmAbta.h"
 
-#include "app/CellGrid.h"
+#include "toolkit/CellGrid.h"
 #include "app/frmAbt.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "reports/DepartmentLines.h"

@@ -1,7 +1,7 @@
 // The classification dialog, opened from the main window's "&Einstufung" on an imported department.
 #include "app/frmEin.h"
 
-#include "app/CellGrid.h"
+#include "toolkit/CellGrid.h"
 #include "app/frmMain.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "import/ImportRun.h"

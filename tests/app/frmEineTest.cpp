@@ -1,7 +1,7 @@
 // The classification result table, opened on an installation with one imported department.
 #include "app/frmEine.h"
 
-#include "app/CellGrid.h"
+#include "toolkit/CellGrid.h"
 #include "foundation/Messages.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"

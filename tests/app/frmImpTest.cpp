@@ -1,7 +1,7 @@
 // The import dialog and the result table, driven through the main window's "&Import" as a user would.
 #include "app/frmImp.h"
 
-#include "app/CellGrid.h"
+#include "toolkit/CellGrid.h"
 #include "app/frmImpe.h"
 #include "app/frmMain.h"
 #include "foundation/ScriptedUserInterface.h"

@@ -1,6 +1,6 @@
 #include "app/frmMain.h"
 
-#include "app/PanelStatusBar.h"
+#include "toolkit/PanelStatusBar.h"
 #include "app/frmTop.h"
 #include "foundation/Messages.h"
 #include "foundation/ScriptedUserInterface.h"

@@ -1,7 +1,7 @@
 // The patient search, opened from the department level and from the patient level.
 #include "app/frmPats.h"
 
-#include "app/FixedColumnList.h"
+#include "toolkit/FixedColumnList.h"
 #include "app/frmAbt.h"
 #include "app/frmPat.h"
 #include "foundation/ScriptedUserInterface.h"

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -44,7 +45,6 @@ std::vector<std::filesystem::path> TargetFiles(const std::string& target)
 TEST(Layering, CoreIncludesNoQtAndKnowsNoFrontEnd)
 {
     const std::regex qtInclude(R"(#\s*include\s*[<"]Q[A-Za-z]*[>"/])");
-    // Core files may include other core files, also those beside the windows in app/.
     const std::regex projectInclude(R"re(#\s*include\s*"([^"]+)")re");
     const auto files = TargetFiles("kalmora_core");
     ASSERT_FALSE(files.empty());
@@ -53,9 +53,9 @@ TEST(Layering, CoreIncludesNoQtAndKnowsNoFrontEnd)
         EXPECT_FALSE(std::regex_search(text, qtInclude)) << file << " includes Qt";
         for (std::sregex_iterator it(text.begin(), text.end(), projectInclude), end; it != end; ++it) {
             const std::string name = (*it)[1].str();
-            const bool frontEnd = name.starts_with("app/") || name.starts_with("cli/");
-            const bool isCore = std::find(files.begin(), files.end(), kSourceDir / name) != files.end();
-            EXPECT_TRUE(isCore || !frontEnd) << file << " includes " << name;
+            const bool frontEnd =
+                name.starts_with("app/") || name.starts_with("toolkit/") || name.starts_with("cli/");
+            EXPECT_FALSE(frontEnd) << file << " includes " << name;
         }
         EXPECT_EQ(text.find("Q_OBJECT"), std::string::npos) << file;
         EXPECT_EQ(text.find("kalmora-cli"), std::string::npos) << file << " mentions the batch tool";
@@ -65,10 +65,48 @@ TEST(Layering, CoreIncludesNoQtAndKnowsNoFrontEnd)
 TEST(Layering, WindowsRunNoSql)
 {
     const std::regex engineUse(R"(sqlite3|#\s*include\s*"storage/Database\.h"|\.Prepare\(|\.Execute\(")");
-    const auto files = TargetFiles("kalmora_gui");
-    ASSERT_FALSE(files.empty());
-    for (const auto& file : files) {
-        EXPECT_FALSE(std::regex_search(Contents(file), engineUse)) << file << " talks to the database itself";
+    for (const char* target : {"kalmora_toolkit", "kalmora_gui"}) {
+        const auto files = TargetFiles(target);
+        ASSERT_FALSE(files.empty()) << target;
+        for (const auto& file : files) {
+            EXPECT_FALSE(std::regex_search(Contents(file), engineUse)) << file << " talks to the database itself";
+        }
+    }
+}
+
+TEST(Layering, ToolkitKnowsNoWindow)
+{
+    const std::regex windowInclude(R"re(#\s*include\s*"app/)re");
+    for (const auto& file : TargetFiles("kalmora_toolkit")) {
+        EXPECT_FALSE(std::regex_search(Contents(file), windowInclude)) << file << " includes a window";
+    }
+}
+
+// One folder is one layer: every source file of a folder builds into the same library.
+TEST(Layering, EachFolderHoldsOneLayer)
+{
+    const std::vector<std::pair<std::string, std::vector<std::string>>> layers = {
+        {"kalmora_core", {"foundation", "storage", "import", "scoring", "reports", "analysis", "shell"}},
+        {"kalmora_toolkit", {"toolkit"}},
+        {"kalmora_gui", {"app"}},
+        {"kalmora_cli", {"cli"}},
+    };
+    for (const auto& [target, folders] : layers) {
+        const auto files = TargetFiles(target);
+        ASSERT_FALSE(files.empty()) << target;
+        for (const auto& file : files) {
+            const std::string folder = file.parent_path().filename().string();
+            EXPECT_NE(std::find(folders.begin(), folders.end(), folder), folders.end())
+                << file << " builds into " << target;
+        }
+        for (const auto& folder : folders) {
+            for (const auto& entry : std::filesystem::directory_iterator(kSourceDir / folder)) {
+                if (entry.path().extension() != ".cpp") continue;
+                const bool start = folder == "app" || folder == "cli";  // main.cpp and the screenshot tool
+                const bool inTarget = std::find(files.begin(), files.end(), entry.path()) != files.end();
+                EXPECT_TRUE(inTarget || start) << entry.path() << " is not part of " << target;
+            }
+        }
     }
 }
 

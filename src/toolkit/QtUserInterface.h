@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PanelStatusBar.h"
+#include "toolkit/PanelStatusBar.h"
 #include "foundation/UserInterface.h"
 
 #include <QPointer>

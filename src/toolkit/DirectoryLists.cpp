@@ -1,6 +1,6 @@
-#include "app/DirectoryLists.h"
+#include "toolkit/DirectoryLists.h"
 
-#include "app/OptionsValues.h"
+#include "shell/OptionsValues.h"
 
 #include <QComboBox>
 #include <QDir>

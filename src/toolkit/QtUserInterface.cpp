@@ -1,6 +1,6 @@
-#include "app/QtUserInterface.h"
+#include "toolkit/QtUserInterface.h"
 
-#include "app/PanelStatusBar.h"
+#include "toolkit/PanelStatusBar.h"
 
 #include <QApplication>
 #include <QClipboard>

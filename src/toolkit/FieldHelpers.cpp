@@ -1,4 +1,4 @@
-#include "app/FieldHelpers.h"
+#include "toolkit/FieldHelpers.h"
 
 #include "foundation/FieldColours.h"
 #include "foundation/Messages.h"

@@ -1,4 +1,4 @@
-#include "app/PanelStatusBar.h"
+#include "toolkit/PanelStatusBar.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
-#include "app/ReportLayout.h"
+#include "toolkit/ReportLayout.h"
 
-#include "app/ButtonArray.h"
-#include "app/CellGrid.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/CellGrid.h"
 
 #include <QDialog>
 #include <QGroupBox>

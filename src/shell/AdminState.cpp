@@ -1,4 +1,4 @@
-#include "app/AdminState.h"
+#include "shell/AdminState.h"
 
 #include "storage/Database.h"
 #include "storage/Schema.h"

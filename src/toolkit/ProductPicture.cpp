@@ -1,4 +1,4 @@
-#include "app/ProductPicture.h"
+#include "toolkit/ProductPicture.h"
 
 #include <QLinearGradient>
 #include <QPainter>

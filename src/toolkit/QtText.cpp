@@ -1,4 +1,4 @@
-#include "app/QtText.h"
+#include "toolkit/QtText.h"
 
 namespace kalmora {
 

@@ -1,6 +1,6 @@
-#include "app/GermanLanguage.h"
-#include "app/PanelStatusBar.h"
-#include "app/QtUserInterface.h"
+#include "toolkit/GermanLanguage.h"
+#include "toolkit/PanelStatusBar.h"
+#include "toolkit/QtUserInterface.h"
 #include "foundation/Messages.h"
 
 #include <QAbstractButton>

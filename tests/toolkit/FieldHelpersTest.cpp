@@ -1,4 +1,4 @@
-#include "app/FieldHelpers.h"
+#include "toolkit/FieldHelpers.h"
 
 #include "foundation/ScriptedUserInterface.h"
 

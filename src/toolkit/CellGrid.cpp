@@ -1,4 +1,4 @@
-#include "app/CellGrid.h"
+#include "toolkit/CellGrid.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

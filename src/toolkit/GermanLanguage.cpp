@@ -1,4 +1,4 @@
-#include "app/GermanLanguage.h"
+#include "toolkit/GermanLanguage.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

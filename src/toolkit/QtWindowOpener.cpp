@@ -1,4 +1,4 @@
-#include "app/QtWindowOpener.h"
+#include "toolkit/QtWindowOpener.h"
 
 #include <QDialog>
 

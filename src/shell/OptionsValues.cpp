@@ -1,4 +1,4 @@
-#include "app/OptionsValues.h"
+#include "shell/OptionsValues.h"
 
 #include "foundation/Conversions.h"
 #include "foundation/FixedText.h"

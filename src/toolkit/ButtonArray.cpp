@@ -1,4 +1,4 @@
-#include "app/ButtonArray.h"
+#include "toolkit/ButtonArray.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

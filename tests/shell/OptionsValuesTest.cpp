@@ -1,4 +1,4 @@
-#include "app/OptionsValues.h"
+#include "shell/OptionsValues.h"
 
 #include "foundation/ScriptedUserInterface.h"
 #include "support/Files.h"

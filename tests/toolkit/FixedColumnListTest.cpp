@@ -1,4 +1,4 @@
-#include "app/FixedColumnList.h"
+#include "toolkit/FixedColumnList.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "app/NamedLabel.h"
+#include "toolkit/NamedLabel.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/QtText.h"
+#include "toolkit/QtText.h"
 
 #include <QString>
 

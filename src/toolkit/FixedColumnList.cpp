@@ -1,7 +1,7 @@
-#include "app/FixedColumnList.h"
+#include "toolkit/FixedColumnList.h"
 
-#include "app/ButtonArray.h"
-#include "app/NamedLabel.h"
+#include "toolkit/ButtonArray.h"
+#include "toolkit/NamedLabel.h"
 
 #include <QFontMetrics>
 #include <QLabel>
