@@ -187,9 +187,15 @@ void CheckRun(const Installation& installation, const std::string& name, bool co
     const ImportFileNameCodes codes = DeriveImportFileNameCodes(name);
     const auto department = departments.find(codes.Hospital + "/" + codes.Department);
     if (result.starts_with("            ")) {
-        // Not stored: the stored department is as it was, and no other came in.
+        // Not stored: no other department came in, and the stored one is as it was, or empty when
+        // the file rejected every stay it held.
         Check(departments.size() == 1, "unstored file registered its department: " + result);
-        Check(ReadBytes(system / kStoredDatabase) == installation.StoredDepartment(), "unstored file changed data");
+        if (ReadBytes(system / kStoredDatabase) == installation.StoredDepartment()) return;
+        Check(result.ends_with("kein Datensatz der Satzarten 1 oder 3"), "unstored file changed data: " + result);
+        Database emptied(system / kStoredDatabase, OpenMode::ReadOnly);
+        CheckIntegrity(emptied);
+        Check(Count(emptied, "SELECT count(*) FROM \"Gesamt - Patientenadministration\"") == 0,
+              "department with stays left after every stay was rejected");
         return;
     }
     Check(result.size() >= 12, "short result: " + result);

@@ -426,6 +426,23 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
     RemoveDatabaseFiles(previous);
 }
 
+// Puts a fresh copy of the template in place of the department's database, in one step: every stay
+// the department held was rejected, and an empty department keeps its admin row as it was.
+void EmptyDepartment(const Settings& settings, const Department& department)
+{
+    const auto target = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    const auto building = Sibling(target, ".new");
+    RemoveDatabaseFiles(building);
+    try {
+        std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building);
+        RemoveDatabaseSideFiles(target);
+        ReplaceFileDurably(building, target);
+    } catch (...) {
+        RemoveDatabaseFiles(building);
+        throw;
+    }
+}
+
 }  // namespace
 
 void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment)
@@ -477,7 +494,16 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     totals.HasMessages = totals.HasMessages || reading.MissingStays;
 
     if (RemoveRejectedStays(workingCopy, reading.UnmatchedRecords) == 0) {
+        // No stay is left, of this file or stored before: the department is emptied, as storing
+        // would leave it. A department not registered yet gets no database.
         run.FileResult = FileResultWithoutNumbers(kNoRecords);
+        if (department.IsNew) return;
+        scratchWork.reset();
+        try {
+            EmptyDepartment(settings, department);
+        } catch (const std::exception&) {
+            run.FileResult = FileResultWithoutNumbers(kStoringFailed);
+        }
         return;
     }
     PrepareStaysForStoring(workingCopy);

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <sstream>
 
 namespace kalmora {
@@ -62,7 +63,9 @@ std::string DumpDatabases(const std::filesystem::path& system)
     Database admin(system / "iadmin.mdb", OpenMode::ReadOnly);
     auto departments = admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", "
                                      "\"Status\", \"VOREINSTUFUNG\" FROM \"Dateiverwaltung\" ORDER BY rowid");
+    std::set<std::filesystem::path> known = {"iadmin.mdb", "ibds.mdb", "kalmora.lock"};
     while (departments.Step()) {
+        known.insert(std::string(TrimBlanks(departments.Text(2))));
         out << "department " << departments.Text(0) << "|" << departments.Text(1) << "|" << departments.Text(2)
             << "|" << departments.Double(3) << "|" << departments.Double(4) << "|" << departments.Text(5) << "|"
             << departments.Text(6) << "|\n";
@@ -87,6 +90,10 @@ std::string DumpDatabases(const std::filesystem::path& system)
                   "SELECT \"KIS_ID\", \"ADM_DATE\", \"REC_DATE\", \"QUALIFIER\", \"T28_SCORE\", \"STUNDEN\" "
                   "FROM \"Satzart 3 - TISS28\" ORDER BY \"KIS_ID\", \"ADM_DATE\", \"REC_DATE\"",
                   out);
+    }
+    // A department that is not registered has no database either.
+    for (const auto& entry : std::filesystem::directory_iterator(system)) {
+        if (!known.contains(entry.path().filename())) out << "unregistered file " << entry.path().filename() << '\n';
     }
     return out.str();
 }

@@ -64,18 +64,22 @@ void WriteHotJournal(const std::filesystem::path& database, const std::filesyste
 
 TEST(ImportFailuresTest, FailureWhileStoringKeepsTheStoredDatabases)
 {
-    Installation installation;
-    ASSERT_TRUE(installation.Import({kFirstDelivery}));
-    // An existing department's working copy comes from its own database; the template is first
-    // needed when the new department database is built.
-    std::filesystem::remove(installation.System() / kTemplateDatabaseFile);
-    const auto before = Snapshot(installation.System());
+    // A delivery that is stored, and one that rejects both stored stays and so empties the department.
+    for (const auto& delivery : {kSecondDelivery, kCases / "all_rejected" / "A2100101X002.txt"}) {
+        SCOPED_TRACE(delivery);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        // An existing department's working copy comes from its own database; the template is first
+        // needed when the new department database is built.
+        std::filesystem::remove(installation.System() / kTemplateDatabaseFile);
+        const auto before = Snapshot(installation.System());
 
-    ASSERT_TRUE(installation.Import({kSecondDelivery}));
-    EXPECT_EQ(installation.Run.FileResult, kStoringFailed);
-    EXPECT_TRUE(installation.Run.ResultRows.Entries[0].ends_with(kStoringFailed));
-    EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
-    EXPECT_EQ(installation.StoredStays(), kFirstStays);
+        ASSERT_TRUE(installation.Import({delivery}));
+        EXPECT_EQ(installation.Run.FileResult, kStoringFailed);
+        EXPECT_TRUE(installation.Run.ResultRows.Entries[0].ends_with(kStoringFailed));
+        EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
+        EXPECT_EQ(installation.StoredStays(), kFirstStays);
+    }
 }
 
 // The registration in the admin database is the last step of storing: when its commit fails, the
