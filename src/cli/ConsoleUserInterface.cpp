@@ -8,7 +8,7 @@ MessageAnswer ConsoleUserInterface::ShowMessage(std::string_view text, std::stri
                                                 MessageButtons buttons)
 {
     m_messages << TrimBlanks(title) << ": " << TrimBlanks(text);
-    if (buttons == MessageButtons::YesNo) {
+    if (buttons != MessageButtons::Ok) {
         const bool yes = m_answerToQuestions == MessageAnswer::Yes;
         m_messages << (yes ? " Ja" : " Nein");
         m_messages << '\n';

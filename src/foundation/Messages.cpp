@@ -1,5 +1,6 @@
 #include "foundation/Messages.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -15,6 +16,9 @@ constexpr std::array kQuestions{
     MessageEntry{7, " Bestehende Protokolldatei überschreiben ?"},
     MessageEntry{8, " Alle zu den ausgewählten Abteilungen im Kalmora vorhandenen Daten vor dem Import löschen? ?"},
 };
+
+// Questions whose "Ja" deletes a department's stored data.
+constexpr std::array<std::int16_t, 2> kDeletingQuestions{2, 8};
 
 constexpr std::array kNotices{
     MessageEntry{1, " Ungültiger Dateiname!"},
@@ -56,7 +60,9 @@ std::int16_t AskConfirmation(UserInterface& ui, std::int16_t number)
 {
     const auto text = QuestionText(number);
     if (!text) return 0;
-    const auto answer = ui.ShowMessage(*text, kNoticeTitle, MessageIcon::Exclamation, MessageButtons::YesNo);
+    const bool deletes = std::find(kDeletingQuestions.begin(), kDeletingQuestions.end(), number) != kDeletingQuestions.end();
+    const auto answer = ui.ShowMessage(*text, kNoticeTitle, MessageIcon::Exclamation,
+                                       deletes ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo);
     return answer == MessageAnswer::Yes ? kAnswerYes : kAnswerNo;
 }
 

@@ -5,7 +5,8 @@
 namespace kalmora {
 
 enum class MessageIcon { Question, Exclamation, Critical };
-enum class MessageButtons { Ok, YesNo };
+// YesNoDefaultNo: for questions whose "Ja" deletes stored data, so that Enter alone deletes nothing.
+enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 
 // Answers as the program compares them: Yes is 6, No is 7.
 enum class MessageAnswer : short { Ok = 1, Yes = 6, No = 7 };

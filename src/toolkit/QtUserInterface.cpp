@@ -42,10 +42,10 @@ MessageAnswer QtUserInterface::ShowMessage(std::string_view text, std::string_vi
     box.setObjectName("MessageBox");
     box.setTextFormat(Qt::PlainText);
     // Own texts: German whether or not Qt's translation is installed.
-    if (buttons == MessageButtons::YesNo) {
+    if (buttons != MessageButtons::Ok) {
         box.addButton(QMessageBox::Yes)->setText("&Ja");
         box.addButton(QMessageBox::No)->setText("&Nein");
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == MessageButtons::YesNoDefaultNo ? QMessageBox::No : QMessageBox::Yes);
         // Closing the box is a refusal.
         box.setEscapeButton(QMessageBox::No);
     } else {

@@ -14,13 +14,15 @@ TEST(MessagesTest, QuestionsShowTheirTextAndReturnSixOnlyForYes)
         MessageAnswer Answer;
         std::string_view Text;
         std::int16_t Expected;
+        MessageButtons Buttons;  // questions that delete stored data default to "Nein"
     };
     const Case cases[] = {
-        {2, MessageAnswer::Yes, " Ausgewählte Intensivberichte entfernen ?", 6},
-        {3, MessageAnswer::No, " Änderungen speichern ?", 7},
-        {7, MessageAnswer::Yes, " Bestehende Protokolldatei überschreiben ?", 6},
+        {2, MessageAnswer::Yes, " Ausgewählte Intensivberichte entfernen ?", 6, MessageButtons::YesNoDefaultNo},
+        {3, MessageAnswer::No, " Änderungen speichern ?", 7, MessageButtons::YesNo},
+        {7, MessageAnswer::Yes, " Bestehende Protokolldatei überschreiben ?", 6, MessageButtons::YesNo},
         {8, MessageAnswer::No,
-         " Alle zu den ausgewählten Abteilungen im Kalmora vorhandenen Daten vor dem Import löschen? ?", 7},
+         " Alle zu den ausgewählten Abteilungen im Kalmora vorhandenen Daten vor dem Import löschen? ?", 7,
+         MessageButtons::YesNoDefaultNo},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Number);
@@ -32,7 +34,7 @@ TEST(MessagesTest, QuestionsShowTheirTextAndReturnSixOnlyForYes)
         EXPECT_EQ(box.Text, c.Text);
         EXPECT_EQ(box.Title, " Programmhinweis ");
         EXPECT_EQ(box.Icon, MessageIcon::Exclamation);
-        EXPECT_EQ(box.Buttons, MessageButtons::YesNo);
+        EXPECT_EQ(box.Buttons, c.Buttons);
     }
 }
 

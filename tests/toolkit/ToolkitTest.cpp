@@ -64,6 +64,7 @@ private slots:
     void messageBoxesAreGermanWithTheirTitleAndIcon_data()
     {
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("number");
         QTest::addColumn<QString>("closedBy");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
@@ -71,24 +72,40 @@ private slots:
         QTest::addColumn<QStringList>("buttons");
         QTest::addColumn<int>("result");
 
-        const auto row = [](const char* name, const QString& kind, const QString& closedBy, const QString& title,
-                            const QString& text, int icon, const QStringList& buttons, int result) {
-            QTest::newRow(name) << kind << closedBy << title << text << icon << buttons << result;
+        const auto row = [](const char* name, const QString& kind, int number, const QString& closedBy,
+                            const QString& title, const QString& text, int icon, const QStringList& buttons,
+                            int result) {
+            QTest::newRow(name) << kind << number << closedBy << title << text << icon << buttons << result;
         };
         const QString notice = " Programmhinweis ";
         const QString question = " Änderungen speichern ?";
+        const QString initialise =
+            " Alle zu den ausgewählten Abteilungen im Kalmora vorhandenen Daten vor dem Import löschen? ?";
+        const QString removeReports = " Ausgewählte Intensivberichte entfernen ?";
         const QStringList yesNo{"&Ja", "&Nein"};
         const int warning = QMessageBox::Warning;
-        row("question answered yes", "question", "yes", notice, question, warning, yesNo, kAnswerYes);
-        row("question answered no", "question", "no", notice, question, warning, yesNo, kAnswerNo);
-        row("question closed with Escape is a no", "question", "escape", notice, question, warning, yesNo, kAnswerNo);
-        row("notice", "notice", "ok", notice, " Es wurden noch keine Daten importiert!", warning, {"OK"}, 0);
-        row("general error", "error", "escape", " Dorvan - Error ", "Die Eingabe ist ungültig!", QMessageBox::Critical,
-            {"OK"}, 0);
+        row("question answered yes", "question", 3, "yes", notice, question, warning, yesNo, kAnswerYes);
+        row("question answered no", "question", 3, "no", notice, question, warning, yesNo, kAnswerNo);
+        row("question closed with Escape is a no", "question", 3, "escape", notice, question, warning, yesNo,
+            kAnswerNo);
+        row("question confirmed with Enter is a yes", "question", 3, "enter", notice, question, warning, yesNo,
+            kAnswerYes);
+        // One Enter must not delete stored data.
+        row("initialise confirmed with Enter is a no", "question", 8, "enter", notice, initialise, warning, yesNo,
+            kAnswerNo);
+        row("initialise closed with Escape is a no", "question", 8, "escape", notice, initialise, warning, yesNo,
+            kAnswerNo);
+        row("initialise answered yes", "question", 8, "yes", notice, initialise, warning, yesNo, kAnswerYes);
+        row("removing reports confirmed with Enter is a no", "question", 2, "enter", notice, removeReports, warning,
+            yesNo, kAnswerNo);
+        row("notice", "notice", 18, "ok", notice, " Es wurden noch keine Daten importiert!", warning, {"OK"}, 0);
+        row("general error", "error", 0, "escape", " Dorvan - Error ", "Die Eingabe ist ungültig!",
+            QMessageBox::Critical, {"OK"}, 0);
     }
     void messageBoxesAreGermanWithTheirTitleAndIcon()
     {
         QFETCH(QString, kind);
+        QFETCH(int, number);
         QFETCH(QString, closedBy);
         QFETCH(QString, title);
         QFETCH(QString, text);
@@ -103,10 +120,11 @@ private slots:
             if (closedBy == "no") ClickButton(box, QMessageBox::No);
             if (closedBy == "ok") ClickButton(box, QMessageBox::Ok);
             if (closedBy == "escape") QTest::keyClick(&box, Qt::Key_Escape);
+            if (closedBy == "enter") QTest::keyClick(&box, Qt::Key_Return);
         });
         int answer = 0;
-        if (kind == "question") answer = AskConfirmation(ui, 3);
-        if (kind == "notice") ShowNotice(ui, 18);
+        if (kind == "question") answer = AskConfirmation(ui, static_cast<std::int16_t>(number));
+        if (kind == "notice") ShowNotice(ui, static_cast<std::int16_t>(number));
         if (kind == "error") ShowGeneralError(ui, "Die Eingabe ist ungültig!");
 
         QCOMPARE(shown.Title, title);
