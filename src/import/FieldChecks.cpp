@@ -153,10 +153,16 @@ std::string CheckAdmissionNumber(ImportChecks& checks, std::string_view line, in
     return std::string(field);
 }
 
+bool NameLeavesDirectory(std::string_view name)
+{
+    const std::string_view trimmed = TrimBlanks(name);
+    return trimmed.find_first_of("/\\") != std::string_view::npos || trimmed == "." || trimmed == "..";
+}
+
 void CheckShortFileName(std::int16_t& checkState, std::string_view name)
 {
     const auto fail = [&checkState] { checkState = kCheckInvalidShortFileName; };
-    if (IsBlank(name)) return fail();
+    if (IsBlank(name) || NameLeavesDirectory(name)) return fail();
 
     const auto point = name.find('.');
     if (point != std::string_view::npos && point > 8) return fail();

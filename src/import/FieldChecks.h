@@ -77,7 +77,12 @@ std::string CheckRequiredNumber(ImportChecks& checks, std::string_view parameter
 // The hospital admission number: required text.
 std::string CheckAdmissionNumber(ImportChecks& checks, std::string_view line, int start, int width);
 
-// A short file name (at most 8 characters, a point, at most 3): sets checkState to 1 when it is not.
+// A short file name (at most 8 characters, a point, at most 3) of a file in the directory it is
+// joined to: sets checkState to 1 when it is not.
 void CheckShortFileName(std::int16_t& checkState, std::string_view name);
+
+// A name that holds a directory separator or names the directory itself or its parent: joined to a
+// directory, it would reach a file elsewhere.
+bool NameLeavesDirectory(std::string_view name);
 
 }  // namespace kalmora

@@ -55,6 +55,12 @@ ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFil
         ShowNotice(ui, kNoFileNotice);
         return ImportStart::Stop;
     }
+    // A name that leaves the export directory is refused before the question about overwriting, which
+    // would otherwise ask about a file elsewhere.
+    if (NameLeavesDirectory(protocolFileName)) {
+        ShowNotice(ui, kCheckInvalidShortFileName);
+        return ImportStart::StopAtProtocolName;
+    }
     // An empty protocol holds nothing worth a question.
     if (NonEmptyFile(DataFilePath(settings.ExportDataPath, TrimBlanks(protocolFileName))) &&
         AskConfirmation(ui, kOverwriteProtocolQuestion) != kAnswerYes) {

@@ -288,6 +288,11 @@ private slots:
             << 1 << "alt\r\n" << " protocol.dat " << true << QList<int>{yes, no} << QStringList{overwrite, initialise} << false;
         QTest::newRow("invalid protocol name")
             << 1 << "-" << "protokoll.dat" << false << QList<int>{} << QStringList{" Ungültiger Dateiname!"} << true;
+        // Refused before any question: the name would reach a file outside the export directory.
+        QTest::newRow("protocol name in the parent directory")
+            << 1 << "alt\r\n" << "../x.dat" << true << QList<int>{} << QStringList{" Ungültiger Dateiname!"} << true;
+        QTest::newRow("protocol name in a subdirectory")
+            << 1 << "-" << "a/b.dat" << false << QList<int>{} << QStringList{" Ungültiger Dateiname!"} << true;
         // clang-format on
     }
     void stopsBeforeAnythingIsWritten()

@@ -158,7 +158,14 @@ TEST(FieldChecksTest, CheckShortFileNameAcceptsEightPointThree)
         {"12345678.txt", true},
         {"abcdefghijkl", true},  // 12 characters without a point
         {"abc.dat ", true},      // trailing blanks are not looked at
-        {"a/b.dat", true},
+        {"a/b.dat", false},  // the file must stay in the directory it is joined to
+        {"../x.dat", false},
+        {"..\\x.dat", false},
+        {"a\\b.dat", false},
+        {"..", false},
+        {".", false},
+        {".. ", false},
+        {"...", true},
         {"a_b@[x].z", true},
         {"abc.de.f", true},        // only the part before the first point is limited
         {"protokoll.dat", false},  // nine before the point
