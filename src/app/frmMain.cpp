@@ -2,6 +2,7 @@
 
 #include "shell/AdminState.h"
 #include "toolkit/ButtonArray.h"
+#include "toolkit/MenuAccessKeys.h"
 #include "toolkit/PanelStatusBar.h"
 #include "toolkit/ProductPicture.h"
 #include "toolkit/QtUserInterface.h"
@@ -137,6 +138,9 @@ void frmMain::CreateMenus()
     QAction* info = menuBar()->addAction("&Info");
     info->setObjectName("mainInfo");
     connect(info, &QAction::triggered, this, &frmMain::OnInfo);
+
+    // "&Intensivbericht" and "&Info" share Alt+I.
+    new MenuAccessKeys(*menuBar());
 }
 
 void frmMain::OnDatei(int index)

@@ -190,6 +190,45 @@ private slots:
                  QStringList({"extras_0 &Einstufung", "extras_1 -", "extras_2 &Optionen"}));
     }
 
+    // Alt+I is shared by "&Intensivbericht" and "&Info": it moves the highlight, Enter or Space opens.
+    // A key of one title opens it at once.
+    void sharedAccessKeyMovesTheHighlightAndEnterOpens()
+    {
+        Shell shell;
+        shell.WriteSettings();
+        frmMain mainWindow(shell.Context);
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow));
+        QMenuBar* bar = mainWindow.menuBar();
+        const auto highlighted = [bar] { return bar->activeAction() ? bar->activeAction()->objectName() : QString(); };
+
+        QTest::keyClick(&mainWindow, Qt::Key_I, Qt::AltModifier);
+        QCOMPARE(highlighted(), QString("mainIntensivbericht"));
+        QTest::keyClick(&mainWindow, Qt::Key_I, Qt::AltModifier);
+        QCOMPARE(highlighted(), QString("mainInfo"));
+        QVERIFY(shell.Windows.Opened().isEmpty());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(shell.Windows.Opened(), QStringList({"frmInfo"}));
+        QCOMPARE(highlighted(), QString());
+
+        // The highlight goes round; Escape drops it and opens nothing.
+        for (const char* expected : {"mainIntensivbericht", "mainInfo", "mainIntensivbericht"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier);
+            QCOMPARE(highlighted(), QString(expected));
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QCOMPARE(highlighted(), QString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(shell.Windows.Opened(), QStringList({"frmInfo", "frmAbt"}));
+
+        QMenu* datei = mainWindow.findChild<QMenu*>("mainDatei");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+        QTRY_VERIFY(datei->isVisible());
+        datei->close();
+        QCOMPARE(shell.Windows.Opened(), QStringList({"frmInfo", "frmAbt"}));
+    }
+
     // Export and classification need a registered department; the admin database is only looked at.
     void exportAndClassificationNeedImportedData_data()
     {
