@@ -60,7 +60,8 @@ std::int16_t AskConfirmation(UserInterface& ui, std::int16_t number)
 {
     const auto text = QuestionText(number);
     if (!text) return 0;
-    const bool deletes = std::find(kDeletingQuestions.begin(), kDeletingQuestions.end(), number) != kDeletingQuestions.end();
+    const bool deletes =
+        std::find(kDeletingQuestions.begin(), kDeletingQuestions.end(), number) != kDeletingQuestions.end();
     const auto answer = ui.ShowMessage(*text, kNoticeTitle, MessageIcon::Exclamation,
                                        deletes ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo);
     return answer == MessageAnswer::Yes ? kAnswerYes : kAnswerNo;

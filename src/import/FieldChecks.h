@@ -49,11 +49,9 @@ struct ImportChecks {
     // Writes an "Error" line for the import line and sets CheckState to 8.
     void ReportError(std::string_view parameter, std::string_view line, std::string_view comment = kInvalidParameter);
     // Writes a "Warning" line; CheckState becomes 9 only while it is 0.
-    void ReportWarning(std::string_view parameter, std::string_view line,
-                       std::string_view comment = kInvalidParameter);
+    void ReportWarning(std::string_view parameter, std::string_view line, std::string_view comment = kInvalidParameter);
     // "Error" at the strict level, "Warning" otherwise.
-    void ReportByLevel(std::string_view parameter, std::string_view line,
-                       std::string_view comment = kInvalidParameter);
+    void ReportByLevel(std::string_view parameter, std::string_view line, std::string_view comment = kInvalidParameter);
 };
 
 // The field at 1-based byte `start` with `width` bytes; shorter or empty beyond the line's end.

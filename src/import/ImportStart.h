@@ -22,9 +22,9 @@ enum class ImportStart {
 };
 
 // The checks and questions before a run, in their order: the number of files (notice 6 for none,
-// notice 7 for more than 1000), a protocol name that leaves the export directory (notice 1), the overwriting of an existing protocol that is not empty
-// (question 7), the initialising of the departments (question 8) and the protocol's name (the
-// notice of CheckShortFileName).
+// notice 7 for more than 1000), a protocol name that leaves the export directory (notice 1), the
+// overwriting of an existing protocol that is not empty (question 7), the initialising of the
+// departments (question 8) and the protocol's name (the notice of CheckShortFileName).
 ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFileName, bool initialiseDepartment,
                              const Settings& settings, UserInterface& ui);
 

@@ -18,8 +18,7 @@ QList<QAction*> MenuAccessKeys::TitlesWithKey(const QKeySequence& key) const
 {
     QList<QAction*> titles;
     for (QAction* title : m_bar.actions()) {
-        if (title->isVisible() && title->isEnabled() && QKeySequence::mnemonic(title->text()) == key)
-            titles << title;
+        if (title->isVisible() && title->isEnabled() && QKeySequence::mnemonic(title->text()) == key) titles << title;
     }
     return titles;
 }

@@ -142,8 +142,7 @@ TEST_F(ImportCommandTest, InvalidProtocolNameStopsBeforeAnythingIsWritten)
     for (const char* name : {"protokoll.dat", "abc-1.dat", " abc.dat", "../x.dat", "a/b.dat", "..", "..\\x.dat"}) {
         SCOPED_TRACE(name);
         const auto before = Snapshot();
-        const Outcome outcome =
-            Import({"--yes", "--protocol", name, CaseFile("new_department", "A2100101X002.txt")});
+        const Outcome outcome = Import({"--yes", "--protocol", name, CaseFile("new_department", "A2100101X002.txt")});
         EXPECT_EQ(outcome.Status, cli::kExitFailure);
         EXPECT_EQ(outcome.Out, "");
         EXPECT_NE(outcome.Err.find("Ungültiger Dateiname!"), std::string::npos) << outcome.Err;

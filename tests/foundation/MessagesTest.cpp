@@ -44,7 +44,8 @@ TEST(MessagesTest, NumbersWithoutTextShowNothing)
     for (std::int16_t number : {0, 1, 4, 6, 18, -1}) {
         EXPECT_EQ(AskConfirmation(ui, number), 0) << number;
     }
-    for (std::int16_t number : {0, 2, 3, 8, 99}) ShowNotice(ui, number);
+    for (std::int16_t number : {0, 2, 3, 8, 99})
+        ShowNotice(ui, number);
     EXPECT_TRUE(ui.Messages().empty());
 }
 

@@ -158,7 +158,7 @@ TEST(FieldChecksTest, CheckShortFileNameAcceptsEightPointThree)
         {"12345678.txt", true},
         {"abcdefghijkl", true},  // 12 characters without a point
         {"abc.dat ", true},      // trailing blanks are not looked at
-        {"a/b.dat", false},  // the file must stay in the directory it is joined to
+        {"a/b.dat", false},      // the file must stay in the directory it is joined to
         {"../x.dat", false},
         {"..\\x.dat", false},
         {"a\\b.dat", false},

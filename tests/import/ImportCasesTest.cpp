@@ -27,7 +27,8 @@ std::vector<std::string> Words(const std::string& line)
 {
     std::istringstream in(line);
     std::vector<std::string> words;
-    for (std::string word; in >> word;) words.push_back(word);
+    for (std::string word; in >> word;)
+        words.push_back(word);
     return words;
 }
 
@@ -66,8 +67,8 @@ std::string DumpDatabases(const std::filesystem::path& system)
     std::set<std::filesystem::path> known = {"iadmin.mdb", "ibds.mdb", "kalmora.lock"};
     while (departments.Step()) {
         known.insert(std::string(TrimBlanks(departments.Text(2))));
-        out << "department " << departments.Text(0) << "|" << departments.Text(1) << "|" << departments.Text(2)
-            << "|" << departments.Double(3) << "|" << departments.Double(4) << "|" << departments.Text(5) << "|"
+        out << "department " << departments.Text(0) << "|" << departments.Text(1) << "|" << departments.Text(2) << "|"
+            << departments.Double(3) << "|" << departments.Double(4) << "|" << departments.Text(5) << "|"
             << departments.Text(6) << "|\n";
         Database db(system / TrimBlanks(departments.Text(2)), OpenMode::ReadOnly);
         auto integrity = db.Prepare("PRAGMA integrity_check");

@@ -53,8 +53,7 @@ TEST(Layering, CoreIncludesNoQtAndKnowsNoFrontEnd)
         EXPECT_FALSE(std::regex_search(text, qtInclude)) << file << " includes Qt";
         for (std::sregex_iterator it(text.begin(), text.end(), projectInclude), end; it != end; ++it) {
             const std::string name = (*it)[1].str();
-            const bool frontEnd =
-                name.starts_with("app/") || name.starts_with("toolkit/") || name.starts_with("cli/");
+            const bool frontEnd = name.starts_with("app/") || name.starts_with("toolkit/") || name.starts_with("cli/");
             EXPECT_FALSE(frontEnd) << file << " includes " << name;
         }
         EXPECT_EQ(text.find("Q_OBJECT"), std::string::npos) << file;
