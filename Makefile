@@ -27,24 +27,20 @@ test: check
 CLI = $(BUILD)/src/kalmora-cli
 DEMO_INI = $(abspath $(DEMO))/Kalmora11_0.ini
 
-# Sets up a demo installation (kept between runs; on first use with a generated department file
-# imported) and starts the program on it. Without a display the batch tool shows the settings and
-# imports the demo file afresh instead.
+# Sets up the demo installation (scripts/demo.sh: kept between runs, built anew when it is missing,
+# older or of another year) and starts the program on it. Without a display the batch tool shows the
+# demo's settings, imports its files afresh and prints its classification instead.
 run: build
-	@$(CLI) setup $(DEMO) | grep -v '^unverändert' || true
-	@if [ -z "$$(ls -A $(DEMO)/import)" ] && $(CLI) generate $(DEMO)/import >/dev/null 2>&1; then \
-		fresh=1; echo "Demo-Importdatei erzeugt, Import:"; $(CLI) --ini $(DEMO_INI) import --yes $(DEMO)/import/*; \
-	fi; \
-	if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then exec $(BUILD)/src/kalmora "/i:$(DEMO_INI)"; fi; \
-	echo "Kein Bildschirm (DISPLAY und WAYLAND_DISPLAY sind leer): die Demo läuft mit kalmora-cli."; \
-	$(CLI) --ini $(DEMO_INI) settings; \
-	if [ -z "$$fresh" ] && [ -n "$$(ls -A $(DEMO)/import)" ]; then \
-		echo "Import:"; $(CLI) --ini $(DEMO_INI) import --initialise --yes $(DEMO)/import/*; \
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		bash scripts/demo.sh $(CLI) $(DEMO) && exec $(BUILD)/src/kalmora "/i:$(DEMO_INI)"; \
+	else \
+		echo "Kein Bildschirm (DISPLAY und WAYLAND_DISPLAY sind leer): die Demo läuft mit kalmora-cli."; \
+		bash scripts/demo.sh --show $(CLI) $(DEMO); \
 	fi
 
-# One picture per window in $(BUILD)/screenshots, drawn offscreen on the demo settings.
+# One picture per window in $(BUILD)/screenshots, drawn offscreen on the demo of `make run`.
 screenshots: build
-	@$(CLI) setup $(DEMO) >/dev/null
+	@bash scripts/demo.sh $(CLI) $(DEMO)
 	@cmake --build $(BUILD) --target kalmora-screenshots -j2 >/dev/null
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/kalmora-screenshots $(BUILD)/screenshots "/i:$(DEMO_INI)"
 

@@ -19,29 +19,29 @@
 #include "app/frmPat.h"
 #include "app/frmPats.h"
 #include "app/frmTop.h"
-#include "cli/ImportFileGenerator.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"
 #include "reports/DepartmentLines.h"
 #include "reports/StayLines.h"
-#include "scoring/DepartmentBaseData.h"
-#include "storage/Setup.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QEventLoop>
 #include <QTimer>
 
-#include <fstream>
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -68,27 +68,66 @@ bool Save(QWidget& window, const QDir& folder, const QString& name)
     return true;
 }
 
-// A fresh installation, away from the demo, with three files to import: two departments and a file
-// whose name the import refuses.
-bool PrepareDemoImport(const std::filesystem::path& directory)
+// A copy of the demo's databases in `directory` with settings that import the demo's own files into
+// it, so that running the import dialog for its pictures leaves the demo as it is.
+bool PrepareImportCopy(const kalmora::Settings& demo, const std::filesystem::path& directory, kalmora::Settings& copy)
 {
     try {
-        const std::filesystem::path reference = std::filesystem::path(KALMORA_BUILT_IN_DATA_DIR) / "reference";
-        kalmora::SetupInstallation(directory, directory / "Kalmora11_0.ini", reference, 2024);
-        kalmora::cli::GeneratorOptions options;
-        options.Stays = 40;
-        kalmora::cli::GenerateImportFile(directory / "import", options);
-        options.Hospital = "K002";
-        options.Department = "121001";
-        options.Stays = 25;
-        options.Seed = 2;
-        kalmora::cli::GenerateImportFile(directory / "import", options);
-        std::ofstream(directory / "import" / "Z9900101X001.txt") << "0\r\n";
+        copy = demo;
+        copy.SystemDataPath = (directory / "system").string();
+        copy.ExportDataPath = (directory / "export").string();
+        std::filesystem::copy(demo.SystemDataPath, copy.SystemDataPath, std::filesystem::copy_options::recursive);
+        std::filesystem::create_directories(copy.ExportDataPath);
+        kalmora::WriteSettingsFile(directory / "Kalmora11_0.ini", copy);
         return true;
     } catch (const std::exception& error) {
         std::cerr << "kalmora-screenshots: Demo-Import nicht vorbereitet: " << error.what() << '\n';
         return false;
     }
+}
+
+// The first stay of the list whose report has something to show: of type "INT", checked without
+// findings and with more than one survey day. The first line when there is none.
+int StayWorthAReport(const kalmora::FixedColumnList& stays)
+{
+    // Columns of a stay line: admission and discharge date, type, status.
+    constexpr std::size_t kAdmission = 26;
+    constexpr std::size_t kDischarge = 46;
+    constexpr std::size_t kDateWidth = 10;
+    constexpr std::size_t kType = 66;
+    constexpr std::size_t kStatus = 72;
+    for (int index = 0; index < stays.LineCount(); ++index) {
+        const std::string line = stays.Line(index);
+        if (line.size() < kStatus + 7) continue;
+        if (line.compare(kType, 3, "INT") == 0 && line.compare(kStatus, 7, "Korrekt") == 0 &&
+            line.compare(kAdmission, kDateWidth, line, kDischarge, kDateWidth) != 0)
+            return index;
+    }
+    return 0;
+}
+
+// The report as wide as its grid's columns, up to a workstation's screen; the offscreen screen is
+// narrower, and the window would otherwise keep to it. True when the grid still scrolls sideways.
+bool ShowWholeGrid(QWidget& report, int height)
+{
+    constexpr int kWorkstationWidth = 1920;
+    const auto* grid = report.findChild<QTableWidget*>("grd_erg");
+    int gridWidth = 0;
+    for (int column = 0; column < grid->columnCount(); ++column)
+        gridWidth += grid->columnWidth(column);
+    report.resize(std::min(gridWidth + 80, kWorkstationWidth), height);
+    return gridWidth + 80 > kWorkstationWidth;
+}
+
+// A scripted interface records the boxes a window would show; each one is a fault of the pictures.
+bool Quiet(const kalmora::ScriptedUserInterface& ui, std::size_t from, const char* what)
+{
+    bool quiet = true;
+    for (std::size_t index = from; index < ui.Messages().size(); ++index) {
+        std::cerr << "kalmora-screenshots: " << what << ":" << ui.Messages()[index].Text << '\n';
+        quiet = false;
+    }
+    return quiet;
 }
 
 // Offscreen, Qt tells of every window feature it has no screen for; that is no news here.
@@ -153,16 +192,24 @@ int main(int argc, char* argv[])
         }
         options.close();
 
-        // The import dialog with every file chosen, and the result table of its run.
+        // The windows on the data show the demo the settings file names (make run sets it up).
+        if (kalmora::ReadDepartmentLines(settings).empty()) {
+            std::cerr << "kalmora-screenshots: die Demo unter " << settings.SystemDataPath
+                      << " hat keine Abteilungen; make screenshots legt sie an.\n";
+            return 2;
+        }
+        // A box would wait for a click that never comes offscreen: boxes are recorded instead.
+        kalmora::ScriptedUserInterface demoUi;
+        kalmora::AppContext demoContext{settingsFile, settings, demoUi, windows};
+
+        // The import dialog with every file of the demo chosen, and the result table of its run.
         // Beside the pictures, where the directory list has little else to show.
         QTemporaryDir installation(folder.filePath("Demo-XXXXXX"));
-        if (installation.isValid() && PrepareDemoImport(installation.path().toStdString())) {
-            // A box of a failed run would wait for a click that never comes offscreen: boxes are recorded.
+        kalmora::Settings importSettings;
+        if (installation.isValid() && PrepareImportCopy(settings, installation.path().toStdString(), importSettings)) {
             kalmora::ScriptedUserInterface importUi;
             kalmora::SettingsFile importSettingsFile;
             importSettingsFile.SettingsFileName = installation.filePath("Kalmora11_0.ini").toStdString();
-            kalmora::Settings importSettings;
-            kalmora::LoadSettings(importSettingsFile, importUi, importSettings);
             kalmora::AppContext importContext{importSettingsFile, importSettings, importUi, windows};
             kalmora::ImportRun run;
             kalmora::frmImp importDialog(importContext, run, mainWindow);
@@ -177,91 +224,83 @@ int main(int argc, char* argv[])
             saved &= Save(importDialog, folder, "frmImp");
             importDialog.findChild<QPushButton*>("cmd_imp_0")->click();
             importDialog.close();
-            for (const auto& message : importUi.Messages()) {
-                std::cerr << "kalmora-screenshots: Demo-Import:" << message.Text << '\n';
-                saved = false;
-            }
 
             kalmora::frmImpe result(importContext, run, &mainWindow);
-            // Every column in the picture; the offscreen screen is narrower than a workstation's.
-            const auto* grid = result.findChild<QTableWidget*>("grd_erg");
-            int gridWidth = 0;
-            for (int column = 0; column < grid->columnCount(); ++column)
-                gridWidth += grid->columnWidth(column);
-            result.resize(gridWidth + 80, 300);
+            ShowWholeGrid(result, 300);
             saved &= Save(result, folder, "frmImpe");
             result.close();
-
-            // The classification of the imported departments, with staffing figures as a ward has them.
-            const std::size_t importMessages = importUi.Messages().size();
-            const std::vector<kalmora::BaseDataInput> staffing{{"12,50", "10", ""}, {"9,00", "6", "E2"}};
-            std::size_t next = 0;
-            for (const auto& department : kalmora::ClassifiableDepartments(importSettings, importUi)) {
-                if (next < staffing.size())
-                    kalmora::SaveDepartmentBaseData(importSettings, department, staffing[next++]);
-            }
-            kalmora::frmEin classification(importContext, &mainWindow);
-            classification.findChild<QListWidget*>("lst_abteilung")->selectAll();
-            saved &= Save(classification, folder, "frmEin");
-            if (!classification.Departments().empty()) {
-                kalmora::frmAbtB baseData(importContext, classification.Departments().front(), &classification);
-                saved &= Save(baseData, folder, "frmAbtB");
-                baseData.close();
-            }
-            kalmora::frmEine classified(importContext, classification.Departments(), &mainWindow);
-            classified.resize(1100, 320);
-            saved &= Save(classified, folder, "frmEine");
-            classified.close();
-            classification.close();
-
-            // The analysis of every imported department, with its chart, and the export of all of them.
-            std::vector<std::string> lines;
-            for (const auto& department : kalmora::ReadDepartmentLines(importSettings))
-                lines.push_back(department.Text);
-            kalmora::frmAbta analysis(importContext, lines, &mainWindow);
-            // Every column in the picture; the offscreen screen is narrower than a workstation's.
-            analysis.resize(920, 680);
-            saved &= Save(analysis, folder, "frmAbta");
-            analysis.close();
-            kalmora::frmExp exportDialog(importContext, &mainWindow);
-            exportDialog.findChild<QListWidget*>("lst_abteilung")->selectAll();
-            saved &= Save(exportDialog, folder, "frmExp");
-            exportDialog.close();
-            for (std::size_t index = importMessages; index < importUi.Messages().size(); ++index) {
-                std::cerr << "kalmora-screenshots: Demo-Einstufung:" << importUi.Messages()[index].Text << '\n';
-                saved = false;
-            }
-
-            // The ICU reports of the first department: its stays, the search over them, and the
-            // report of its first stay on both pages.
-            const std::size_t classifyMessages = importUi.Messages().size();
-            kalmora::frmAbt departments(importContext, &mainWindow);
-            saved &= Save(departments, folder, "frmAbt");
-            const std::string departmentLine = departments.CurrentLine();
-            kalmora::frmPat stays(importContext, departmentLine, &departments);
-            saved &= Save(stays, folder, "frmPat");
-            auto* stayList = stays.findChild<kalmora::FixedColumnList*>("lst_patient");
-            importContext.Reports.SearchKey.KisId = stayList->Line(0).substr(0, 10);
-            kalmora::frmPats search(importContext, *stayList, "Patientenebene", &stays);
-            saved &= Save(search, folder, "frmPats");
-            search.close();
-            importContext.Reports.Stay = kalmora::SelectedStayOf(stayList->Line(0), departmentLine);
-            kalmora::frmInt report(importContext, departmentLine, &stays);
-            auto* pages = report.findChild<QTabWidget*>("tab_int");
-            for (int page = 0; page < pages->count(); ++page) {
-                pages->setCurrentIndex(page);
-                saved &= Save(report, folder, QString("frmInt_%1").arg(page));
-            }
-            report.close();
-            stays.close();
-            departments.close();
-            for (std::size_t index = classifyMessages; index < importUi.Messages().size(); ++index) {
-                std::cerr << "kalmora-screenshots: Demo-Intensivbericht:" << importUi.Messages()[index].Text << '\n';
-                saved = false;
-            }
+            saved &= Quiet(importUi, 0, "Demo-Import");
         } else {
             saved = false;
         }
+
+        // The classification of every department with the demo's staffing figures.
+        kalmora::frmEin classification(demoContext, &mainWindow);
+        classification.findChild<QListWidget*>("lst_abteilung")->selectAll();
+        saved &= Save(classification, folder, "frmEin");
+        if (!classification.Departments().empty()) {
+            kalmora::frmAbtB baseData(demoContext, classification.Departments().front(), &classification);
+            saved &= Save(baseData, folder, "frmAbtB");
+            baseData.close();
+        }
+        kalmora::frmEine classified(demoContext, classification.Departments(), &mainWindow);
+        const bool scrolls = ShowWholeGrid(classified, 320);
+        saved &= Save(classified, folder, "frmEine");
+        // The columns the first picture leaves out: the one cut at the right edge leads the next.
+        auto* resultGrid = classified.findChild<QTableWidget*>("grd_erg");
+        auto* scrollBar = resultGrid->horizontalScrollBar();
+        for (int page = 1; scrolls && scrollBar->value() < scrollBar->maximum() && page < 10; ++page) {
+            const int cut = resultGrid->columnAt(resultGrid->viewport()->width() - 1);
+            if (cut < 0) break;
+            scrollBar->setValue(resultGrid->horizontalScrollMode() == QAbstractItemView::ScrollPerItem
+                                    ? cut
+                                    : resultGrid->horizontalHeader()->sectionPosition(cut));
+            saved &= Save(classified, folder, QString("frmEine_%1").arg(page));
+        }
+        classified.close();
+        classification.close();
+
+        // The analysis of every department, with its chart, and the export of all of them.
+        std::vector<std::string> lines;
+        for (const auto& department : kalmora::ReadDepartmentLines(settings))
+            lines.push_back(department.Text);
+        kalmora::frmAbta analysis(demoContext, lines, &mainWindow);
+        // Every column in the picture; the offscreen screen is narrower than a workstation's.
+        analysis.resize(920, 680);
+        saved &= Save(analysis, folder, "frmAbta");
+        analysis.close();
+        kalmora::frmExp exportDialog(demoContext, &mainWindow);
+        exportDialog.findChild<QListWidget*>("lst_abteilung")->selectAll();
+        saved &= Save(exportDialog, folder, "frmExp");
+        exportDialog.close();
+        saved &= Quiet(demoUi, 0, "Demo-Einstufung");
+
+        // The ICU reports of the first department: its stays with one of them chosen, the search
+        // for it, and its report on both pages.
+        const std::size_t classifyMessages = demoUi.Messages().size();
+        kalmora::frmAbt departments(demoContext, &mainWindow);
+        saved &= Save(departments, folder, "frmAbt");
+        const std::string departmentLine = departments.CurrentLine();
+        kalmora::frmPat stays(demoContext, departmentLine, &departments);
+        auto* stayList = stays.findChild<kalmora::FixedColumnList*>("lst_patient");
+        const int chosen = StayWorthAReport(*stayList);
+        stayList->setCurrentRow(chosen);
+        saved &= Save(stays, folder, "frmPat");
+        demoContext.Reports.SearchKey.KisId = stayList->Line(chosen).substr(0, 10);
+        kalmora::frmPats search(demoContext, *stayList, "Patientenebene", &stays);
+        saved &= Save(search, folder, "frmPats");
+        search.close();
+        demoContext.Reports.Stay = kalmora::SelectedStayOf(stayList->Line(chosen), departmentLine);
+        kalmora::frmInt report(demoContext, departmentLine, &stays);
+        auto* pages = report.findChild<QTabWidget*>("tab_int");
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            saved &= Save(report, folder, QString("frmInt_%1").arg(page));
+        }
+        report.close();
+        stays.close();
+        departments.close();
+        saved &= Quiet(demoUi, classifyMessages, "Demo-Intensivbericht");
     }
     return saved ? 0 : 2;
 }

@@ -51,9 +51,11 @@ constexpr std::string_view kUsage =
     "      die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
     "      bestehenden Protokolls verlangen --yes.\n"
     "  generate VERZEICHNIS [--hospital K001] [--department 125101] [--stays N] [--seed S]\n"
+    "           [--year JJJJ]\n"
     "      Schreibt eine Importdatei mit N erfundenen Aufenthalten (Vorgabe 100, davon etwa\n"
-    "      2 % fehlerhaft) zum Testen in das Verzeichnis und gibt ihren Pfad aus. Dieselbe\n"
-    "      Zahl S (Vorgabe 1) ergibt auf jedem Rechner dieselbe Datei.\n"
+    "      2 % fehlerhaft, Aufnahmen im Jahr JJJJ, Vorgabe 2024) zum Testen in das Verzeichnis\n"
+    "      und gibt ihren Pfad aus. Dieselbe Zahl S (Vorgabe 1) ergibt auf jedem Rechner\n"
+    "      dieselbe Datei.\n"
     "  classify [--from DATUM] [--to DATUM] [--min-hours N] [--multiple-tiss J|N]\n"
     "           [--replacement-tiss J|N] [KANR/ABTEILUNG...]\n"
     "      Stuft die genannten Abteilungen ein (ohne Angabe alle einstufbaren) und gibt die\n"
@@ -283,12 +285,15 @@ std::uint64_t NumberOption(const CommandLine& line, const std::string& name, std
 
 int Generate(const CommandLine& line, std::ostream& out)
 {
-    ExpectOptions(line, {"hospital", "department", "stays", "seed"}, 1);
+    ExpectOptions(line, {"hospital", "department", "stays", "seed", "year"}, 1);
     GeneratorOptions options;
     if (line.Options.contains("hospital")) options.Hospital = line.Option("hospital");
     if (line.Options.contains("department")) options.Department = line.Option("department");
     options.Stays = NumberOption(line, "stays", options.Stays);
     options.Seed = NumberOption(line, "seed", options.Seed);
+    // Capped before the narrowing; the generator's own check then names the valid years.
+    const std::uint64_t year = NumberOption(line, "year", static_cast<std::uint64_t>(options.Year));
+    options.Year = static_cast<int>(std::min<std::uint64_t>(year, 9999));
     try {
         ValidateGeneratorOptions(options);
     } catch (const std::invalid_argument& error) {

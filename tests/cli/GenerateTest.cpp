@@ -175,6 +175,41 @@ TEST_F(GenerateTest, TheFileNamePassesTheImportsNameRule)
     }
 }
 
+// The year names the file (its year digit) and holds every admission, so a survey period of that
+// year finds the stays; without the option the year stays the one earlier files were made for.
+TEST_F(GenerateTest, TheYearOptionPutsTheFileAndEveryAdmissionIntoThatYear)
+{
+    struct Case {
+        std::vector<std::string> Extra;
+        std::string_view FileName;
+        std::string_view Year;
+    };
+    const Case cases[] = {
+        {{}, "A4510101X001.txt", "2024"},
+        {{"--year", "2025"}, "A5510101X001.txt", "2025"},
+        {{"--year", "2030", "--hospital", "K002", "--department", "123001"}, "A0300101X002.txt", "2030"},
+    };
+    for (const auto& c : cases) {
+        const auto folder = dir / ("year" + std::string(c.Year));
+        std::vector<std::string> arguments{"generate", folder.string(), "--stays", "300"};
+        arguments.insert(arguments.end(), c.Extra.begin(), c.Extra.end());
+        const Outcome outcome = Run(arguments);
+        ASSERT_EQ(outcome.Status, 0) << outcome.Err;
+        const auto file = folder / c.FileName;
+        EXPECT_EQ(outcome.Out, file.string() + "\n");
+
+        int stays = 0;
+        for (const auto& line : SplitLines(test::ReadText(file), "\r\n")) {
+            if (line.front() != '1') continue;
+            ++stays;
+            // The admission follows the key's hospital (4), department (8), admission number (10)
+            // and birth date (8).
+            EXPECT_EQ(line.substr(31, 4), c.Year) << line;
+        }
+        EXPECT_GE(stays, 300) << c.FileName;
+    }
+}
+
 TEST_F(GenerateTest, BadArgumentsAreUsageErrorsAndWriteNothing)
 {
     const std::string target = (dir / "out").string();
@@ -192,6 +227,11 @@ TEST_F(GenerateTest, BadArgumentsAreUsageErrorsAndWriteNothing)
         {"generate", target, "--department", "135101"},
         {"generate", target, "--department", "12510"},
         {"generate", target, "--colour", "red"},
+        {"generate", target, "--year", "1899"},
+        {"generate", target, "--year", "2101"},
+        {"generate", target, "--year", "-2025"},
+        {"generate", target, "--year", "25x"},
+        {"generate", target, "--year", "18446744073709551617"},
     };
     for (const auto& arguments : cases) {
         const Outcome outcome = Run(arguments);
