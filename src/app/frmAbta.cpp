@@ -3,16 +3,15 @@
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
 #include "toolkit/DirectoryLists.h"
+#include "toolkit/WindowPlaces.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QValueAxis>
 #include <QVBoxLayout>
@@ -72,13 +71,8 @@ frmAbta::frmAbta(AppContext& context, std::vector<std::string> lines, QWidget* p
     layout->addWidget(m_chart, 1);
     layout->addLayout(buttonRow);
 
-    int width = gridWidth + 2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width() + 32;
-    int height = 620;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        width = std::min(width, screen->availableGeometry().width() - 40);
-        height = std::min(height, screen->availableGeometry().height() - 40);
-    }
-    resize(width, height);
+    ResizeWithinScreen(
+        *this, {gridWidth + 2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width() + 32, 620});
 
     m_analyses = AnalyseDepartments(m_context.Config, lines, m_context.Ui);
     m_rows = AnalysisRows(m_analyses);

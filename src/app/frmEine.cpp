@@ -18,6 +18,7 @@ namespace kalmora {
 
 namespace {
 
+// No column is narrower than this many capital X.
 constexpr int kColumnWidthInX = 15;
 
 }  // namespace
@@ -39,11 +40,12 @@ frmEine::frmEine(AppContext& context, std::vector<DepartmentEntry> selected, QWi
 
     ButtonArray* buttons = LayOutReport(*this, *m_grid, "Frame1");
     connect(buttons, &ButtonArray::Clicked, this, &frmEine::OnButton);
-    // 24 columns never fit; as wide as the screen allows, the grid scrolls the rest.
-    FitReportWidth(*this, *m_grid, m_grid->Columns() * m_grid->columnWidth(0));
 
     Classify();
     FillGrid();
+    // Titles and cells whole; as large as the screen allows, the grid scrolls the rest.
+    m_grid->FitColumnsToTexts(kColumnWidthInX);
+    FitReportToContent(*this, *m_grid);
 }
 
 void frmEine::Classify()

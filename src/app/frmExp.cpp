@@ -121,6 +121,7 @@ void frmExp::ChangeExportDirectory()
 {
     // This window stays open behind the options: hiding a running modal dialog would end it.
     frmOpt options(m_context, this);
+    options.ShowDirectoriesPage();
     m_context.Windows.ShowModal(options);
     ShowExportDirectory();
 }

@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/DirectoryLists.h"
+#include "toolkit/PathLabel.h"
 #include "shell/OptionsValues.h"
 #include "app/frmMain.h"
 #include "foundation/Settings.h"
@@ -58,6 +59,8 @@ frmImp::frmImp(AppContext& context, ImportRun& run, frmMain& mainWindow)
 
     m_directoryList = CreateDirectoryList("lst_dir", m_directoryModel, this);
     m_directoryList->setMinimumSize(300, 200);
+    // The tree alone hides where the user is once the path is longer than the list is high.
+    m_directoryPath = new PathLabel("lbl_dir");
     connect(m_directoryList->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { OnDirectoryChosen(current); });
     // The directories around the current one arrive later: keep the current one in sight.
@@ -90,7 +93,9 @@ frmImp::frmImp(AppContext& context, ImportRun& run, frmMain& mainWindow)
 
     auto* grid = new QGridLayout;
     grid->addWidget(Frame("fra_file", "&Dateiname", m_fileList), 0, 0, 2, 1);
-    grid->addWidget(Frame("fra_dir", "&Verzeichnis", m_directoryList), 0, 1);
+    auto* directoryFrame = Frame("fra_dir", "&Verzeichnis", m_directoryList);
+    qobject_cast<QBoxLayout*>(directoryFrame->layout())->insertWidget(0, m_directoryPath);
+    grid->addWidget(directoryFrame, 0, 1);
     grid->addWidget(Frame("fra_drive", "&Laufwerk", m_driveList), 1, 1);
     grid->addWidget(Frame("fra_protocol", "&Protokolldatei", m_protocol), 2, 0);
     grid->addWidget(options, 2, 1);
@@ -124,6 +129,7 @@ void frmImp::MoveListsTo(const std::filesystem::path& directory)
 {
     m_movingLists = true;
     m_listDirectory = directory;
+    m_directoryPath->SetPath(QDir::toNativeSeparators(ToQt(directory.string())));
     const QModelIndex index = m_directoryModel->index(ToQt(directory.string()));
     m_directoryList->setCurrentIndex(index);
     // The directories on the way are opened too, so that the current one shows among its neighbours.

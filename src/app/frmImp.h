@@ -19,6 +19,7 @@ class QTreeView;
 
 namespace kalmora {
 
+class PathLabel;
 class frmMain;
 struct ImportRun;
 
@@ -59,6 +60,7 @@ private:
     QComboBox* m_driveList = nullptr;
     QFileSystemModel* m_directoryModel = nullptr;
     QTreeView* m_directoryList = nullptr;
+    PathLabel* m_directoryPath = nullptr;
     QLineEdit* m_protocol = nullptr;
     std::array<QRadioButton*, 2> m_importOption{};
 

@@ -26,11 +26,9 @@ frmImpe::frmImpe(AppContext& context, const ImportRun& run, QWidget* parent)
     m_grid->SetColumns(static_cast<int>(kResultTitles.size()));
     const auto rows = ResultGridRows(m_run.ResultRows, m_run.CurrentFileIndex);
     m_grid->SetRows(static_cast<int>(rows.size()) + 1);
-    int gridWidth = 0;
     for (int column = 0; column < m_grid->Columns(); ++column) {
         m_grid->SetColumnWidthInX(column, kColumnWidthsInX[static_cast<std::size_t>(column)]);
         m_grid->SetCellText(0, column, ToQt(kResultTitles[static_cast<std::size_t>(column)]));
-        gridWidth += m_grid->columnWidth(column);
     }
     for (std::size_t row = 0; row < rows.size(); ++row) {
         for (std::size_t column = 0; column < rows[row].size(); ++column) {
@@ -41,7 +39,7 @@ frmImpe::frmImpe(AppContext& context, const ImportRun& run, QWidget* parent)
     ButtonArray* buttons = LayOutReport(*this, *m_grid, "fra_erg");
     connect(buttons, &ButtonArray::Clicked, this, &frmImpe::OnButton);
     // Wide enough for every column where the screen allows it.
-    FitReportWidth(*this, *m_grid, gridWidth);
+    FitReportToContent(*this, *m_grid);
 }
 
 void frmImpe::OnButton(int index)

@@ -98,7 +98,8 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
 
     m_days = new QListWidget;
     m_days->setObjectName("lst_erhebung_tiss");
-    m_days->setMinimumWidth(m_days->fontMetrics().horizontalAdvance("00.00.0000") + 40);
+    // A column of dates: the window's extra width goes to the pages, its extra height to the days.
+    m_days->setFixedWidth(m_days->fontMetrics().horizontalAdvance("00.00.0000") + 40);
     auto* dayLayout = new QVBoxLayout;
     dayLayout->addWidget(m_days);
     m_dayFrame = Frame("&Erhebungstag", dayLayout);
@@ -119,9 +120,12 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
     layout->addLayout(top, 1);
     layout->addLayout(buttonRow);
 
-    // Both pages stay disabled until a page switch for a department of this installation.
-    for (QWidget* frame : m_pageFrames)
+    // Both pages stay disabled until a page switch for a department of this installation; disabled,
+    // they are still drawn as a report is read.
+    for (QWidget* frame : m_pageFrames) {
+        KeepNormalColoursWhileDisabled(*frame);
         frame->setEnabled(false);
+    }
     for (std::string_view item : kIcuOutcomeItems)
         m_icuOutcome->addItem(ToQt(item));
     for (std::string_view item : kHospMortItems)

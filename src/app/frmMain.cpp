@@ -80,13 +80,16 @@ frmMain::frmMain(AppContext& context, QWidget* startupWindow, QWidget* parent)
     CreateMenus();
 
     m_statusBar = new PanelStatusBar("MainStatusBar");
+    // The clock stays whole down to the window's smallest width; the other panels give way.
+    m_statusBar->KeepPanelWide(4, ClockText(QDateTime(QDate(2088, 8, 28), QTime(20, 58))));
     setStatusBar(m_statusBar);
     if (auto* qtUi = dynamic_cast<QtUserInterface*>(&m_context.Ui)) {
         qtUi->SetMainWindow(this);
         qtUi->SetStatusBar(m_statusBar);
     }
 
-    setWindowState(windowState() | Qt::WindowMaximized);
+    // Where the user left it, else maximised.
+    if (!m_context.Windows.RestorePlace(*this)) setWindowState(windowState() | Qt::WindowMaximized);
     LoadSettings(m_context.IniFile, m_context.Ui, m_context.Config);
     m_statusBar->SetPanelText(1, kReadyText);
 
@@ -102,6 +105,12 @@ frmMain::frmMain(AppContext& context, QWidget* startupWindow, QWidget* parent)
     m_startupTimer->setInterval(kStartupIntervalMs);
     connect(m_startupTimer, &QTimer::timeout, this, &frmMain::OnStartupTimer);
     m_startupTimer->start();
+}
+
+frmMain::~frmMain()
+{
+    // Closed or ended by "Beenden": either way the window goes here, before the context it uses.
+    m_context.Windows.RememberPlace(*this);
 }
 
 void frmMain::CreateMenus()

@@ -31,6 +31,7 @@ class frmMain : public QMainWindow {
 public:
     // Loads the settings. `startupWindow`, when given, is closed on the first tick of tmr_frmTop.
     explicit frmMain(AppContext& context, QWidget* startupWindow = nullptr, QWidget* parent = nullptr);
+    ~frmMain() override;
 
     // The handshake with the import dialog.
     QString Tag() const { return m_tag; }

@@ -27,6 +27,8 @@ namespace kalmora {
 
 namespace {
 
+constexpr int kDirectoriesPage = 1;
+
 QGroupBox* Frame(const QString& objectName, const QString& caption)
 {
     auto* frame = new QGroupBox(caption);
@@ -112,6 +114,11 @@ frmOpt::frmOpt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
         if (QFileInfo(ToQt(m_listDirectory)).absolutePath() == path) showCurrent();
     });
     connect(m_tabs, &QTabWidget::currentChanged, this, showCurrent);
+}
+
+void frmOpt::ShowDirectoriesPage()
+{
+    m_tabs->setCurrentIndex(kDirectoriesPage);
 }
 
 QWidget* frmOpt::CreateSettingsPage()

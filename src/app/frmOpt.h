@@ -29,6 +29,9 @@ class frmOpt : public QDialog {
 public:
     explicit frmOpt(AppContext& context, QWidget* parent = nullptr);
 
+    // Brings the page with the directories to the front.
+    void ShowDirectoriesPage();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

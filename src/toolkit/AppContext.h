@@ -4,6 +4,7 @@
 #include "reports/ReportSelection.h"
 
 class QDialog;
+class QWidget;
 
 namespace kalmora {
 
@@ -16,6 +17,11 @@ public:
     virtual ~WindowOpener() = default;
     // Returns the dialog's result code (QDialog::Accepted or QDialog::Rejected).
     virtual int ShowModal(QDialog& dialog) = 0;
+    // Puts a window that is not shown modally (the main window) where this user had it last, and
+    // remembers where it stands. By default nothing is remembered: tests and pictures see every
+    // window at its own size.
+    virtual bool RestorePlace(QWidget&) { return false; }
+    virtual void RememberPlace(const QWidget&) {}
 };
 
 // The program-wide state the windows share: the settings file, the loaded settings, the ways to

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -11,6 +12,18 @@ namespace {
 
 // Room a cell leaves around its text, on both sides together.
 constexpr int kCellMargin = 8;
+
+// Where a cell keeps its text as given.
+constexpr int kFullTextRole = Qt::UserRole;
+
+// A cell's text as far as it shows: fixed-width texts end in blanks that need no room.
+QString VisibleText(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    return text.left(end);
+}
 
 }  // namespace
 
@@ -33,6 +46,7 @@ CellGrid::CellGrid(const QString& name, QWidget* parent) : QTableWidget(parent)
     horizontalHeader()->setVisible(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) { UpdateCutTextTips(column); });
 }
 
 void CellGrid::SetFixedRows(int fixedRows)
@@ -56,6 +70,7 @@ void CellGrid::SetCellText(int row, int column, const QString& text)
             setHorizontalHeaderItem(column, title);
         }
         title->setText(text);
+        title->setToolTip(TitleTextWidth(column) > columnWidth(column) ? text : QString());
         return;
     }
     auto* cell = item(row - m_fixedRows, column);
@@ -63,19 +78,74 @@ void CellGrid::SetCellText(int row, int column, const QString& text)
         cell = new QTableWidgetItem;
         setItem(row - m_fixedRows, column, cell);
     }
-    cell->setText(text);
+    // Shown without its trailing blanks, which would only make the view cut the text short; the
+    // text itself is kept as given.
+    cell->setData(kFullTextRole, text);
+    cell->setText(VisibleText(text));
+    cell->setToolTip(CellTextWidth(cell->text()) > columnWidth(column) ? cell->text() : QString());
 }
 
 QString CellGrid::CellText(int row, int column) const
 {
     if (column < 0 || column >= columnCount() || row < 0 || row >= Rows()) return {};
     const QTableWidgetItem* cell = row < m_fixedRows ? horizontalHeaderItem(column) : item(row - m_fixedRows, column);
-    return cell ? cell->text() : QString();
+    if (cell == nullptr) return {};
+    const QVariant full = cell->data(kFullTextRole);
+    return full.isValid() ? full.toString() : cell->text();
 }
 
 void CellGrid::SetColumnWidthInX(int column, int count)
 {
     setColumnWidth(column, XRunWidth(font(), count) + kCellMargin);
+}
+
+void CellGrid::FitColumnsToTexts(int count)
+{
+    for (int column = 0; column < columnCount(); ++column) {
+        int width = XRunWidth(font(), count) + kCellMargin;
+        if (m_fixedRows == 1) width = std::max(width, TitleTextWidth(column));
+        for (int row = 0; row < rowCount(); ++row) {
+            if (const QTableWidgetItem* cell = item(row, column)) width = std::max(width, CellTextWidth(cell->text()));
+        }
+        setColumnWidth(column, width);
+    }
+}
+
+QSize CellGrid::ContentSize() const
+{
+    int width = 2 * frameWidth();
+    for (int column = 0; column < columnCount(); ++column)
+        width += columnWidth(column);
+    if (!verticalHeader()->isHidden()) width += verticalHeader()->width();
+    int height = 2 * frameWidth();
+    for (int row = 0; row < rowCount(); ++row)
+        height += rowHeight(row);
+    if (!horizontalHeader()->isHidden()) height += horizontalHeader()->sizeHint().height();
+    return {width, height};
+}
+
+int CellGrid::CellTextWidth(const QString& text) const
+{
+    // The item views leave a focus frame's margin and a pixel on either side of a cell's text.
+    const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    return QFontMetrics(font()).horizontalAdvance(VisibleText(text)) + std::max(margin, kCellMargin);
+}
+
+int CellGrid::TitleTextWidth(int column) const
+{
+    return horizontalHeader()->sectionSizeHint(column);
+}
+
+void CellGrid::UpdateCutTextTips(int column)
+{
+    if (column < 0 || column >= columnCount()) return;
+    const int width = columnWidth(column);
+    if (QTableWidgetItem* title = horizontalHeaderItem(column))
+        title->setToolTip(m_fixedRows == 1 && TitleTextWidth(column) > width ? title->text() : QString());
+    for (int row = 0; row < rowCount(); ++row) {
+        if (QTableWidgetItem* cell = item(row, column))
+            cell->setToolTip(CellTextWidth(cell->text()) > width ? cell->text() : QString());
+    }
 }
 
 void CellGrid::SelectCells(const CellRange& range)

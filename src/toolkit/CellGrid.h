@@ -20,6 +20,7 @@ struct CellRange {
 // A read-only grid of text cells. Rows are counted as the windows count them: with a fixed title row,
 // row 0 holds the titles (shown as the column header, so it stays in view) and the data start at
 // row 1. One rectangle of cells can be selected; its text separates cells by TAB and rows by CR.
+// A title or cell whose text its column cuts shows the whole text as its tooltip.
 class CellGrid : public QTableWidget {
     Q_OBJECT
 
@@ -40,6 +41,10 @@ public:
 
     // Sizes a column to `count` capital X in the grid's font, plus the cell's margins.
     void SetColumnWidthInX(int column, int count);
+    // Widens every column to its title and its widest cell, but never below `count` capital X.
+    void FitColumnsToTexts(int count);
+    // The size the grid needs to show every row and column without scrolling.
+    QSize ContentSize() const;
 
     // Selects the rectangle (a fixed row in it is left out: titles are not data).
     void SelectCells(const CellRange& range);
@@ -48,6 +53,12 @@ public:
     QString SelectedText() const;
 
 private:
+    // Width a column needs to show the text of a cell whole.
+    int CellTextWidth(const QString& text) const;
+    int TitleTextWidth(int column) const;
+    // Gives the cut texts of a column their tooltip, and takes it from those that fit.
+    void UpdateCutTextTips(int column);
+
     int m_fixedRows = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QStorageInfo>
 #include <QTreeView>
 
@@ -44,6 +45,9 @@ QTreeView* CreateDirectoryList(const QString& objectName, QFileSystemModel*& mod
     for (int column = 1; column < model->columnCount(); ++column)
         list->hideColumn(column);
     list->setHeaderHidden(true);
+    // A long folder name widens the column and the list scrolls sideways, instead of cutting it.
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     return list;
 }
 

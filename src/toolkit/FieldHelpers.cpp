@@ -29,6 +29,17 @@ void ApplyFieldColours(QWidget& field, std::string_view dataOrigin)
     field.setPalette(palette);
 }
 
+void KeepNormalColoursWhileDisabled(QWidget& frame)
+{
+    QPalette palette = frame.palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role) {
+        const auto colourRole = static_cast<QPalette::ColorRole>(role);
+        palette.setBrush(QPalette::Disabled, colourRole, palette.brush(QPalette::Active, colourRole));
+    }
+    // The controls inherit it; a field coloured by origin keeps its colours in every state.
+    frame.setPalette(palette);
+}
+
 bool ValidateNumberInput(QLineEdit& field, UserInterface& ui, int decimals, int maxDigits, bool rejectNegative)
 {
     const NumberInputDecision decision =

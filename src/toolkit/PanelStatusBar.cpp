@@ -32,6 +32,17 @@ QLabel* PanelStatusBar::Panel(int panel) const
     return m_panels[static_cast<std::size_t>(panel - 1)];
 }
 
+void PanelStatusBar::KeepPanelWide(int panel, const QString& sample)
+{
+    QLabel* label = Panel(panel);
+    if (label == nullptr) return;
+    // The label measures the sample as it would measure its own text.
+    const QString shown = label->text();
+    label->setText(sample);
+    label->setMinimumWidth(label->sizeHint().width());
+    label->setText(shown);
+}
+
 void PanelStatusBar::SetPanelText(int panel, const QString& text)
 {
     if (QLabel* label = Panel(panel)) label->setText(text);

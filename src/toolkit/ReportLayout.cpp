@@ -2,19 +2,25 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
+#include "toolkit/WindowPlaces.h"
 
 #include <QDialog>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace kalmora {
+
+namespace {
+
+// A report opens at least this high, however few its rows.
+constexpr int kLowestReportHeight = 360;
+
+}  // namespace
 
 ButtonArray* LayOutReport(QDialog& window, CellGrid& grid, const QString& frameName)
 {
@@ -38,13 +44,17 @@ ButtonArray* LayOutReport(QDialog& window, CellGrid& grid, const QString& frameN
     return buttons;
 }
 
-void FitReportWidth(QDialog& window, const CellGrid& grid, int gridWidth)
+void FitReportToContent(QDialog& window, const CellGrid& grid)
 {
-    int width = gridWidth + 2 * grid.frameWidth() + grid.verticalScrollBar()->sizeHint().width() + 48;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        width = std::min(width, screen->availableGeometry().width() - 40);
-    }
-    window.resize(width, 360);
+    const QSize content = grid.ContentSize();
+    // What the window holds beside the grid: the frame around it, the buttons and the margins.
+    QSize wanted = window.sizeHint() - grid.sizeHint() + content;
+    wanted.setHeight(std::max(wanted.height(), kLowestReportHeight));
+    const QSize available = AvailableScreenSize(window);
+    // Scroll bars take room from the grid where the screen cuts it.
+    if (wanted.height() > available.height()) wanted.rwidth() += grid.verticalScrollBar()->sizeHint().width();
+    if (wanted.width() > available.width()) wanted.rheight() += grid.horizontalScrollBar()->sizeHint().height();
+    ResizeWithinScreen(window, wanted);
 }
 
 }  // namespace kalmora

@@ -17,7 +17,8 @@ enum ReportButton { kReportCopy = 0, kReportClose = 1 };
 // "Schließen". Returns the button array; the window connects its Clicked signal.
 ButtonArray* LayOutReport(QDialog& window, CellGrid& grid, const QString& frameName);
 
-// Makes the window wide enough to show `gridWidth` pixels of the grid, as far as the screen allows.
-void FitReportWidth(QDialog& window, const CellGrid& grid, int gridWidth);
+// Opens the window large enough to show the whole grid (and never lower than a few rows), as far
+// as the available area of the screen it is on allows; the grid scrolls the rest.
+void FitReportToContent(QDialog& window, const CellGrid& grid);
 
 }  // namespace kalmora

@@ -16,6 +16,8 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QScreen>
 #include <QtTest>
 
 #include <filesystem>
@@ -51,6 +53,25 @@ QStringList Titles()
     for (const auto title : kClassificationTitles)
         titles << Q(title);
     return titles;
+}
+
+// Every title and cell fits its column (a cell's trailing blanks take no room) and so has no tooltip.
+void ShowsEveryTextWhole(const CellGrid& grid)
+{
+    const QFontMetrics titles(grid.horizontalHeader()->font());
+    const QFontMetrics cells(grid.font());
+    for (int column = 0; column < grid.Columns(); ++column) {
+        const QString where = QString("column %1").arg(column);
+        const QTableWidgetItem* title = grid.horizontalHeaderItem(column);
+        QVERIFY2(grid.columnWidth(column) > titles.horizontalAdvance(title->text()), qPrintable(where));
+        QVERIFY2(title->toolTip().isEmpty(), qPrintable(where));
+        for (int row = 1; row < grid.Rows(); ++row) {
+            const QString text = grid.CellText(row, column);
+            QVERIFY2(grid.columnWidth(column) > cells.horizontalAdvance(text.trimmed()),
+                     qPrintable(where + ": " + text));
+            QVERIFY2(grid.item(row - 1, column)->toolTip().isEmpty(), qPrintable(where + ": " + text));
+        }
+    }
 }
 
 // An installation with the test department imported and its base data saved (4,6 DGKP, 2 beds).
@@ -139,8 +160,8 @@ private slots:
         QCOMPARE(row[21], QString("4,6"));
         for (int column = 0; column < grid.Columns(); ++column) {
             QVERIFY2(grid.columnWidth(column) >= XRunWidth(grid.font(), 15), qPrintable(QString::number(column)));
-            QCOMPARE(grid.columnWidth(column), grid.columnWidth(0));
         }
+        ShowsEveryTextWhole(grid);
 
         QVERIFY(inst.Ui.Messages().empty());
         QCOMPARE(inst.Ui.BusyDepth(), 0);
@@ -160,6 +181,52 @@ private slots:
 
         Click(window, "cmd_erg_1");
         QVERIFY(!window.isVisible());
+    }
+
+    // Titles such as "TISS-Mittelwert (>=16) (ehemals für Einstufung)" and comments such as "Keine
+    // Einstufung möglich ..." show whole; the window opens as large as the screen allows and its
+    // table takes what the window gains.
+    void TheTableIsReadableAndGrowsWithTheWindow()
+    {
+        Installation inst;
+        // Fewer than 1,5 DGKP per bed: "Keine Einstufung möglich".
+        QVERIFY(SaveDepartmentBaseData(inst.Config, inst.Department, {"1", "2", ""}).Saved);
+        ScriptedUserInterface ui;
+        const DepartmentEntry understaffed = ClassifiableDepartments(inst.Config, ui).at(0);
+        frmEine window(inst.Context, {understaffed, understaffed});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto& grid = *Find<CellGrid>(window, "grd_erg");
+
+        QCOMPARE(grid.Rows(), 3);
+        QVERIFY2(grid.CellText(1, 2).startsWith("Keine Einstufung möglich"), qPrintable(grid.CellText(1, 2)));
+        ShowsEveryTextWhole(grid);
+
+        // The 24 columns are wider than the test screen: the window takes its whole width, and no more.
+        const int everyColumn = grid.ContentSize().width();
+        const QRect available = window.screen()->availableGeometry();
+        QVERIFY2(everyColumn > available.width(), qPrintable(QString::number(everyColumn)));
+        QVERIFY2(window.frameGeometry().width() <= available.width(), qPrintable(QString::number(window.width())));
+        QVERIFY2(window.width() >= available.width() * 9 / 10, qPrintable(QString::number(window.width())));
+        QVERIFY(window.frameGeometry().height() <= available.height());
+        // Every row in sight.
+        QVERIFY(grid.viewport()->height() >= grid.rowHeight(0) * 2);
+
+        const QSize before = grid.size();
+        window.resize(window.size() + QSize(200, 150));
+        QTRY_COMPARE(grid.size(), before + QSize(200, 150));
+
+        // Narrowed by the user, a column cuts its texts, which then show whole as tooltips.
+        grid.horizontalHeader()->resizeSection(4, XRunWidth(grid.font(), 3));
+        QCOMPARE(grid.horizontalHeaderItem(4)->toolTip(), QString("TISS-Mittelwert (>=16) (ehemals für Einstufung)"));
+        QVERIFY(grid.horizontalHeaderItem(3)->toolTip().isEmpty());
+        grid.horizontalHeader()->resizeSection(2, XRunWidth(grid.font(), 3));
+        QCOMPARE(grid.item(0, 2)->toolTip(), QString("Keine Einstufung möglich"));
+        QCOMPARE(grid.item(1, 2)->toolTip(), QString("Keine Einstufung möglich"));
+        QVERIFY(grid.item(0, 3)->toolTip().isEmpty());
+        // Widened again, they need none.
+        grid.horizontalHeader()->resizeSection(2, XRunWidth(grid.font(), 40));
+        QVERIFY(grid.item(0, 2)->toolTip().isEmpty());
     }
 
     void NoDepartmentCopiesTheTitlesAlone()

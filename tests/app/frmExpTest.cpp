@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <filesystem>
@@ -199,7 +201,12 @@ private slots:
         Installation inst;
         frmExp window(inst.Context);
         const std::string changed = (inst.Dir / "elsewhere").string();
+        QString page;
+        QString edited;
         inst.Windows.WhileOpen = [&](QDialog& dialog) {
+            const auto* tabs = Find<QTabWidget>(dialog, "tab_opt");
+            page = tabs->tabText(tabs->currentIndex());
+            edited = Find<QRadioButton>(dialog, "opt_verzeichnis_1")->isChecked() ? "export" : "import";
             // What the options dialog does on "OK" with another export directory chosen.
             inst.Config.ExportDataPath = changed;
             return dialog.result();
@@ -208,6 +215,9 @@ private slots:
         QTest::mouseDClick(Find<QLabel>(window, "lbl_export"), Qt::LeftButton);
 
         QCOMPARE(inst.Windows.Opened(), QStringList({"frmOpt"}));
+        // The options open where the export directory is changed.
+        QCOMPARE(page, QString("&Verzeichnisse"));
+        QCOMPARE(edited, QString("export"));
         QCOMPARE(Find<QLabel>(window, "lbl_export")->text(), Q(changed));
     }
 

@@ -2,6 +2,7 @@
 #include "app/frmImp.h"
 
 #include "toolkit/CellGrid.h"
+#include "toolkit/PathLabel.h"
 #include "app/frmImpe.h"
 #include "app/frmMain.h"
 #include "foundation/ScriptedUserInterface.h"
@@ -18,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QtTest>
 
@@ -176,6 +178,48 @@ private slots:
         QCOMPARE(Q(dialog.FileListDirectory().string()), Q((inst.ImportDir() / "unter").string()));
         QVERIFY(inst.Ui.Messages().empty());
         QVERIFY(inst.Snapshot() == before);
+    }
+
+    // The tree alone hides where the lists stand once the path is long: the whole path is shown above
+    // it, and what no longer fits is left out in the middle and shown whole as the tooltip. A long
+    // folder name widens the tree, which then scrolls sideways, instead of being cut.
+    void showsTheCurrentDirectoryAsAFullPath()
+    {
+        Installation inst;
+        const QString longName = "Intensivstation " + QString(60, 'x') + " Exporte des Krankenhausinformationssystems";
+        const fs::path deep = inst.ImportDir() / "2024" / longName.toStdString();
+        fs::create_directories(deep);
+        ImportRun run;
+        frmImp dialog(inst.Context, run, *inst.MainWindow);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* path = Find<PathLabel>(dialog, "lbl_dir");
+        QCOMPARE(path->Path(), Q(inst.ImportDir().string()));
+        QCOMPARE(path->text(), Q(inst.ImportDir().string()));
+        QVERIFY(path->toolTip().isEmpty());
+
+        auto* directories = Find<QTreeView>(dialog, "lst_dir");
+        auto* model = static_cast<QFileSystemModel*>(directories->model());
+        directories->setCurrentIndex(model->index(Q(deep.string())));
+        QCOMPARE(Q(dialog.FileListDirectory().string()), Q(deep.string()));
+        QCOMPARE(path->Path(), Q(deep.string()));
+        // Too long for the label: both ends in sight, the whole path as the tooltip.
+        QVERIFY(path->fontMetrics().horizontalAdvance(Q(deep.string())) > path->contentsRect().width());
+        QVERIFY2(path->text().contains(QChar(0x2026)), qPrintable(path->text()));
+        QVERIFY2(path->text().startsWith(Q(inst.Dir.Path().root_path().string())), qPrintable(path->text()));
+        QVERIFY2(path->text().endsWith("systems"), qPrintable(path->text()));
+        QVERIFY(path->fontMetrics().horizontalAdvance(path->text()) <= path->contentsRect().width());
+        QCOMPARE(path->toolTip(), Q(deep.string()));
+
+        // The folder's name shows whole in the tree, in a column as wide as it needs.
+        QTRY_VERIFY(directories->columnWidth(0) > directories->fontMetrics().horizontalAdvance(longName));
+        QVERIFY(directories->columnWidth(0) > directories->viewport()->width());
+        QVERIFY(directories->horizontalScrollBar()->maximum() > 0);
+
+        // A path that fits shows whole again.
+        directories->setCurrentIndex(model->index(Q((inst.ImportDir() / "2024").string())));
+        QCOMPARE(path->text(), Q((inst.ImportDir() / "2024").string()));
+        QVERIFY(path->toolTip().isEmpty());
     }
 
     // A missing import directory is replaced by the system data directory, in the settings file too.

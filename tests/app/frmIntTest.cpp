@@ -327,6 +327,54 @@ private slots:
         QVERIFY(!dayFrame->isVisible());
     }
 
+    // A page that takes no input is still drawn to be read: every control in its normal colours (the
+    // fields in those of their origin), none greyed out.
+    void disabledPagesAreDrawnInTheirNormalColours_data()
+    {
+        QTest::addColumn<QString>("origin");
+        QTest::addColumn<QColor>("fieldText");
+        QTest::newRow("external") << "EXTERN" << QColor(Qt::blue);
+        QTest::newRow("internal") << "INTERN" << QColor(Qt::black);
+    }
+    void disabledPagesAreDrawnInTheirNormalColours()
+    {
+        QFETCH(QString, origin);
+        QFETCH(QColor, fieldText);
+        Installation inst(origin.toStdString());
+        frmInt window(inst.Context, inst.DepartmentLine());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPalette normal = QApplication::palette();
+
+        for (const char* name : {"fra_tab_0", "fra_tab_1"}) {
+            auto* page = Find<QWidget>(window, name);
+            QVERIFY(!page->isEnabled());
+            for (const QWidget* control : page->findChildren<QWidget*>()) {
+                const QPalette& shown = control->palette();
+                const QString what = control->objectName() + " " + control->metaObject()->className();
+                QVERIFY2(!control->isEnabled(), qPrintable(what));
+                for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::Base,
+                                        QPalette::Window, QPalette::Button}) {
+                    QVERIFY2(shown.color(QPalette::Disabled, role) == shown.color(QPalette::Active, role),
+                             qPrintable(what + " " + QString::number(role)));
+                }
+            }
+        }
+        for (const char* name :
+             {"lbl_int_ka_id", "lbl_int_kis_id", "lbl_int_dob", "lbl_int_adm_date", "lbl_int_tiss28_score"}) {
+            QCOMPARE(Find<QLabel>(window, name)->palette().color(QPalette::Disabled, QPalette::WindowText),
+                     normal.color(QPalette::Active, QPalette::WindowText));
+        }
+        QCOMPARE(Find<QCheckBox>(window, "chk_t28_lung")->palette().color(QPalette::Disabled, QPalette::WindowText),
+                 normal.color(QPalette::Active, QPalette::WindowText));
+        for (const char* name :
+             {"txt_int_dis_date", "cmb_int_icu_outcome", "txt_int_hosp_dis_date", "cmb_int_hosp_mort"}) {
+            const QPalette field = Find<QWidget>(window, name)->palette();
+            QCOMPARE(field.color(QPalette::Disabled, QPalette::Text), fieldText);
+            QCOMPARE(field.color(QPalette::Disabled, QPalette::Base), field.color(QPalette::Active, QPalette::Base));
+        }
+    }
+
     // Two columns of 14 items in the order of the printed form, each caption left of its box.
     void theItemsStandInTwoSortedColumns()
     {

@@ -1,5 +1,8 @@
 #include "toolkit/CellGrid.h"
 
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QtTest>
 
 namespace kalmora {
@@ -106,6 +109,81 @@ private slots:
         QCOMPARE(grid.selectedRanges().size(), 1);
         QVERIFY(!cells.IsEmpty());
         QCOMPARE(grid.SelectedText().count('\r') + 1, cells.LastRow - cells.FirstRow + 1);
+    }
+
+    // Columns fitted to their texts show every title and cell whole, never narrower than the run of
+    // X they are given; trailing blanks of fixed-width texts take no room and are kept.
+    void fittedColumnsShowEveryTextWhole()
+    {
+        CellGrid grid("grd_erg");
+        Fill(grid, {{"KA", "TISS-Mittelwert (>=16) (ehemals für Einstufung)", "Kommentar"},
+                    {"K001", "28,0", "Keine Einstufung möglich: zu wenige TISS-Tage"},
+                    {"K002 - Krankenhaus Nordstad", "", "12100101 - Intensiv" + QString(80, ' ')}});
+        grid.FitColumnsToTexts(6);
+
+        const QFontMetrics titles(grid.horizontalHeader()->font());
+        const QFontMetrics cells(grid.font());
+        for (int column = 0; column < grid.Columns(); ++column) {
+            QVERIFY(grid.columnWidth(column) > XRunWidth(grid.font(), 6));
+            QVERIFY(grid.columnWidth(column) > titles.horizontalAdvance(grid.CellText(0, column)));
+            for (int row = 1; row < grid.Rows(); ++row) {
+                QVERIFY(grid.columnWidth(column) > cells.horizontalAdvance(grid.CellText(row, column).trimmed()));
+                QVERIFY(grid.item(row - 1, column)->toolTip().isEmpty());
+            }
+        }
+        QCOMPARE(grid.columnWidth(1), grid.horizontalHeader()->sectionSizeHint(1));
+        QVERIFY(grid.columnWidth(2) < cells.horizontalAdvance(grid.CellText(2, 2)));
+        QCOMPARE(grid.CellText(2, 2), "12100101 - Intensiv" + QString(80, ' '));
+        grid.SelectCells({2, 2, 2, 2});
+        QCOMPARE(grid.SelectedText(), "12100101 - Intensiv" + QString(80, ' '));
+
+        // Short titles and cells keep the run of X.
+        grid.FitColumnsToTexts(40);
+        for (int column = 0; column < grid.Columns(); ++column)
+            QCOMPARE(grid.columnWidth(column), grid.columnWidth(0));
+        QCOMPARE(grid.ContentSize().width(), 3 * grid.columnWidth(0) + 2 * grid.frameWidth());
+        QCOMPARE(grid.ContentSize().height(),
+                 grid.horizontalHeader()->sizeHint().height() + 2 * grid.rowHeight(0) + 2 * grid.frameWidth());
+    }
+
+    // A title or cell its column cuts shows whole as its tooltip, for as long as it is cut.
+    void cutTextsShowWholeAsTooltips()
+    {
+        CellGrid grid("grd_erg");
+        grid.SetFixedRows(1);
+        grid.SetColumns(2);
+        grid.SetRows(3);
+        grid.SetColumnWidthInX(0, 4);
+        grid.SetColumnWidthInX(1, 30);
+        grid.SetCellText(0, 0, "Abteilung");
+        grid.SetCellText(0, 1, "Kommentar");
+        grid.SetCellText(1, 0, "12100101 - Intensiv   ");
+        grid.SetCellText(2, 0, "K1");
+        grid.SetCellText(1, 1, "* Auslastung <35% *");
+
+        QCOMPARE(grid.horizontalHeaderItem(0)->toolTip(), QString("Abteilung"));
+        QCOMPARE(grid.item(0, 0)->toolTip(), QString("12100101 - Intensiv"));
+        QVERIFY(grid.item(1, 0)->toolTip().isEmpty());
+        QVERIFY(grid.horizontalHeaderItem(1)->toolTip().isEmpty());
+        QVERIFY(grid.item(0, 1)->toolTip().isEmpty());
+
+        // Widened by the user, nothing is cut; narrowed, the comment is.
+        grid.horizontalHeader()->resizeSection(0, XRunWidth(grid.font(), 30));
+        QVERIFY(grid.horizontalHeaderItem(0)->toolTip().isEmpty());
+        QVERIFY(grid.item(0, 0)->toolTip().isEmpty());
+        grid.horizontalHeader()->resizeSection(1, XRunWidth(grid.font(), 2));
+        QCOMPARE(grid.item(0, 1)->toolTip(), QString("* Auslastung <35% *"));
+        QCOMPARE(grid.horizontalHeaderItem(1)->toolTip(), QString("Kommentar"));
+
+        // What the view shows on the pointer's question is that tooltip.
+        grid.resize(400, 200);
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const QPoint cell = grid.visualItemRect(grid.item(0, 1)).center();
+        QHelpEvent help(QEvent::ToolTip, cell, grid.viewport()->mapToGlobal(cell));
+        QApplication::sendEvent(grid.viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), QString("* Auslastung <35% *"));
+        QToolTip::hideText();
     }
 
     void widthsFromRunsOfXGrowWithTheRun_data()
