@@ -2,6 +2,7 @@
 
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
+#include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
 #include "import/FieldChecks.h"
@@ -47,13 +48,6 @@ private:
     UserInterface& m_ui;
 };
 
-fs::path Sibling(const fs::path& file, std::string_view suffix)
-{
-    auto sibling = file;
-    sibling += suffix;
-    return sibling;
-}
-
 // With the export directory set to the system data directory, a name such as "iadmin.mdb" would
 // replace the program's own data by the export.
 void RefuseSystemFile(const Settings& settings, const fs::path& directory, const std::string& name)
@@ -76,14 +70,6 @@ void RefuseSystemFile(const Settings& settings, const fs::path& directory, const
 }
 
 // Clears away a half-built file; a failure here must not hide the one that is being reported.
-void Discard(const fs::path& building) noexcept
-{
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
-        std::error_code ignored;
-        fs::remove(Sibling(building, suffix), ignored);
-    }
-}
-
 void ExportDepartment(const Settings& settings, const std::string& line, const fs::path& building)
 {
     const std::string fileName(DatabaseFileOf(line));
@@ -154,27 +140,23 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
         throw ExportError("Die Vorlagendatenbank " + templateFile.string() + " wurde nicht gefunden.");
     }
 
-    const fs::path building = Sibling(target, ".new");
     try {
-        RemoveDatabaseFiles(building);
-        fs::copy_file(templateFile, building);
+        // Built under the system data lock: a fixed name beside the target, cleared by the next export.
+        SafeFile building(target, SafeFile::Sibling::Fixed);
+        fs::copy_file(templateFile, building.Path(), fs::copy_options::overwrite_existing);
         for (const std::string& line : lines) {
             ui.SetStatusText(1, " Erstelle Gesamtdatenbank...");
             ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");
             ui.SetStatusText(3, std::string(MidCharacters(line, 30, 44)) + " ");
             ui.ProcessPendingEvents();
-            ExportDepartment(settings, line, building);
+            ExportDepartment(settings, line, building.Path());
         }
         // A journal of an earlier file of the name would be played back into the new one.
         RemoveDatabaseSideFiles(target);
-        ReplaceFileDurably(building, target);
+        building.Commit();
     } catch (const fs::filesystem_error& error) {
-        Discard(building);
         throw ExportError("Die Gesamtdatenbank " + target.string() +
                           " kann nicht geschrieben werden: " + error.code().message());
-    } catch (...) {
-        Discard(building);
-        throw;
     }
     return target;
 }

@@ -6,6 +6,7 @@
 #include "cli/ImportFileGenerator.h"
 #include "foundation/Conversions.h"
 #include "foundation/Messages.h"
+#include "foundation/Platform.h"
 #include "foundation/Settings.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
@@ -28,7 +29,6 @@
 #include <set>
 #include <stdexcept>
 
-#include <unistd.h>
 
 namespace kalmora::cli {
 
@@ -254,7 +254,7 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
     const Settings settings = LoadedSettings(line, err);
     const bool yes = line.Flags.contains("yes");
     const bool initialise = line.Flags.contains("initialise");
-    ImportConsole ui(err, yes ? MessageAnswer::Yes : MessageAnswer::No, isatty(STDERR_FILENO) == 1);
+    ImportConsole ui(err, yes ? MessageAnswer::Yes : MessageAnswer::No, platform::StandardErrorIsTerminal());
 
     const std::string protocolName =
         line.Options.contains("protocol") ? line.Option("protocol") : std::string(kDefaultProtocolFileName);

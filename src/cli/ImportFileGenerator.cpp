@@ -1,5 +1,6 @@
 #include "cli/ImportFileGenerator.h"
 
+#include "foundation/SafeFile.h"
 #include "scoring/Tiss28Items.h"
 #include "scoring/Tiss28Score.h"
 
@@ -421,20 +422,13 @@ GeneratedFile GenerateImportFile(const std::filesystem::path& directory, const G
     const std::filesystem::path file = directory / GeneratedFileName(options);
     std::filesystem::create_directories(directory);
     // Written beside its place first, so an interrupted run never leaves half a file under the name.
-    std::filesystem::path partial = file;
-    partial += ".part";
     GeneratedFile result;
     try {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        if (!out) throw std::runtime_error("Die Datei " + partial.string() + " kann nicht angelegt werden.");
-        result = WriteImportFile(out, options);
-        out.close();
-        if (!out) throw std::runtime_error("Die Datei " + partial.string() + " konnte nicht geschrieben werden.");
-        std::filesystem::rename(partial, file);
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(partial, ignored);
-        throw;
+        SafeFile written(file);
+        result = WriteImportFile(written.Stream(), options);
+        written.Commit();
+    } catch (const std::filesystem::filesystem_error&) {
+        throw std::runtime_error("Die Datei " + file.string() + " konnte nicht geschrieben werden.");
     }
     result.Path = file;
     return result;

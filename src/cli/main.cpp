@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "foundation/Platform.h"
 #include "foundation/Settings.h"
 
 #include <ctime>
@@ -10,9 +11,6 @@ int main(int argc, char* argv[])
     kalmora::cli::Environment environment;
     environment.ProgramDirectory = kalmora::ProgramDirectoryOfProcess();
     environment.BuiltInDataDirectory = KALMORA_BUILT_IN_DATA_DIR;
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    environment.CurrentYear = local.tm_year + 1900;
+    environment.CurrentYear = kalmora::platform::LocalTime(std::time(nullptr)).tm_year + 1900;
     return kalmora::cli::RunCli(arguments, environment, std::cout, std::cerr);
 }

@@ -1,17 +1,12 @@
 #include "foundation/IniFile.h"
 
 #include "foundation/FixedText.h"
+#include "foundation/SafeFile.h"
 
-#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace kalmora {
 
@@ -214,82 +209,6 @@ void SetEntry(ProfileText& text, std::string_view section, std::string_view key,
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{entryLine, newLine});
 }
 
-// A new file beside the target that only becomes the target once it is completely on disk.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const fs::path& target) : m_target(target)
-    {
-        std::random_device random;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            m_path = target;
-            m_path.replace_filename("." + target.filename().string() + ".tmp" + std::to_string(random()));
-            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd >= 0) return;
-            if (errno != EEXIST) Fail("cannot create a temporary file for", target, LastError());
-        }
-        Fail("cannot create a temporary file for", target);
-    }
-
-    ~TemporaryFile()
-    {
-        if (m_fd >= 0) ::close(m_fd);
-        if (!m_committed) ::unlink(m_path.c_str());
-    }
-
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    void Write(std::string_view content)
-    {
-        while (!content.empty()) {
-            const auto written = ::write(m_fd, content.data(), content.size());
-            if (written < 0) {
-                if (errno == EINTR) continue;
-                Fail("cannot write", m_target, LastError());
-            }
-            content.remove_prefix(static_cast<std::size_t>(written));
-        }
-    }
-
-    // The replacement keeps the permissions of the file it replaces.
-    void KeepPermissionsOf(const fs::path& file)
-    {
-        struct stat existing {};
-        if (::stat(file.c_str(), &existing) == 0) ::fchmod(m_fd, existing.st_mode & 07777);
-    }
-
-    void Commit()
-    {
-        if (::fsync(m_fd) != 0) Fail("cannot write", m_target, LastError());
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0) Fail("cannot write", m_target, LastError());
-        std::error_code error;
-        fs::rename(m_path, m_target, error);
-        if (error) Fail("cannot replace", m_target, error);
-        m_committed = true;
-        SyncDirectory();
-    }
-
-private:
-    static std::error_code LastError() { return {errno, std::generic_category()}; }
-
-    // Makes the rename itself durable; a failure here leaves a complete file either way.
-    void SyncDirectory() const
-    {
-        const auto directory = m_target.has_parent_path() ? m_target.parent_path() : fs::path(".");
-        const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return;
-        ::fsync(fd);
-        ::close(fd);
-    }
-
-    fs::path m_target;
-    fs::path m_path;
-    int m_fd = -1;
-    bool m_committed = false;
-};
-
 void ReplaceFile(const fs::path& file, std::string_view content)
 {
     if (!file.has_filename()) Fail("no file name in", file);
@@ -304,10 +223,14 @@ void ReplaceFile(const fs::path& file, std::string_view content)
         fs::create_directories(target.parent_path(), error);
         if (error) Fail("cannot create the directory of", target, error);
     }
-    TemporaryFile temporary(target);
-    temporary.KeepPermissionsOf(target);
-    temporary.Write(content);
-    temporary.Commit();
+    try {
+        SafeFile replacement(target);
+        replacement.KeepPermissionsOf(target);
+        replacement.Write(content);
+        replacement.Commit();
+    } catch (const fs::filesystem_error& failure) {
+        Fail("cannot write", target, failure.code());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "foundation/Settings.h"
 
 #include "foundation/IniFile.h"
+#include "foundation/Platform.h"
 
 #include <cstdlib>
 #include <exception>
@@ -62,10 +63,7 @@ bool StrictChecks(const Settings& settings)
 
 fs::path ProgramDirectoryOfProcess()
 {
-    std::error_code error;
-    const auto executable = fs::read_symlink("/proc/self/exe", error);
-    if (error) return {};
-    return executable.parent_path();
+    return platform::ExecutableDirectory();
 }
 
 fs::path UserConfigDirectoryFor(const char* xdgConfigHome, const char* home)

@@ -1,4 +1,5 @@
 #include "foundation/FixedText.h"
+#include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
 #include "foundation/Val.h"
@@ -376,11 +377,13 @@ void PrepareStaysForStoring(Database& workingCopy)
     workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'W' WHERE \"FLAG\" = 'B'");
 }
 
-std::filesystem::path Sibling(const std::filesystem::path& file, std::string_view suffix)
+// A department's new database starts as a fresh copy of the template. Only a run that holds the
+// system data lock builds one, so its name beside the old one is fixed, and the next run clears what
+// a crashed one left.
+void CopyTemplate(const Settings& settings, const SafeFile& building)
 {
-    auto sibling = file;
-    sibling += suffix;
-    return sibling;
+    std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building.Path(),
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 // Builds the department's new database beside the old one, registers the department and puts the
@@ -390,13 +393,13 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
                      const Department& department)
 {
     const auto target = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
-    const auto building = Sibling(target, ".new");
-    const auto previous = Sibling(target, ".old");
-    RemoveDatabaseFiles(building);
+    auto previous = target;
+    previous += ".old";
     RemoveDatabaseFiles(previous);
     try {
-        std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building);
-        CopyTablesToDatabase(workingCopy, building, CopyTarget::Fresh);
+        SafeFile building(target, SafeFile::Sibling::Fixed);
+        CopyTemplate(settings, building);
+        CopyTablesToDatabase(workingCopy, building.Path(), CopyTarget::Fresh);
 
         Transaction registration(admin);
         RegisterDepartment(admin, codes, department);
@@ -407,7 +410,7 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
         }
         // No journal of the old file may stay beside the new one: it would be played back into it.
         RemoveDatabaseSideFiles(target);
-        ReplaceFileDurably(building, target);
+        building.Commit();
         try {
             registration.Commit();
         } catch (...) {
@@ -419,7 +422,6 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
             throw;
         }
     } catch (...) {
-        RemoveDatabaseFiles(building);
         RemoveDatabaseFiles(previous);
         throw;
     }
@@ -431,16 +433,10 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
 void EmptyDepartment(const Settings& settings, const Department& department)
 {
     const auto target = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
-    const auto building = Sibling(target, ".new");
-    RemoveDatabaseFiles(building);
-    try {
-        std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building);
-        RemoveDatabaseSideFiles(target);
-        ReplaceFileDurably(building, target);
-    } catch (...) {
-        RemoveDatabaseFiles(building);
-        throw;
-    }
+    SafeFile building(target, SafeFile::Sibling::Fixed);
+    CopyTemplate(settings, building);
+    RemoveDatabaseSideFiles(target);
+    building.Commit();
 }
 
 }  // namespace

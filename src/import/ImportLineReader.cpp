@@ -1,8 +1,7 @@
 #include "import/ImportLineReader.h"
 
+#include "foundation/Platform.h"
 #include "import/ImportErrors.h"
-
-#include <sys/stat.h>
 
 namespace kalmora {
 
@@ -16,10 +15,7 @@ ImportLineReader::ImportLineReader(const std::filesystem::path& file)
     : m_path(file), m_file(std::fopen(file.c_str(), "rb")), m_buffer(kBufferSize)
 {
     if (!m_file) throw ImportIoError("Die Importdatei " + file.string() + " kann nicht gelesen werden.");
-    struct stat status {};
-    if (::fstat(fileno(m_file.get()), &status) == 0 && S_ISREG(status.st_mode)) {
-        m_sizeAtOpen = static_cast<std::uintmax_t>(status.st_size);
-    }
+    m_sizeAtOpen = platform::RegularFileSize(m_file.get());
 }
 
 bool ImportLineReader::Refill()

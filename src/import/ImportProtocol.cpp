@@ -1,11 +1,9 @@
 #include "import/ImportProtocol.h"
 
+#include "foundation/Platform.h"
 #include "foundation/Windows1252.h"
 #include "import/FieldChecks.h"
 #include "import/ImportErrors.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace kalmora {
 
@@ -55,11 +53,11 @@ void ImportProtocol::Close()
     if (!written || !m_out) throw ImportIoError(failure);
 
     // The protocol is the only record of the run's findings: it must be on disk before the run counts as done.
-    const int fd = ::open(m_path.c_str(), O_WRONLY);
-    if (fd < 0) throw ImportIoError(failure);
-    const bool synced = ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!synced || !closed) throw ImportIoError(failure);
+    try {
+        platform::SyncFile(m_path);
+    } catch (const std::filesystem::filesystem_error&) {
+        throw ImportIoError(failure);
+    }
 }
 
 }  // namespace kalmora

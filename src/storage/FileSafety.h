@@ -1,14 +1,13 @@
 #pragma once
 
+#include "foundation/Platform.h"
+
 #include <filesystem>
 #include <stdexcept>
 
 namespace kalmora {
 
 struct Settings;
-
-// Forces a file's contents, or a directory's entries, to disk. Throws std::filesystem::filesystem_error.
-void SyncToDisk(const std::filesystem::path& path);
 
 // Replaces `target` by `source` in one step (rename) and makes the change durable: afterwards the
 // target is either the complete old file or the complete new one, also after a crash.
@@ -33,7 +32,7 @@ public:
     ExclusiveLock& operator=(const ExclusiveLock&) = delete;
 
 private:
-    int m_descriptor = -1;
+    platform::LockHandle m_lock;
 };
 
 // The lock file that keeps two runs on one system data directory apart.

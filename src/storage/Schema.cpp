@@ -1,28 +1,14 @@
 #include "storage/Schema.h"
 
+#include "foundation/SafeFile.h"
 #include "storage/Database.h"
 
 #include <sqlite3.h>
 
-#include <random>
 #include <string>
 #include <system_error>
 
 namespace kalmora {
-
-namespace {
-
-std::filesystem::path UnusedSiblingPath(const std::filesystem::path& file)
-{
-    std::random_device random;
-    for (;;) {
-        auto candidate = file;
-        candidate += ".new-" + std::to_string(random());
-        if (!std::filesystem::exists(candidate)) return candidate;
-    }
-}
-
-}  // namespace
 
 void CreateDatabaseFile(const std::filesystem::path& file, std::string_view schemaSql,
                         const std::function<void(Database&)>& fill)
@@ -30,33 +16,20 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
     if (std::filesystem::exists(file)) {
         throw StorageError("Datenbank existiert bereits: " + file.string(), SQLITE_CANTOPEN);
     }
-    const auto building = UnusedSiblingPath(file);
     try {
+        SafeFile building(file);
         {
-            Database database(building, OpenMode::CreateNew);
+            Database database(building.Path());
             Transaction transaction(database);
             database.Execute(schemaSql);
             if (fill) fill(database);
             transaction.Commit();
         }
-        // A hard link refuses an existing target, so a file made meanwhile by someone else survives.
-        std::error_code error;
-        std::filesystem::create_hard_link(building, file, error);
-        if (error && !std::filesystem::exists(file)) {
-            // File systems without hard links: a rename is atomic as well.
-            std::filesystem::rename(building, file);
-            return;
-        }
-        if (error) {
-            throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " + error.message(),
-                               SQLITE_CANTOPEN);
-        }
-    } catch (...) {
-        std::error_code ignored;
-        std::filesystem::remove(building, ignored);
-        throw;
+        building.CommitNew();
+    } catch (const std::filesystem::filesystem_error& error) {
+        throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " + error.code().message(),
+                           SQLITE_CANTOPEN);
     }
-    std::filesystem::remove(building);
 }
 
 }  // namespace kalmora

@@ -32,7 +32,13 @@ std::vector<std::filesystem::path> TargetFiles(const std::string& target)
     if (!std::regex_search(cmake, match, block)) return {};
     std::vector<std::filesystem::path> files;
     const std::regex source(R"(([A-Za-z]+/[A-Za-z0-9_]+)\.cpp)");
-    const std::string sources = match[1].str();
+    std::string sources = match[1].str();
+    // The platform module's implementation is chosen per system.
+    const std::regex platform(R"(set\(KALMORA_PLATFORM_SOURCE([^)]*)\))");
+    std::smatch platformMatch;
+    if (sources.find("${KALMORA_PLATFORM_SOURCE}") != std::string::npos &&
+        std::regex_search(cmake, platformMatch, platform))
+        sources += platformMatch[1].str();
     for (std::sregex_iterator it(sources.begin(), sources.end(), source), end; it != end; ++it) {
         for (const char* extension : {".cpp", ".h"}) {
             const auto file = kSourceDir / ((*it)[1].str() + extension);

@@ -1,0 +1,125 @@
+#include "foundation/SafeFile.h"
+
+#include "foundation/Platform.h"
+
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace kalmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kUniqueNameAttempts = 100;
+
+fs::path WithSuffix(const fs::path& file, std::string_view suffix)
+{
+    auto result = file;
+    result += suffix;
+    return result;
+}
+
+void RemoveWithSideFiles(const fs::path& file) noexcept
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        std::error_code ignored;
+        fs::remove(WithSuffix(file, suffix), ignored);
+    }
+}
+
+[[noreturn]] void ThrowWriteFailure(const fs::path& file)
+{
+    throw fs::filesystem_error("write", file, std::make_error_code(std::errc::io_error));
+}
+
+}  // namespace
+
+SafeFile::SafeFile(fs::path target, Sibling sibling) : m_target(std::move(target))
+{
+    if (sibling == Sibling::Fixed) {
+        m_path = WithSuffix(m_target, ".new");
+        RemoveWithSideFiles(m_path);
+        if (!platform::CreateFileExclusively(m_path)) {
+            throw fs::filesystem_error("create", m_path, std::make_error_code(std::errc::file_exists));
+        }
+        return;
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
+        m_path = m_target;
+        m_path.replace_filename("." + m_target.filename().string() + ".tmp" + std::to_string(random()));
+        if (platform::CreateFileExclusively(m_path)) return;
+    }
+    throw fs::filesystem_error("create", m_path, std::make_error_code(std::errc::file_exists));
+}
+
+SafeFile::~SafeFile()
+{
+    if (!m_placed) Discard();
+}
+
+std::ostream& SafeFile::Stream()
+{
+    if (!m_stream.is_open()) {
+        m_stream.open(m_path, std::ios::binary | std::ios::trunc);
+        if (!m_stream) ThrowWriteFailure(m_path);
+    }
+    return m_stream;
+}
+
+void SafeFile::KeepPermissionsOf(const fs::path& file)
+{
+    std::error_code error;
+    const auto status = fs::status(file, error);
+    if (error || !fs::exists(status)) return;
+    fs::permissions(m_path, status.permissions(), fs::perm_options::replace, error);
+}
+
+void SafeFile::FinishWriting()
+{
+    if (m_stream.is_open()) {
+        m_stream.flush();
+        const bool written = static_cast<bool>(m_stream);
+        m_stream.close();
+        if (!written || !m_stream) ThrowWriteFailure(m_path);
+    }
+    platform::SyncFile(m_path);
+}
+
+void SafeFile::Commit()
+{
+    FinishWriting();
+    platform::RenameReplacing(m_path, m_target);
+    m_placed = true;
+    // The rename itself is made durable; should that fail, the target is complete either way.
+    platform::SyncDirectory(m_target.parent_path());
+}
+
+void SafeFile::CommitNew()
+{
+    FinishWriting();
+    // A hard link refuses an existing target; where the file system has no hard links, a rename is
+    // atomic as well, though it would replace a file made meanwhile.
+    std::error_code error;
+    fs::create_hard_link(m_path, m_target, error);
+    if (error) {
+        if (fs::exists(m_target)) throw fs::filesystem_error("create", m_target, error);
+        platform::RenameReplacing(m_path, m_target);
+        m_placed = true;
+    } else {
+        m_placed = true;
+        std::error_code ignored;
+        fs::remove(m_path, ignored);
+    }
+    platform::SyncDirectory(m_target.parent_path());
+}
+
+void SafeFile::Discard() noexcept
+{
+    if (m_stream.is_open()) m_stream.close();
+    RemoveWithSideFiles(m_path);
+}
+
+}  // namespace kalmora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string_view>
+
+namespace kalmora {
+
+// Writes a file beside its target and puts it in place only when it is complete. Commit flushes,
+// syncs, renames it over the target and syncs the folder, so that the target is the whole old or the
+// whole new file, also after a crash. Dropped without a commit, it removes its file (and the side
+// files a database engine may have made beside it).
+class SafeFile {
+public:
+    enum class Sibling {
+        // A hidden name of its own, created exclusively: for writers that hold no lock.
+        Unique,
+        // The target's name and ".new", a stale file of that name removed first: for writers under the
+        // system data lock, whose next run so clears what a crashed one left.
+        Fixed,
+    };
+
+    // Throws std::filesystem::filesystem_error when the file beside the target cannot be made.
+    explicit SafeFile(std::filesystem::path target, Sibling sibling = Sibling::Unique);
+    ~SafeFile();
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+
+    // Where the new content is built; a writer may also fill it by other means (a copy, a database).
+    const std::filesystem::path& Path() const { return m_path; }
+    const std::filesystem::path& Target() const { return m_target; }
+
+    // A binary stream on Path(), opened on first use.
+    std::ostream& Stream();
+    void Write(std::string_view content)
+    {
+        Stream().write(content.data(), static_cast<std::streamsize>(content.size()));
+    }
+
+    // Gives the new file the permissions of `file`, where that exists.
+    void KeepPermissionsOf(const std::filesystem::path& file);
+
+    // Replaces the target; a symbolic link of the target's name is replaced itself, never followed.
+    // Throws std::filesystem::filesystem_error; the target is then as it was.
+    void Commit();
+
+    // Puts the file in place only where no file of the target's name exists, so that one made
+    // meanwhile by someone else survives. Throws std::filesystem::filesystem_error, also when one does.
+    void CommitNew();
+
+private:
+    void FinishWriting();
+    void Discard() noexcept;
+
+    std::filesystem::path m_target;
+    std::filesystem::path m_path;
+    std::ofstream m_stream;
+    bool m_placed = false;
+};
+
+}  // namespace kalmora
