@@ -1,7 +1,6 @@
 #include "app/frmAbt.h"
 
 #include "toolkit/ButtonArray.h"
-#include "toolkit/DirectoryLists.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/NamedLabel.h"
 #include "app/frmAbta.h"

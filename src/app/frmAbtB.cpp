@@ -1,19 +1,19 @@
 #include "app/frmAbtB.h"
 
 #include "toolkit/ButtonArray.h"
-#include "toolkit/DirectoryLists.h"
+#include "toolkit/CheckedFields.h"
+#include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
+#include "toolkit/QtText.h"
 #include "foundation/Messages.h"
 #include "scoring/DepartmentBaseData.h"
 
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,14 +30,6 @@ enum ExtrasButton { kOk = 0, kAbbrechen = 1 };
 constexpr int kHospitalLength = 27;
 constexpr int kDepartmentStart = 68;
 constexpr int kDepartmentLength = 111;
-
-QGroupBox* Frame(const QString& objectName, const QString& caption, QWidget* content)
-{
-    auto* frame = new QGroupBox(caption);
-    frame->setObjectName(objectName);
-    (new QVBoxLayout(frame))->addWidget(content);
-    return frame;
-}
 
 QLineEdit* NumberBox(const QString& objectName, const std::string& text, int characters)
 {
@@ -59,8 +51,7 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
     const QString text = ToQt(m_entry.Text);
     auto* hospital = NamedLabel("lbl_ka", text.left(kHospitalLength).trimmed());
     auto* department = NamedLabel("lbl_abt", text.mid(kDepartmentStart, kDepartmentLength).trimmed());
-    auto* names = new QGroupBox("Krankenanstalt / Abteilung");
-    names->setObjectName("Frame31");
+    auto* names = Frame("Frame31", "Krankenanstalt / Abteilung");
     auto* nameRows = new QVBoxLayout(names);
     nameRows->addWidget(hospital);
     nameRows->addWidget(department);
@@ -68,8 +59,9 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
     const BaseDataInput input = BaseDataInputOf(m_entry);
     m_dgkp = NumberBox("txt_dgkp", input.DgkpText, 6);
     m_beds = NumberBox("txt_sBett", input.BedsText, 3);
+    m_fields = new CheckedFields(*this);
     for (QLineEdit* box : {m_dgkp, m_beds})
-        box->installEventFilter(this);
+        m_fields->CheckOnLeaving(*box, [this](QLineEdit& left) { return CheckField(left); });
     m_quotient = NamedLabel("lbl_faktor", "0,00");
     m_quotient->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_quotient->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -85,8 +77,7 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
     auto* explanation = NamedLabel("Label1", "Bei Bedarf kann eine Einstufung vorgegeben werden. Die Zusatzpunkte "
                                              "werden dann innerhalb der vorgegebenen Stufe rechnerisch ermittelt.");
     explanation->setWordWrap(true);
-    auto* preFrame = new QGroupBox("Voreinstufung (LGF)");
-    preFrame->setObjectName("Frame4");
+    auto* preFrame = Frame("Frame4", "Voreinstufung (LGF)");
     auto* preRow = new QHBoxLayout(preFrame);
     preRow->addWidget(m_preClassification, 0, Qt::AlignTop);
     preRow->addWidget(explanation, 1);
@@ -116,16 +107,12 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
 
 bool frmAbtB::CheckField(QLineEdit& field)
 {
-    if (m_reporting) return false;
     const std::string text = FromQt(field.text());
     const NumberInputDecision decision = &field == m_dgkp ? ValidateDgkpInput(text) : ValidateBedsInput(text);
     if (decision.NewText && ToQt(*decision.NewText) != field.text()) field.setText(ToQt(*decision.NewText));
     ShowQuotient();
     if (!decision.ErrorText) return true;
-    m_reporting = true;
     ShowGeneralError(m_context.Ui, *decision.ErrorText);
-    field.setFocus(Qt::OtherFocusReason);
-    m_reporting = false;
     return false;
 }
 
@@ -148,7 +135,7 @@ void frmAbtB::OnButton(int index)
 void frmAbtB::OnOk()
 {
     // A field typed and confirmed with Enter never left its box: an invalid number is not saved.
-    if (!CheckField(*m_dgkp) || !CheckField(*m_beds)) return;
+    if (!m_fields->Check(*m_dgkp) || !m_fields->Check(*m_beds)) return;
     const BaseDataInput input{FromQt(m_dgkp->text()), FromQt(m_beds->text()),
                               FromQt(m_preClassification->currentText())};
     try {
@@ -164,29 +151,6 @@ void frmAbtB::OnOk()
         return;
     }
     accept();
-}
-
-bool frmAbtB::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* box = qobject_cast<QLineEdit*>(watched);
-    if (box != nullptr && (box == m_dgkp || box == m_beds)) {
-        if (event->type() == QEvent::FocusIn) {
-            // Later, so that the click that brought the focus does not undo the selection.
-            QTimer::singleShot(0, box, [box] { box->selectAll(); });
-        } else if (event->type() == QEvent::FocusOut) {
-            const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            // Another window coming to the front is no leaving of the field, and neither is the focus
-            // going back into a refused field.
-            if (!m_reporting && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-                // Checked once the click that moved the focus is done: "OK" checks the fields itself,
-                // and "Abbrechen" closes the window without a check.
-                QTimer::singleShot(0, this, [this, box] {
-                    if (isVisible() && !box->hasFocus()) CheckField(*box);
-                });
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace kalmora

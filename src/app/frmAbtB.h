@@ -11,6 +11,8 @@ class QLineEdit;
 
 namespace kalmora {
 
+class CheckedFields;
+
 // The base data of one department of the classification list: DGKP, systemised beds and the
 // pre-classification. "OK" saves them and rebuilds the department's list entry.
 class frmAbtB : public QDialog {
@@ -23,11 +25,8 @@ public:
     // as given until then.
     const DepartmentEntry& Entry() const { return m_entry; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    // Reformats a number field, or reports it and puts the focus back. False when it was refused.
+    // Reformats a number field and shows the quotient, or reports the field. False when it was refused.
     bool CheckField(QLineEdit& field);
     void ShowQuotient();
     void OnButton(int index);
@@ -39,7 +38,7 @@ private:
     QLineEdit* m_beds = nullptr;
     QLabel* m_quotient = nullptr;
     QComboBox* m_preClassification = nullptr;
-    bool m_reporting = false;
+    CheckedFields* m_fields = nullptr;
 };
 
 }  // namespace kalmora

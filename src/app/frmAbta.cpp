@@ -2,7 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
-#include "toolkit/DirectoryLists.h"
+#include "toolkit/QtText.h"
 #include "toolkit/WindowPlaces.h"
 
 #include <QBarCategoryAxis>

@@ -1,9 +1,12 @@
 #include "app/frmEin.h"
 
 #include "toolkit/ButtonArray.h"
-#include "toolkit/DirectoryLists.h"
+#include "toolkit/CheckedFields.h"
+#include "toolkit/DateBox.h"
 #include "toolkit/FixedColumnList.h"
+#include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
+#include "toolkit/QtText.h"
 #include "shell/OptionsValues.h"
 #include "app/frmAbtB.h"
 #include "app/frmEine.h"
@@ -13,14 +16,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <array>
@@ -45,23 +46,6 @@ constexpr std::array<ColumnHeading, 6> kHeadings{{
     {" Abteilung ", 68, 178, false},
 }};
 
-QGroupBox* Frame(const QString& objectName, const QString& caption, QWidget* content)
-{
-    auto* frame = new QGroupBox(caption);
-    frame->setObjectName(objectName);
-    (new QVBoxLayout(frame))->addWidget(content);
-    return frame;
-}
-
-QLineEdit* DateBox(const QString& objectName)
-{
-    auto* box = new QLineEdit;
-    box->setObjectName(objectName);
-    box->setMaxLength(10);
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance("00.00.00000") + 16);
-    return box;
-}
-
 }  // namespace
 
 frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
@@ -79,8 +63,9 @@ frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
     m_vonDatum = DateBox("txt_vondatum");
     m_bisDatum = DateBox("txt_bisdatum");
+    m_fields = new CheckedFields(*this);
     for (QLineEdit* box : {m_vonDatum, m_bisDatum})
-        box->installEventFilter(this);
+        m_fields->CheckOnLeaving(*box, [this](QLineEdit& left) { return ApplyDateBox(left, m_context.Ui); });
 
     m_mindestStunden = new QComboBox;
     m_mindestStunden->setObjectName("cmb_mindeststunden");
@@ -88,8 +73,7 @@ frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
         m_mindestStunden->addItem(QString::number(hours));
     auto* hoursLabel = NamedLabel("Label3", "Mindeststunden für 0-Tagespatienten");
     hoursLabel->setBuddy(m_mindestStunden);
-    auto* hoursFrame = new QGroupBox("Einstufung - Mindeststunden");
-    hoursFrame->setObjectName("fra_tab");
+    auto* hoursFrame = Frame("fra_tab", "Einstufung - Mindeststunden");
     auto* hoursRow = new QHBoxLayout(hoursFrame);
     hoursRow->addWidget(hoursLabel);
     hoursRow->addStretch();
@@ -208,7 +192,7 @@ void frmEin::ChangeSettings()
 void frmEin::Classify()
 {
     // A date typed and confirmed with Enter never left its box; it must not be taken unchecked.
-    if (!ApplyDateBox(*m_vonDatum) || !ApplyDateBox(*m_bisDatum)) return;
+    if (!m_fields->Check(*m_vonDatum) || !m_fields->Check(*m_bisDatum)) return;
     Settings& config = m_context.Config;
     config.Erhebungvon = ParseDisplayDate(FromQt(m_vonDatum->text()), 8);
     config.Erhebungbis = ParseDisplayDate(FromQt(m_bisDatum->text()), 8);
@@ -221,43 +205,6 @@ void frmEin::Classify()
         selected.push_back(m_departments[static_cast<std::size_t>(row)]);
     frmEine result(m_context, std::move(selected), this);
     m_context.Windows.ShowModal(result);
-}
-
-bool frmEin::ApplyDateBox(QLineEdit& box)
-{
-    if (m_reportingDate) return false;
-    if (const auto shown = ValidateDateBox(FromQt(box.text()))) {
-        if (ToQt(*shown) != box.text()) box.setText(ToQt(*shown));
-        return true;
-    }
-    m_reportingDate = true;
-    ShowGeneralError(m_context.Ui, kInvalidDateText);
-    box.setFocus(Qt::OtherFocusReason);
-    m_reportingDate = false;
-    return false;
-}
-
-bool frmEin::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* box = qobject_cast<QLineEdit*>(watched);
-    if (box != nullptr && (box == m_vonDatum || box == m_bisDatum)) {
-        if (event->type() == QEvent::FocusIn) {
-            // Later, so that the click that brought the focus does not undo the selection.
-            QTimer::singleShot(0, box, [box] { box->selectAll(); });
-        } else if (event->type() == QEvent::FocusOut) {
-            const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            // Another window coming to the front is no leaving of the box, and neither is the focus
-            // going back into a refused box: else two refused boxes would take it from each other.
-            if (!m_reportingDate && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-                // Checked once the click that moved the focus is done: "Einstufung" checks the boxes
-                // itself, and "Abbrechen" closes the window without a check.
-                QTimer::singleShot(0, this, [this, box] {
-                    if (isVisible() && !box->hasFocus()) ApplyDateBox(*box);
-                });
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 }  // namespace kalmora

@@ -14,6 +14,7 @@ class QWidget;
 
 namespace kalmora {
 
+class CheckedFields;
 class FixedColumnList;
 
 // The classification dialog: lists the departments with classifiable stays and their staffing, takes
@@ -28,15 +29,10 @@ public:
     // The listed departments, in list order, with their entries as the list shows them.
     const std::vector<DepartmentEntry>& Departments() const { return m_departments; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void LoadList();
     // Shows the classification settings in the fields.
     void ShowSettings();
-    // Normalises a date box, or reports it and puts the focus back. False when it was refused.
-    bool ApplyDateBox(QLineEdit& box);
     void OnButton(int index);
     void EditDepartment();
     void ChangeSettings();
@@ -51,7 +47,7 @@ private:
     QComboBox* m_mindestStunden = nullptr;
     QCheckBox* m_multipleTiss = nullptr;
     QCheckBox* m_mTiss = nullptr;
-    bool m_reportingDate = false;
+    CheckedFields* m_fields = nullptr;
 };
 
 }  // namespace kalmora

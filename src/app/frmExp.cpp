@@ -2,9 +2,11 @@
 
 #include "analysis/CombinedExport.h"
 #include "toolkit/ButtonArray.h"
-#include "toolkit/DirectoryLists.h"
+#include "toolkit/CheckedFields.h"
 #include "toolkit/FixedColumnList.h"
+#include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
+#include "toolkit/QtText.h"
 #include "app/frmOpt.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
@@ -17,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <array>
@@ -35,14 +36,6 @@ enum ExpButton { kExport = 0, kBeenden = 1 };
 constexpr int kVisibleCharacters = 98;
 
 constexpr std::array<ColumnHeading, 2> kHeadings{{{" &Krankenanstalt ", 0}, {" Abteilung ", 29}}};
-
-QGroupBox* Frame(const QString& objectName, const QString& caption, QWidget* content)
-{
-    auto* frame = new QGroupBox(caption);
-    frame->setObjectName(objectName);
-    (new QVBoxLayout(frame))->addWidget(content);
-    return frame;
-}
 
 }  // namespace
 
@@ -67,7 +60,7 @@ frmExp::frmExp(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 
     m_outputFile = new QLineEdit(ToQt(kExportDatabaseFile));
     m_outputFile->setObjectName("output_file");
-    m_outputFile->installEventFilter(this);
+    (new CheckedFields(*this))->SelectOnFocus(*m_outputFile);
 
     auto* buttons = new ButtonArray("cmd_export", this);
     QPushButton* exportButton = buttons->AddButton(kExport, "&Export");
@@ -164,10 +157,6 @@ bool frmExp::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_exportDirectory && event->type() == QEvent::MouseButtonDblClick) {
         ChangeExportDirectory();
         return true;
-    }
-    if (watched == m_outputFile && event->type() == QEvent::FocusIn) {
-        // Later, so that the click that brought the focus does not undo the selection.
-        QTimer::singleShot(0, m_outputFile, [box = m_outputFile] { box->selectAll(); });
     }
     return QDialog::eventFilter(watched, event);
 }

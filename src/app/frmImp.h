@@ -9,17 +9,14 @@
 #include <string>
 #include <vector>
 
-class QComboBox;
-class QFileSystemModel;
 class QLineEdit;
 class QListWidget;
-class QModelIndex;
 class QRadioButton;
-class QTreeView;
 
 namespace kalmora {
 
-class PathLabel;
+class CheckedFields;
+class DirectoryBrowser;
 class frmMain;
 struct ImportRun;
 
@@ -35,21 +32,14 @@ public:
     // The full paths of the selected files, in list order.
     std::vector<std::filesystem::path> SelectedFiles() const;
     // Where the file list stands.
-    const std::filesystem::path& FileListDirectory() const { return m_listDirectory; }
+    const std::filesystem::path& FileListDirectory() const;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void reject() override;
 
 private:
     void OpenLists();
-    // Moves the three lists to the directory, which must be available.
-    void MoveListsTo(const std::filesystem::path& directory);
     void FillFileList();
-    void ShowCurrentDirectory();
-    void OnDirectoryChosen(const QModelIndex& index);
-    void OnDriveChosen(int row);
     void OnButton(int index);
     void OnImport();
 
@@ -57,16 +47,10 @@ private:
     ImportRun& m_run;
     frmMain& m_mainWindow;
     QListWidget* m_fileList = nullptr;
-    QComboBox* m_driveList = nullptr;
-    QFileSystemModel* m_directoryModel = nullptr;
-    QTreeView* m_directoryList = nullptr;
-    PathLabel* m_directoryPath = nullptr;
+    DirectoryBrowser* m_directories = nullptr;
     QLineEdit* m_protocol = nullptr;
+    CheckedFields* m_fields = nullptr;
     std::array<QRadioButton*, 2> m_importOption{};
-
-    std::vector<std::string> m_volumeRoots;
-    std::filesystem::path m_listDirectory;
-    bool m_movingLists = false;
     bool m_running = false;
 };
 

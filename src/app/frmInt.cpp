@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FieldHelpers.h"
+#include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "foundation/FieldColours.h"
@@ -76,13 +77,6 @@ protected:
     }
 };
 
-QGroupBox* Frame(const QString& title, QLayout* content)
-{
-    auto* frame = new QGroupBox(title);
-    frame->setLayout(content);
-    return frame;
-}
-
 }  // namespace
 
 frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
@@ -102,8 +96,7 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
     m_days->setFixedWidth(m_days->fontMetrics().horizontalAdvance("00.00.0000") + 40);
     auto* dayLayout = new QVBoxLayout;
     dayLayout->addWidget(m_days);
-    m_dayFrame = Frame("&Erhebungstag", dayLayout);
-    m_dayFrame->setObjectName("fra_erhebung");
+    m_dayFrame = Frame("fra_erhebung", "&Erhebungstag", dayLayout);
 
     auto* buttons = new ButtonArray("cmd_int", this);
     QPushButton* schliessen = buttons->AddButton(0, "Schließen");
@@ -192,11 +185,11 @@ QWidget* frmInt::CreateBaseDataPage()
     auto* frame = new QWidget;
     frame->setObjectName("fra_tab_0");
     auto* layout = new QVBoxLayout(frame);
-    layout->addWidget(Frame("Krankenanstalt / Abteilung", departmentLayout));
-    layout->addWidget(Frame("Aufnahmedaten", admissionLayout));
+    layout->addWidget(Frame(QString(), "Krankenanstalt / Abteilung", departmentLayout));
+    layout->addWidget(Frame(QString(), "Aufnahmedaten", admissionLayout));
     auto* discharges = new QHBoxLayout;
-    discharges->addWidget(Frame("Entlassung - Abteilung", departmentDischarge));
-    discharges->addWidget(Frame("Entlassung - Krankenanstalt", hospitalDischarge));
+    discharges->addWidget(Frame(QString(), "Entlassung - Abteilung", departmentDischarge));
+    discharges->addWidget(Frame(QString(), "Entlassung - Krankenanstalt", hospitalDischarge));
     layout->addLayout(discharges);
     layout->addStretch();
     m_pageFrames[0] = frame;

@@ -1,25 +1,24 @@
 #include "app/frmOpt.h"
 
-#include "toolkit/DirectoryLists.h"
+#include "toolkit/CheckedFields.h"
+#include "toolkit/DateBox.h"
+#include "toolkit/DirectoryBrowser.h"
+#include "toolkit/Frame.h"
+#include "toolkit/QtText.h"
 #include "foundation/Messages.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
-#include <QFileSystemModel>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -28,22 +27,6 @@ namespace kalmora {
 namespace {
 
 constexpr int kDirectoriesPage = 1;
-
-QGroupBox* Frame(const QString& objectName, const QString& caption)
-{
-    auto* frame = new QGroupBox(caption);
-    frame->setObjectName(objectName);
-    return frame;
-}
-
-QLineEdit* DateBox(const QString& objectName)
-{
-    auto* box = new QLineEdit;
-    box->setObjectName(objectName);
-    box->setMaxLength(10);
-    box->setFixedWidth(box->fontMetrics().horizontalAdvance("00.00.00000") + 16);
-    return box;
-}
 
 // The label being edited is white, the other one has the colour of button faces.
 void MarkEdited(QLabel& label, bool edited)
@@ -72,6 +55,7 @@ frmOpt::frmOpt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 {
     setObjectName("frmOpt");
     setWindowTitle(" Extras - Optionen");
+    m_fields = new CheckedFields(*this);
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName("tab_opt");
@@ -102,18 +86,8 @@ frmOpt::frmOpt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
             if (checked) ChooseDirectoryOption(index);
         });
     }
-    connect(m_directoryList->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { OnDirectoryChosen(current); });
-    connect(m_driveList, &QComboBox::activated, this, &frmOpt::OnDriveChosen);
-    // The directories around the current one arrive later, and a hidden list can't scroll: keep the
-    // current one in sight when either changes.
-    const auto showCurrent = [this] {
-        m_directoryList->scrollTo(m_directoryList->currentIndex(), QAbstractItemView::PositionAtCenter);
-    };
-    connect(m_directoryModel, &QFileSystemModel::directoryLoaded, this, [this, showCurrent](const QString& path) {
-        if (QFileInfo(ToQt(m_listDirectory)).absolutePath() == path) showCurrent();
-    });
-    connect(m_tabs, &QTabWidget::currentChanged, this, showCurrent);
+    connect(m_directories, &DirectoryBrowser::Chosen, this,
+            [this](const std::filesystem::path& directory) { EditedLabel().setText(ToQt(directory.string())); });
 }
 
 void frmOpt::ShowDirectoriesPage()
@@ -141,7 +115,7 @@ QWidget* frmOpt::CreateSettingsPage()
     m_vonDatum = DateBox("txt_vondatum");
     m_bisDatum = DateBox("txt_bisdatum");
     for (QLineEdit* box : {m_vonDatum, m_bisDatum})
-        box->installEventFilter(this);
+        m_fields->CheckOnLeaving(*box, [this](QLineEdit& left) { return CheckDateBox(left); });
     grid->addWidget(datePeriod("fra_tab_8", "Einstufung von", "Label4_0", "Erhebungszeitraum - Beginn", m_vonDatum), 0,
                     0);
     grid->addWidget(datePeriod("fra_tab_9", "Einstufung bis", "Label4_1", "Erhebungszeitraum - Ende", m_bisDatum), 0,
@@ -171,17 +145,13 @@ QWidget* frmOpt::CreateSettingsPage()
     minimumHoursRow->addWidget(m_mindestStunden);
     grid->addWidget(minimumHours, 2, 0, 1, 2);
 
-    auto* multiple = Frame("Frame1", "MehrfachTISS an einem Erhebungstag");
     m_multipleTiss = new QCheckBox("nur einen TISS-Wert zählen (Maximum)");
     m_multipleTiss->setObjectName("chk_multipletiss");
-    (new QVBoxLayout(multiple))->addWidget(m_multipleTiss);
-    grid->addWidget(multiple, 3, 0);
+    grid->addWidget(Frame("Frame1", "MehrfachTISS an einem Erhebungstag", m_multipleTiss), 3, 0);
 
-    auto* replacement = Frame("Frame14", "Einstufung - TISS-Ersatzpunkte");
     m_mTiss = new QCheckBox("fehlende TISS-Tage auffüllen");
     m_mTiss->setObjectName("chk_mtiss");
-    (new QVBoxLayout(replacement))->addWidget(m_mTiss);
-    grid->addWidget(replacement, 3, 1);
+    grid->addWidget(Frame("Frame14", "Einstufung - TISS-Ersatzpunkte", m_mTiss), 3, 1);
 
     grid->setRowStretch(4, 1);
     return page;
@@ -192,15 +162,10 @@ QWidget* frmOpt::CreateDirectoriesPage()
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
 
-    auto* importFrame = Frame("fra_tab_3", "Importverzeichnis");
     m_importLabel = DirectoryLabel("lbl_import");
-    (new QVBoxLayout(importFrame))->addWidget(m_importLabel);
-    grid->addWidget(importFrame, 0, 0, 1, 2);
-
-    auto* exportFrame = Frame("fra_tab_2", "Export-/Protokollverzeichnis");
+    grid->addWidget(Frame("fra_tab_3", "Importverzeichnis", m_importLabel), 0, 0, 1, 2);
     m_exportLabel = DirectoryLabel("lbl_export");
-    (new QVBoxLayout(exportFrame))->addWidget(m_exportLabel);
-    grid->addWidget(exportFrame, 1, 0, 1, 2);
+    grid->addWidget(Frame("fra_tab_2", "Export-/Protokollverzeichnis", m_exportLabel), 1, 0, 1, 2);
 
     auto* change = Frame("fra_tab_4", "Ändern");
     m_directoryOption[0] = new QRadioButton(" Einstellung - Importverzeichnis");
@@ -211,22 +176,17 @@ QWidget* frmOpt::CreateDirectoriesPage()
         changeRows->addWidget(m_directoryOption[index]);
     }
 
-    auto* drive = Frame("fra_tab_1", "Laufwerk");
-    m_volumeRoots = MountedVolumeRoots();
-    m_driveList = CreateDriveList("lst_drive", m_volumeRoots);
-    (new QVBoxLayout(drive))->addWidget(m_driveList);
+    m_directories = new DirectoryBrowser(
+        "lst_drive", "lst_dir", [this](const std::filesystem::path& directory) { return AcceptDirectory(directory); });
+    m_directories->DirectoryList().setMinimumSize(320, 220);
 
     auto* leftColumn = new QVBoxLayout;
     leftColumn->addWidget(change);
-    leftColumn->addWidget(drive);
+    leftColumn->addWidget(Frame("fra_tab_1", "Laufwerk", &m_directories->DriveList()));
     leftColumn->addStretch();
     grid->addLayout(leftColumn, 2, 0);
 
-    auto* choice = Frame("fra_tab_0", "Auswahl");
-    m_directoryList = CreateDirectoryList("lst_dir", m_directoryModel, this);
-    m_directoryList->setMinimumSize(320, 220);
-    (new QVBoxLayout(choice))->addWidget(m_directoryList);
-    grid->addWidget(choice, 2, 1);
+    grid->addWidget(Frame("fra_tab_0", "Auswahl", m_directories), 2, 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(2, 1);
     return page;
@@ -279,92 +239,27 @@ QLabel& frmOpt::EditedLabel() const
 
 void frmOpt::PointListsAt(const QString& labelText)
 {
-    MoveListsTo(DirectoryToBrowse(FromQt(labelText), FromQt(QDir::homePath())).string());
+    m_directories->MoveTo(DirectoryToBrowse(FromQt(labelText), FromQt(QDir::homePath())));
 }
 
-void frmOpt::MoveListsTo(const std::string& directory)
+bool frmOpt::AcceptDirectory(const std::filesystem::path& directory)
 {
-    m_movingLists = true;
-    m_listDirectory = directory;
-    const QModelIndex index = m_directoryModel->index(ToQt(directory));
-    m_directoryList->setCurrentIndex(index);
-    if (index.isValid()) {
-        m_directoryList->expand(index);
-        m_directoryList->scrollTo(index);
-    }
-    const auto volume = VolumeOf(directory, m_volumeRoots);
-    m_driveList->setCurrentIndex(m_driveList->findText(ToQt(volume)));
-    m_movingLists = false;
+    if (DirectoryReadable(directory)) return true;
+    ShowNotice(m_context.Ui, kUnreadableDirectoryNotice);
+    return false;
 }
 
-void frmOpt::OnDirectoryChosen(const QModelIndex& index)
+bool frmOpt::CheckDateBox(QLineEdit& box)
 {
-    if (m_movingLists || !index.isValid()) return;
-    const std::string directory = FromQt(m_directoryModel->filePath(index));
-    if (!DirectoryReadable(directory)) {
-        ShowNotice(m_context.Ui, kUnreadableDirectoryNotice);
-        MoveListsTo(m_listDirectory);
-        return;
-    }
-    MoveListsTo(directory);
-    EditedLabel().setText(ToQt(directory));
-}
-
-void frmOpt::OnDriveChosen(int row)
-{
-    if (row < 0 || row >= static_cast<int>(m_volumeRoots.size())) return;
-    const std::string root = m_volumeRoots[static_cast<std::size_t>(row)];
-    if (!DirectoryReadable(root)) {
-        ShowNotice(m_context.Ui, kUnreadableDirectoryNotice);
-        MoveListsTo(m_listDirectory);
-        return;
-    }
-    MoveListsTo(root);
-    EditedLabel().setText(ToQt(root));
-}
-
-bool frmOpt::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* box = qobject_cast<QLineEdit*>(watched);
-    if (box == nullptr || (box != m_vonDatum && box != m_bisDatum)) return QDialog::eventFilter(watched, event);
-
-    if (event->type() == QEvent::FocusIn) {
-        // Later, so that the click that brought the focus does not undo the selection.
-        QTimer::singleShot(0, box, [box] { box->selectAll(); });
-    } else if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Another window coming to the front is no leaving of the box, and neither is the focus
-        // going back into a refused box: else two refused boxes would take it from each other.
-        if (!m_reportingDate && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            // Checked once the click that moved the focus is done: a click on "OK" checks the box
-            // itself, and one on "Abbrechen" closes the dialog without it.
-            QTimer::singleShot(0, this, [this, box] {
-                if (isVisible() && !box->hasFocus()) ApplyDateBox(*box);
-            });
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
-bool frmOpt::ApplyDateBox(QLineEdit& box)
-{
-    if (m_reportingDate) return false;
-    if (const auto shown = ValidateDateBox(FromQt(box.text()))) {
-        if (ToQt(*shown) != box.text()) box.setText(ToQt(*shown));
-        return true;
-    }
-    m_reportingDate = true;
-    ShowGeneralError(m_context.Ui, kInvalidDateText);
+    if (ApplyDateBox(box, m_context.Ui)) return true;
     m_tabs->setCurrentIndex(0);
-    box.setFocus(Qt::OtherFocusReason);
-    m_reportingDate = false;
     return false;
 }
 
 void frmOpt::OnOk()
 {
     // A date typed and confirmed with Enter never left its box; it must not be stored unchecked.
-    if (!ApplyDateBox(*m_vonDatum) || !ApplyDateBox(*m_bisDatum)) return;
+    if (!m_fields->Check(*m_vonDatum) || !m_fields->Check(*m_bisDatum)) return;
     if (AskConfirmation(m_context.Ui, 3) != kAnswerYes) {
         reject();
         return;

@@ -6,20 +6,19 @@
 #include <QDialog>
 
 #include <array>
-#include <string>
-#include <vector>
+#include <filesystem>
 
 class QCheckBox;
 class QComboBox;
-class QFileSystemModel;
 class QLabel;
 class QLineEdit;
-class QModelIndex;
 class QRadioButton;
 class QTabWidget;
-class QTreeView;
 
 namespace kalmora {
+
+class CheckedFields;
+class DirectoryBrowser;
 
 // The options dialog: edits the directories, the plausibility level and the classification defaults,
 // and writes them to the settings when it is confirmed.
@@ -32,9 +31,6 @@ public:
     // Brings the page with the directories to the front.
     void ShowDirectoriesPage();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     QWidget* CreateSettingsPage();
     QWidget* CreateDirectoriesPage();
@@ -45,13 +41,11 @@ private:
     QLabel& EditedLabel() const;
     // Points the lists at a label's directory, or somewhere sensible when it names none.
     void PointListsAt(const QString& labelText);
-    // Moves both lists without taking the directory into a label.
-    void MoveListsTo(const std::string& directory);
-    void OnDirectoryChosen(const QModelIndex& index);
-    void OnDriveChosen(int row);
+    // Whether the lists may go to a directory the user chose; an unreadable one is reported.
+    bool AcceptDirectory(const std::filesystem::path& directory);
 
-    // Normalises a date box, or reports it and puts the focus back. False when it was refused.
-    bool ApplyDateBox(QLineEdit& box);
+    // Normalises a date box, or reports it on the page that holds it. False when it was refused.
+    bool CheckDateBox(QLineEdit& box);
     void OnOk();
 
     AppContext& m_context;
@@ -65,14 +59,8 @@ private:
     QLabel* m_importLabel = nullptr;
     QLabel* m_exportLabel = nullptr;
     std::array<QRadioButton*, 2> m_directoryOption{};
-    QFileSystemModel* m_directoryModel = nullptr;
-    QTreeView* m_directoryList = nullptr;
-    QComboBox* m_driveList = nullptr;
-
-    std::vector<std::string> m_volumeRoots;
-    std::string m_listDirectory;  // where the directory list stands
-    bool m_movingLists = false;
-    bool m_reportingDate = false;
+    DirectoryBrowser* m_directories = nullptr;
+    CheckedFields* m_fields = nullptr;
 };
 
 }  // namespace kalmora

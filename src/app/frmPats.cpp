@@ -1,6 +1,7 @@
 #include "app/frmPats.h"
 
 #include "toolkit/ButtonArray.h"
+#include "toolkit/CheckedFields.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/QtText.h"
 #include "foundation/Conversions.h"
@@ -9,14 +10,11 @@
 #include "reports/PatientSearch.h"
 
 #include <QDate>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cstdint>
@@ -54,10 +52,11 @@ frmPats::frmPats(AppContext& context, FixedColumnList& callerList, QString tag, 
     m_kisId->setMaxLength(10);
     m_dob = new QLineEdit;
     m_dob->setObjectName("txt_pats_dob");
-    for (QLineEdit* field : {m_kisId, m_dob}) {
+    for (QLineEdit* field : {m_kisId, m_dob})
         field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QString(12, '0')));
-        field->installEventFilter(this);
-    }
+    m_fields = new CheckedFields(*this);
+    m_fields->SelectOnFocus(*m_kisId);
+    m_fields->CheckOnLeaving(*m_dob, [this](QLineEdit&) { return ApplyDateField(); });
     auto* kisIdLabel = new QLabel("Aufnahmezahl");
     kisIdLabel->setBuddy(m_kisId);
     auto* dobLabel = new QLabel("Geburtsdatum");
@@ -90,26 +89,6 @@ frmPats::frmPats(AppContext& context, FixedColumnList& callerList, QString tag, 
     m_dob->setText(ToQt(FormatCompactDate(key.Dob.str(), 8)));
 }
 
-bool frmPats::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* field = qobject_cast<QLineEdit*>(watched);
-    if (field == nullptr || (field != m_kisId && field != m_dob)) return QDialog::eventFilter(watched, event);
-
-    if (event->type() == QEvent::FocusIn) {
-        // Later, so that the click that brought the focus does not undo the selection.
-        QTimer::singleShot(0, field, [field] { field->selectAll(); });
-    } else if (event->type() == QEvent::FocusOut && field == m_dob) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Another window coming to the front is no leaving of the field.
-        if (!m_reportingDate && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            QTimer::singleShot(0, this, [this] {
-                if (isVisible() && !m_dob->hasFocus()) ApplyDateField();
-            });
-        }
-    }
-    return QDialog::eventFilter(watched, event);
-}
-
 bool frmPats::ApplyDateField()
 {
     const std::string typed = FromQt(m_dob->text());
@@ -119,11 +98,8 @@ bool frmPats::ApplyDateField()
         if (ToQt(shown) != m_dob->text()) m_dob->setText(ToQt(shown));
         return true;
     }
-    m_reportingDate = true;
     m_dob->clear();
-    m_dob->setFocus(Qt::OtherFocusReason);
     ShowNotice(m_context.Ui, kInvalidBirthDateNotice);
-    m_reportingDate = false;
     return false;
 }
 
@@ -148,7 +124,7 @@ void frmPats::Search(bool fromBeginning)
 {
     // A date confirmed with Enter, or one whose field a click on a button just left, has not been
     // checked yet; a refused one has been reported and ends the search.
-    if (!ApplyDateField()) return;
+    if (!m_fields->Check(*m_dob)) return;
     PatientSearchKey& key = m_context.Reports.SearchKey;
     key = SearchKeyOf(FromQt(m_kisId->text()), FromQt(m_dob->text()));
     if (SearchModeOf(key) == 0) {

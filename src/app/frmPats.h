@@ -10,6 +10,7 @@ class QWidget;
 
 namespace kalmora {
 
+class CheckedFields;
 class FixedColumnList;
 
 // The patient search of the ICU reports. Opened from the department level it searches the stay
@@ -25,15 +26,12 @@ public:
 
     const QString& Tag() const { return m_tag; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void OnButton(int index);
     void Search(bool fromBeginning);
     bool SearchDepartments(bool fromBeginning);
     bool SearchStays(bool fromBeginning);
-    // Normalises the date of birth; a refused one empties the field, keeps the focus and is reported.
+    // Normalises the date of birth; a refused one empties the field and is reported.
     bool ApplyDateField();
 
     AppContext& m_context;
@@ -41,7 +39,7 @@ private:
     QString m_tag;
     QLineEdit* m_kisId = nullptr;
     QLineEdit* m_dob = nullptr;
-    bool m_reportingDate = false;
+    CheckedFields* m_fields = nullptr;
 };
 
 }  // namespace kalmora

@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
+#include "toolkit/Frame.h"
 #include "toolkit/WindowPlaces.h"
 
 #include <QDialog>
@@ -24,9 +25,7 @@ constexpr int kLowestReportHeight = 360;
 
 ButtonArray* LayOutReport(QDialog& window, CellGrid& grid, const QString& frameName)
 {
-    auto* report = new QGroupBox("Bericht");
-    report->setObjectName(frameName);
-    (new QVBoxLayout(report))->addWidget(&grid);
+    QGroupBox* report = Frame(frameName, "Bericht", &grid);
 
     auto* buttons = new ButtonArray("cmd_erg", &window);
     QPushButton* copy = buttons->AddButton(kReportCopy, "&Kopieren");

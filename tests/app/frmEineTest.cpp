@@ -5,12 +5,12 @@
 #include "foundation/Messages.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
-#include "import/ImportRun.h"
 #include "scoring/Classification.h"
 #include "scoring/ClassificationTable.h"
 #include "scoring/DepartmentBaseData.h"
 #include "storage/FileSafety.h"
-#include "storage/Setup.h"
+#include "support/ImportedInstallation.h"
+#include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
 #include "support/WindowDriving.h"
 
@@ -33,11 +33,6 @@ using test::Find;
 using test::Q;
 
 namespace fs = std::filesystem;
-
-class NoWindows : public WindowOpener {
-public:
-    int ShowModal(QDialog&) override { return QDialog::Rejected; }
-};
 
 QStringList GridRow(const CellGrid& grid, int row)
 {
@@ -80,22 +75,15 @@ struct Installation {
     SettingsFile IniFile;
     Settings Config;
     ScriptedUserInterface Ui;
-    NoWindows Windows;
+    test::ScriptedWindowOpener Windows;
     AppContext Context{IniFile, Config, Ui, Windows};
     DepartmentEntry Department;
 
     Installation()
     {
-        SetupInstallation(Dir.Path(), Dir / "Kalmora11_0.ini", fs::path(KALMORA_SOURCE_DIR) / "data" / "reference",
-                          2024);
-        IniFile.SettingsFileName = (Dir / "Kalmora11_0.ini").string();
+        test::SetUpImportedInstallation(Dir, IniFile, Config,
+                                        {fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt"});
         ScriptedUserInterface setupUi;
-        LoadSettings(IniFile, setupUi, Config);
-        Config.PlausLevel = "Warning";
-        ImportRun run;
-        if (!RunImport(run, {fs::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt"}, "protocol.dat",
-                       false, ImportEnvironment{Config, setupUi}))
-            qFatal("import failed");
         auto entries = ClassifiableDepartments(Config, setupUi);
         if (entries.size() != 1) qFatal("expected one classifiable department");
         if (!SaveDepartmentBaseData(Config, entries[0], {"4,6", "2", ""}).Saved) qFatal("base data not saved");

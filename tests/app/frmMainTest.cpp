@@ -9,6 +9,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowDriving.h"
 
 #include <QAction>
 #include <QMenu>
@@ -25,6 +26,8 @@
 namespace kalmora {
 
 namespace {
+
+using test::Q;
 
 namespace fs = std::filesystem;
 
@@ -84,11 +87,6 @@ struct Shell {
         }
     }
 };
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
 
 // "objectName text" of every entry of a menu, "-" as the text of a separator.
 QStringList Entries(const QList<QAction*>& actions)

@@ -2,7 +2,9 @@
 
 #include "foundation/ScriptedUserInterface.h"
 #include "support/Files.h"
+#include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowDriving.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,22 +26,9 @@ namespace kalmora {
 
 namespace {
 
+using test::Q;
+
 namespace fs = std::filesystem;
-
-class NoWindows : public WindowOpener {
-public:
-    int ShowModal(QDialog&) override { return QDialog::Rejected; }
-};
-
-QString Q(const std::string& text)
-{
-    return QString::fromStdString(text);
-}
-
-QString Q(const fs::path& path)
-{
-    return QString::fromStdString(path.string());
-}
 
 std::string SettingsText(const fs::path& importPath, const fs::path& exportPath)
 {
@@ -69,7 +58,7 @@ struct OpenDialog {
     SettingsFile iniFile;
     Settings config;
     ScriptedUserInterface ui;
-    NoWindows windows;
+    test::ScriptedWindowOpener windows;
     AppContext context{iniFile, config, ui, windows};
     std::string storedText;
     std::unique_ptr<frmOpt> dialog;
@@ -93,12 +82,7 @@ struct OpenDialog {
     fs::path SettingsPath() const { return iniFile.ProgramDirectory / kDefaultSettingsFileName; }
     std::string RawFile() const { return test::ReadText(SettingsPath()); }
 
-    template <typename T> T* Find(const char* name) const
-    {
-        auto* widget = dialog->findChild<T*>(name);
-        if (widget == nullptr) qFatal("no control %s", name);
-        return widget;
-    }
+    template <typename T> T* Find(const char* name) const { return test::Find<T>(*dialog, name); }
 
     QString ListDirectory() const
     {
@@ -109,7 +93,7 @@ struct OpenDialog {
     void ChooseDirectory(const fs::path& directory) const
     {
         auto* list = Find<QTreeView>("lst_dir");
-        list->setCurrentIndex(static_cast<QFileSystemModel*>(list->model())->index(Q(directory)));
+        list->setCurrentIndex(static_cast<QFileSystemModel*>(list->model())->index(Q(directory.string())));
     }
 
     void TypeDate(const char* box, const QString& text) const
@@ -184,11 +168,11 @@ private slots:
 
         // The export directory is being edited, its trailing separator gone.
         QVERIFY(d.Find<QRadioButton>("opt_verzeichnis_1")->isChecked());
-        QCOMPARE(d.Find<QLabel>("lbl_export")->text(), Q(d.exportDir));
-        QCOMPARE(d.Find<QLabel>("lbl_import")->text(), Q(d.importDir));
+        QCOMPARE(d.Find<QLabel>("lbl_export")->text(), Q(d.exportDir.string()));
+        QCOMPARE(d.Find<QLabel>("lbl_import")->text(), Q(d.importDir.string()));
         QCOMPARE(Background(*d.Find<QLabel>("lbl_export")), kWhite);
         QCOMPARE(Background(*d.Find<QLabel>("lbl_import")), ButtonFace());
-        QCOMPARE(d.ListDirectory(), Q(d.exportDir));
+        QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
         QCOMPARE(d.Find<QComboBox>("lst_drive")->itemText(0), QString("/"));
         QVERIFY(d.Find<QComboBox>("lst_drive")->currentIndex() >= 0);
         QVERIFY(d.ui.Messages().empty());
@@ -204,7 +188,7 @@ private slots:
         QVERIFY(!d.Find<QCheckBox>("chk_multipletiss")->isChecked());
         QVERIFY(!d.Find<QCheckBox>("chk_mtiss")->isChecked());
 
-        const QString opened = Q(DirectoryToBrowse("unknown", QDir::homePath().toStdString()));
+        const QString opened = Q(DirectoryToBrowse("unknown", QDir::homePath().toStdString()).string());
         QCOMPARE(d.Find<QLabel>("lbl_export")->text(), QString("unknown"));
         QCOMPARE(d.ListDirectory(), opened);
         d.Click("opt_verzeichnis_0");
@@ -212,7 +196,7 @@ private slots:
         QCOMPARE(d.ListDirectory(), opened);
 
         d.ChooseDirectory(d.importDir);
-        QCOMPARE(d.Find<QLabel>("lbl_import")->text(), Q(d.importDir));
+        QCOMPARE(d.Find<QLabel>("lbl_import")->text(), Q(d.importDir.string()));
         QCOMPARE(d.Find<QLabel>("lbl_export")->text(), QString("unknown"));
         QVERIFY(d.ui.Messages().empty());
     }
@@ -260,7 +244,7 @@ private slots:
         QCOMPARE(Q(d.config.MindestStd.str()), QString("24"));
         QCOMPARE(Q(d.config.MehrfachTISS.str()), QString("N"));
         QCOMPARE(Q(d.config.ErsatzTISS.str()), QString("J"));
-        QCOMPARE(Q(d.config.ExportDataPath), Q(d.exportDir));
+        QCOMPARE(Q(d.config.ExportDataPath), Q(d.exportDir.string()));
     }
 
     void refusingTheQuestionOrCancellingChangesNothing_data()
@@ -384,16 +368,16 @@ private slots:
         d.Click("opt_verzeichnis_0");
         QCOMPARE(Background(*importLabel), kWhite);
         QCOMPARE(Background(*exportLabel), ButtonFace());
-        QCOMPARE(d.ListDirectory(), Q(d.importDir));
+        QCOMPARE(d.ListDirectory(), Q(d.importDir.string()));
 
         d.ChooseDirectory(d.exportDir / "sub");
-        QCOMPARE(importLabel->text(), Q(d.exportDir / "sub"));
-        QCOMPARE(exportLabel->text(), Q(d.exportDir));
+        QCOMPARE(importLabel->text(), Q((d.exportDir / "sub").string()));
+        QCOMPARE(exportLabel->text(), Q(d.exportDir.string()));
 
         d.Click("opt_verzeichnis_1");
         QCOMPARE(Background(*importLabel), ButtonFace());
         QCOMPARE(Background(*exportLabel), kWhite);
-        QCOMPARE(d.ListDirectory(), Q(d.exportDir));
+        QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
 
         // A root is held without its separator and written with it.
         auto* drives = d.Find<QComboBox>("lst_drive");
@@ -404,7 +388,7 @@ private slots:
 
         d.ui.ScriptAnswer(MessageAnswer::Yes);
         d.Click("cmd_verzeichnis_0");
-        QCOMPARE(Q(d.config.ImportDataPath), Q(d.exportDir / "sub"));
+        QCOMPARE(Q(d.config.ImportDataPath), Q((d.exportDir / "sub").string()));
         QCOMPARE(Q(d.config.ExportDataPath), QString(""));
         const std::string raw = d.RawFile();
         QVERIFY(raw.find("\nImportDataPath=" + (d.exportDir / "sub").string() + "\n") != std::string::npos);
@@ -417,15 +401,15 @@ private slots:
         OpenDialog d;
         const fs::path gone = d.exportDir / "sub";
         auto* list = d.Find<QTreeView>("lst_dir");
-        const QModelIndex goneIndex = static_cast<QFileSystemModel*>(list->model())->index(Q(gone));
+        const QModelIndex goneIndex = static_cast<QFileSystemModel*>(list->model())->index(Q(gone.string()));
         QVERIFY(goneIndex.isValid());
         fs::remove(gone);
 
         list->setCurrentIndex(goneIndex);
 
         QCOMPARE(d.MessageTexts(), QStringList{" Das Laufwerk oder Verzeichnis kann nicht gelesen werden!"});
-        QCOMPARE(d.Find<QLabel>("lbl_export")->text(), Q(d.exportDir));
-        QCOMPARE(d.ListDirectory(), Q(d.exportDir));
+        QCOMPARE(d.Find<QLabel>("lbl_export")->text(), Q(d.exportDir.string()));
+        QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
     }
 };
 
