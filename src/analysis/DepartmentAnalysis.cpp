@@ -93,6 +93,7 @@ std::vector<MonthCount> CountStaysPerMonth(Database& department)
 std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, const std::vector<std::string>& lines,
                                                    UserInterface& ui)
 {
+    const ReadyAtEnd ready(ui);
     std::vector<DepartmentAnalysis> analyses;
     {
         const BusyPointer busy(ui);
@@ -122,9 +123,6 @@ std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, con
             }
         }
     }
-    ui.SetStatusText(1, " Bereit");
-    ui.SetStatusText(2, " ");
-    ui.SetStatusText(3, " ");
     return analyses;
 }
 

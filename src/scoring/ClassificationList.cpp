@@ -118,6 +118,7 @@ bool HasClassifiableStays(Database& department)
 
 std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, UserInterface& ui)
 {
+    const ReadyAtEnd ready(ui);
     const BusyPointer busy(ui);
     ui.SetStatusText(1, " Intensivberichte vorbereiten...");
     Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
@@ -142,7 +143,6 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
                                      ") kann nicht gelesen werden: " + error.what());
         }
     }
-    ui.SetStatusText(1, " Bereit");
     return entries;
 }
 

@@ -13,6 +13,7 @@ namespace kalmora {
 std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<DepartmentEntry>& selected,
                                                       const Settings& settings, UserInterface& ui)
 {
+    const ReadyAtEnd ready(ui);
     const ExclusiveLock lock(SystemDataLockFile(settings));
     const ClassificationSettings classification = ClassificationSettingsOf(settings);
     std::vector<ClassifiedDepartment> rows;
@@ -38,9 +39,6 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
             ui.ProcessPendingEvents();
         }
     }
-    ui.SetStatusText(1, " Bereit");
-    ui.SetStatusText(2, " ");
-    ui.SetStatusText(3, " ");
     return rows;
 }
 

@@ -1,5 +1,6 @@
 #include "storage/Schema.h"
 
+#include "foundation/FailureText.h"
 #include "foundation/SafeFile.h"
 #include "storage/Database.h"
 
@@ -27,7 +28,8 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
         }
         building.CommitNew();
     } catch (const std::filesystem::filesystem_error& error) {
-        throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " + error.code().message(),
+        throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " +
+                               GermanErrorText(error.code()),
                            SQLITE_CANTOPEN);
     }
 }

@@ -164,8 +164,8 @@ TEST_F(DeleteDepartmentsTest, DeletesThreeOfFiveAndSelectsTheFirstLeft)
     EXPECT_EQ(ui.StatusHistory(2).front(), "K001 - Landesklinikum Eiche  ");
     EXPECT_EQ(ui.StatusHistory(3).front(), " 12100102 - Anästhesiologische Intensivstati ");
     EXPECT_EQ(ui.StatusText(1), " Bereit");
-    EXPECT_EQ(ui.StatusText(2), "");
-    EXPECT_EQ(ui.StatusText(3), "");
+    EXPECT_EQ(ui.StatusText(2), " ");
+    EXPECT_EQ(ui.StatusText(3), " ");
     EXPECT_EQ(ui.BusyDepth(), 0);
 }
 
