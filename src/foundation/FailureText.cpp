@@ -1,5 +1,8 @@
 #include "foundation/FailureText.h"
 
+#include "foundation/Messages.h"
+#include "foundation/UserInterface.h"
+
 #include <array>
 #include <filesystem>
 #include <new>
@@ -53,6 +56,15 @@ std::string GermanReason(const std::exception& failure)
     }
     if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) return "nicht genug Arbeitsspeicher";
     return failure.what();
+}
+
+void ShowFailure(UserInterface& ui, const std::exception& failure, std::string_view lead)
+{
+    if (dynamic_cast<const NoticeError*>(&failure) != nullptr) {
+        ui.ShowMessage(std::string(" ") + failure.what(), kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    ShowGeneralError(ui, std::string(lead) + GermanReason(failure));
 }
 
 }  // namespace kalmora

@@ -52,7 +52,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
         return true;
     } catch (const LockedError& error) {
         // Another run is busy with the data: a notice, not a failure.
-        ui.ShowMessage(std::string(" ") + error.what(), kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+        ShowFailure(ui, error, "");
         return false;
     } catch (const std::exception& error) {
         // The run stops; what was stored before stays intact, and the program goes on.

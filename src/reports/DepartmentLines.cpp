@@ -154,7 +154,7 @@ std::size_t DeleteDepartments(const Settings& settings, std::vector<std::string>
         try {
             lock.emplace(SystemDataLockFile(settings));
         } catch (const LockedError& error) {
-            ShowGeneralError(ui, std::string(" ") + error.what());
+            ShowFailure(ui, error, "");
             return 0;
         }
         Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));

@@ -217,6 +217,8 @@ TEST_F(DeleteDepartmentsTest, NothingIsDeletedUnlessAskedAndFree)
         ASSERT_FALSE(scripted.Messages().empty());
         EXPECT_NE(scripted.Messages().back().Text.find(c.message), std::string::npos)
             << scripted.Messages().back().Text;
+        // A held lock is a notice to try again, not an error.
+        EXPECT_EQ(scripted.Messages().back().Title, " Programmhinweis ");
         EXPECT_EQ(selected, c.selected);
         EXPECT_EQ(lines, before);
         EXPECT_EQ(RowCount(), 5);
