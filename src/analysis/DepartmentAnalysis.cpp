@@ -104,7 +104,7 @@ std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, con
             ui.ProcessPendingEvents();
             const std::string fileName(DatabaseFileOf(line));
             try {
-                if (fileName.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+                if (fileName.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
                 const auto file = DataFilePath(settings.SystemDataPath, fileName);
                 DepartmentAnalysis analysis{line, {}};
                 bool leftover = false;

@@ -135,7 +135,7 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
         if (!entry) continue;
         try {
             const auto file = std::string(entry->DatabaseFile.Trimmed());
-            if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+            if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
             Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
             if (HasClassifiableStays(department)) entries.push_back(std::move(*entry));
         } catch (const StorageError& error) {

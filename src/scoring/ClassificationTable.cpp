@@ -27,7 +27,7 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
                                      ClassificationInputs(entry.Dgkp, entry.SystemisedBeds, entry.PreClassification)};
             try {
                 const std::string file(entry.DatabaseFile.Trimmed());
-                if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+                if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
                 Database department(DataFilePath(settings.SystemDataPath, file));
                 ClassifyDepartment(department, classification, row.Result);
                 rows.push_back(std::move(row));

@@ -110,6 +110,21 @@ Database::~Database() = default;
 Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 
+StorageError::StorageError(const std::string& message) : std::runtime_error(message), m_engineCode(SQLITE_ERROR)
+{
+}
+
+bool StorageError::IsRowRefused() const
+{
+    return (m_engineCode & 0xFF) == SQLITE_CONSTRAINT;
+}
+
+bool Database::ExecuteIfPossible(std::string_view sql) noexcept
+{
+    const std::string text(sql);
+    return sqlite3_exec(m_handle.get(), text.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 void Database::Execute(std::string_view sql)
 {
     const std::string text(sql);
@@ -271,7 +286,7 @@ Transaction::~Transaction()
     if (!m_open) return;
     // Rolling back cannot be reported from a destructor; a failed rollback leaves the journal,
     // which the engine replays on the next open.
-    sqlite3_exec(m_database.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    m_database.ExecuteIfPossible("ROLLBACK");
 }
 
 void Transaction::Commit()

@@ -4,8 +4,6 @@
 #include "foundation/SafeFile.h"
 #include "storage/Database.h"
 
-#include <sqlite3.h>
-
 #include <string>
 #include <system_error>
 
@@ -15,7 +13,7 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
                         const std::function<void(Database&)>& fill)
 {
     if (std::filesystem::exists(file)) {
-        throw StorageError("Datenbank existiert bereits: " + file.string(), SQLITE_CANTOPEN);
+        throw StorageError("Datenbank existiert bereits: " + file.string());
     }
     try {
         SafeFile building(file);
@@ -29,8 +27,7 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
         building.CommitNew();
     } catch (const std::filesystem::filesystem_error& error) {
         throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " +
-                               GermanErrorText(error.code()),
-                           SQLITE_CANTOPEN);
+                           GermanErrorText(error.code()));
     }
 }
 
