@@ -1,5 +1,7 @@
 #include "analysis/CombinedExport.h"
 
+#include "foundation/DiagnosticLog.h"
+#include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
 #include "foundation/SafeFile.h"
@@ -31,23 +33,6 @@ bool IsValidExportFileName(std::string_view fileName)
     return checkState == kCheckOk;
 }
 
-// Panel 1 back to " Bereit" and the details cleared, however the export ends.
-class ReadyAtEnd {
-public:
-    explicit ReadyAtEnd(UserInterface& ui) : m_ui(ui) {}
-    ~ReadyAtEnd()
-    {
-        m_ui.SetStatusText(1, " Bereit");
-        m_ui.SetStatusText(2, " ");
-        m_ui.SetStatusText(3, " ");
-    }
-    ReadyAtEnd(const ReadyAtEnd&) = delete;
-    ReadyAtEnd& operator=(const ReadyAtEnd&) = delete;
-
-private:
-    UserInterface& m_ui;
-};
-
 // With the export directory set to the system data directory, a name such as "iadmin.mdb" would
 // replace the program's own data by the export.
 void RefuseSystemFile(const Settings& settings, const fs::path& directory, const std::string& name)
@@ -57,7 +42,7 @@ void RefuseSystemFile(const Settings& settings, const fs::path& directory, const
     bool taken = false;
     for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kScratchDatabaseFile})
         taken = taken || name == own;
-    taken = taken || name == SystemDataLockFile(settings).filename().string();
+    taken = taken || name == SystemDataLockFile(settings).filename().string() || name == kDiagnosticLogFile;
     if (!taken && fs::is_regular_file(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile))) {
         for (const DepartmentLine& department : ReadDepartmentLines(settings))
             taken = taken || name == DatabaseFileOf(department.Text);
@@ -133,7 +118,7 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
         lock.emplace(SystemDataLockFile(settings));
     } catch (const fs::filesystem_error& error) {
         throw ExportError("Das Systemverzeichnis " + settings.SystemDataPath +
-                          " ist nicht erreichbar: " + error.code().message());
+                          " ist nicht erreichbar: " + GermanErrorText(error.code()));
     }
     const fs::path templateFile = DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile);
     if (!fs::is_regular_file(templateFile)) {
@@ -156,7 +141,7 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
         building.Commit();
     } catch (const fs::filesystem_error& error) {
         throw ExportError("Die Gesamtdatenbank " + target.string() +
-                          " kann nicht geschrieben werden: " + error.code().message());
+                          " kann nicht geschrieben werden: " + GermanErrorText(error.code()));
     }
     return target;
 }

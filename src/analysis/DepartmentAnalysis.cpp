@@ -93,6 +93,7 @@ std::vector<MonthCount> CountStaysPerMonth(Database& department)
 std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, const std::vector<std::string>& lines,
                                                    UserInterface& ui)
 {
+    const ReadyAtEnd ready(ui);
     std::vector<DepartmentAnalysis> analyses;
     {
         const BusyPointer busy(ui);
@@ -103,7 +104,7 @@ std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, con
             ui.ProcessPendingEvents();
             const std::string fileName(DatabaseFileOf(line));
             try {
-                if (fileName.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+                if (fileName.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
                 const auto file = DataFilePath(settings.SystemDataPath, fileName);
                 DepartmentAnalysis analysis{line, {}};
                 bool leftover = false;
@@ -122,9 +123,6 @@ std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, con
             }
         }
     }
-    ui.SetStatusText(1, " Bereit");
-    ui.SetStatusText(2, " ");
-    ui.SetStatusText(3, " ");
     return analyses;
 }
 

@@ -5,6 +5,7 @@
 #include "cli/ConsoleUserInterface.h"
 #include "cli/ImportFileGenerator.h"
 #include "foundation/Conversions.h"
+#include "foundation/FailureText.h"
 #include "foundation/Messages.h"
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
@@ -532,7 +533,7 @@ int RunCli(const std::vector<std::string>& arguments, const Environment& environ
         for (const auto& problem : error.Problems()) err << "  " << problem.Describe() << '\n';
         return kExitFailure;
     } catch (const std::exception& error) {
-        err << "kalmora-cli: Fehler: " << error.what() << '\n';
+        err << "kalmora-cli: Fehler: " << GermanReason(error) << '\n';
         return kExitFailure;
     }
 }

@@ -1,5 +1,6 @@
 #include "foundation/IniFile.h"
 
+#include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/SafeFile.h"
 
@@ -55,10 +56,12 @@ bool EqualsIgnoringCase(std::string_view lhs, std::string_view rhs)
     return true;
 }
 
+// `what` names the failure with a "%s" where the file goes.
 [[noreturn]] void Fail(std::string_view what, const fs::path& file, const std::error_code& error = {})
 {
-    std::string message = std::string(what) + " '" + file.string() + "'";
-    if (error) message += ": " + error.message();
+    std::string message(what);
+    message.replace(message.find("%s"), 2, file.string());
+    if (error) message += ": " + GermanErrorText(error);
     throw IniFileError(message);
 }
 
@@ -68,13 +71,13 @@ std::optional<std::string> ReadFileIfPresent(const fs::path& file)
     std::error_code error;
     const auto status = fs::status(file, error);
     if (status.type() == fs::file_type::not_found) return std::nullopt;
-    if (error) Fail("cannot examine settings file", file, error);
-    if (fs::is_directory(status)) Fail("settings file is a directory", file);
+    if (error) Fail("Die Einstellungsdatei %s kann nicht geprüft werden", file, error);
+    if (fs::is_directory(status)) Fail("Die Einstellungsdatei %s ist ein Verzeichnis", file);
 
     std::ifstream in(file, std::ios::binary);
-    if (!in) Fail("cannot open settings file", file);
+    if (!in) Fail("Die Einstellungsdatei %s kann nicht geöffnet werden", file);
     std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) Fail("cannot read settings file", file);
+    if (in.bad()) Fail("Die Einstellungsdatei %s kann nicht gelesen werden", file);
     return content;
 }
 
@@ -165,7 +168,7 @@ void CheckSection(const fs::path& file, std::string_view section)
 {
     if (section.empty() || section != TrimWhitespace(section) || HasLineBreakOrNul(section) ||
         section.find(']') != std::string_view::npos) {
-        Fail("invalid section name '" + std::string(section) + "' for", file);
+        Fail("Ungültiger Abschnittsname \"" + std::string(section) + "\" für %s", file);
     }
 }
 
@@ -173,9 +176,9 @@ void CheckEntry(const fs::path& file, std::string_view key, std::string_view val
 {
     if (key.empty() || key != TrimWhitespace(key) || HasLineBreakOrNul(key) || key.find('=') != std::string_view::npos ||
         key.starts_with('[') || key.starts_with(';')) {
-        Fail("invalid key name '" + std::string(key) + "' for", file);
+        Fail("Ungültiger Schlüssel \"" + std::string(key) + "\" für %s", file);
     }
-    if (HasLineBreakOrNul(value)) Fail("line break in the value of '" + std::string(key) + "' for", file);
+    if (HasLineBreakOrNul(value)) Fail("Zeilenumbruch im Wert von \"" + std::string(key) + "\" für %s", file);
 }
 
 void SetEntry(ProfileText& text, std::string_view section, std::string_view key, std::string_view value)
@@ -211,7 +214,7 @@ void SetEntry(ProfileText& text, std::string_view section, std::string_view key,
 
 void ReplaceFile(const fs::path& file, std::string_view content)
 {
-    if (!file.has_filename()) Fail("no file name in", file);
+    if (!file.has_filename()) Fail("Kein Dateiname in %s", file);
     std::error_code error;
     // Replacing a symbolic link would cut it off from the file it points to.
     fs::path target = file;
@@ -221,7 +224,7 @@ void ReplaceFile(const fs::path& file, std::string_view content)
     }
     if (target.has_parent_path()) {
         fs::create_directories(target.parent_path(), error);
-        if (error) Fail("cannot create the directory of", target, error);
+        if (error) Fail("Das Verzeichnis der Einstellungsdatei %s kann nicht angelegt werden", target, error);
     }
     try {
         SafeFile replacement(target);
@@ -229,7 +232,7 @@ void ReplaceFile(const fs::path& file, std::string_view content)
         replacement.Write(content);
         replacement.Commit();
     } catch (const fs::filesystem_error& failure) {
-        Fail("cannot write", target, failure.code());
+        Fail("Die Einstellungsdatei %s kann nicht geschrieben werden", target, failure.code());
     }
 }
 

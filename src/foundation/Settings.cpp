@@ -146,7 +146,7 @@ std::int16_t WriteIniValue(SettingsFile& file, UserInterface& ui, std::string_vi
 {
     try {
         const auto target = WriteTarget(file);
-        if (!target) throw IniFileError("no place for the settings file '" + file.SettingsFileName + "'");
+        if (!target) throw IniFileError("Kein Ort für die Einstellungsdatei " + file.SettingsFileName);
         WriteProfileString(*target, section, key, value);
         return 1;
     } catch (const std::exception&) {

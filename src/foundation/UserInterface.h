@@ -42,4 +42,22 @@ private:
     UserInterface& m_ui;
 };
 
+// Sets the status bar back to " Bereit" with panels 2 and 3 cleared when the work it guards ends,
+// however it ends.
+class ReadyAtEnd {
+public:
+    explicit ReadyAtEnd(UserInterface& ui) : m_ui(ui) {}
+    ~ReadyAtEnd()
+    {
+        m_ui.SetStatusText(1, " Bereit");
+        m_ui.SetStatusText(2, " ");
+        m_ui.SetStatusText(3, " ");
+    }
+    ReadyAtEnd(const ReadyAtEnd&) = delete;
+    ReadyAtEnd& operator=(const ReadyAtEnd&) = delete;
+
+private:
+    UserInterface& m_ui;
+};
+
 }  // namespace kalmora

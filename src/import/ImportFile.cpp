@@ -1,3 +1,5 @@
+#include "foundation/DiagnosticLog.h"
+#include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
@@ -497,8 +499,10 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         scratchWork.reset();
         try {
             EmptyDepartment(settings, department);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
             run.FileResult = FileResultWithoutNumbers(kStoringFailed);
+            WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Import " + run.ImportFileName,
+                            std::string(kStoringFailed) + ": " + GermanReason(error));
         }
         return;
     }
@@ -510,8 +514,10 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     ui.ProcessPendingEvents();
     try {
         StoreDepartment(workingCopy, admin, settings, codes, department);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         run.FileResult = FileResultWithoutNumbers(kStoringFailed);
+        WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Import " + run.ImportFileName,
+                        std::string(kStoringFailed) + ": " + GermanReason(error));
         return;
     }
     const auto patients = static_cast<int>(stayCount - totals.EarlierCount);

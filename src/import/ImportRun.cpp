@@ -1,5 +1,7 @@
 #include "import/ImportRun.h"
 
+#include "foundation/DiagnosticLog.h"
+#include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
@@ -13,16 +15,7 @@
 
 namespace kalmora {
 
-namespace {
-
-void ShowIdle(UserInterface& ui)
-{
-    ui.SetStatusText(1, " Bereit");
-    ui.SetStatusText(2, " ");
-    ui.SetStatusText(3, " ");
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
                bool initialiseDepartment, const ImportEnvironment& environment)
@@ -32,6 +25,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
     run.InitialiseDepartment = initialiseDepartment;
     run.CurrentFileIndex = 0;
     try {
+        const ReadyAtEnd ready(ui);
         if (files.size() > kMaxImportFiles) throw std::length_error("Höchstens 1000 Dateien je Import.");
         // A settings file without a usable path (damaged, or not one of ours) must not send the run
         // to some other directory's files.
@@ -55,18 +49,20 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
             row += run.FileResult;
         }
         protocol.Close();
-        ShowIdle(ui);
         return true;
     } catch (const LockedError& error) {
         // Another run is busy with the data: a notice, not a failure.
-        ShowIdle(ui);
-        ui.ShowMessage(std::string(" ") + error.what(), kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+        ShowFailure(ui, error, "");
         return false;
     } catch (const std::exception& error) {
         // The run stops; what was stored before stays intact, and the program goes on.
-        ShowIdle(ui);
-        ui.ShowMessage(std::string(" Fehlerursache unbekannt!\n") + error.what(), kNoticeTitle,
-                       MessageIcon::Exclamation, MessageButtons::Ok);
+        const std::string reason = GermanReason(error);
+        WriteDiagnostic(DataFilePath(environment.Config.SystemDataPath, ""),
+                        "Import " +
+                            (run.CurrentFileIndex == 0 ? std::string("(vor der ersten Datei)") : run.ImportFileName),
+                        "Fehlerursache unbekannt: " + reason);
+        ui.ShowMessage(" Fehlerursache unbekannt!\n" + reason, kNoticeTitle, MessageIcon::Exclamation,
+                       MessageButtons::Ok);
         return false;
     }
 }

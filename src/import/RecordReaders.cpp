@@ -7,7 +7,6 @@
 #include "scoring/Tiss28Items.h"
 #include "scoring/Tiss28Score.h"
 
-#include <sqlite3.h>
 
 #include <array>
 #include <string>
@@ -47,7 +46,7 @@ std::string Stored(std::string_view field, std::size_t width)
 
 bool IsRowRefusal(const StorageError& error)
 {
-    return (error.EngineCode() & 0xFF) == SQLITE_CONSTRAINT;
+    return error.IsRowRefused();
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "reports/DepartmentLines.h"
 
+#include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
@@ -48,7 +49,7 @@ std::optional<std::string> RemoveDepartmentFile(const std::filesystem::path& fil
     try {
         RemoveDatabaseFiles(file);
     } catch (const std::filesystem::filesystem_error& failure) {
-        return failure.code().message();
+        return GermanErrorText(failure.code());
     }
     return std::nullopt;
 }
@@ -147,12 +148,13 @@ std::size_t DeleteDepartments(const Settings& settings, std::vector<std::string>
 
     std::size_t deleted = 0;
     {
+        const ReadyAtEnd ready(ui);
         const BusyPointer busy(ui);
         std::optional<ExclusiveLock> lock;
         try {
             lock.emplace(SystemDataLockFile(settings));
         } catch (const LockedError& error) {
-            ShowGeneralError(ui, std::string(" ") + error.what());
+            ShowFailure(ui, error, "");
             return 0;
         }
         Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
@@ -164,9 +166,6 @@ std::size_t DeleteDepartments(const Settings& settings, std::vector<std::string>
             lines = std::move(remaining);
             selected.assign(lines.size(), false);
             if (!lines.empty()) selected.front() = true;
-            ui.SetStatusText(1, " Bereit");
-            ui.SetStatusText(2, "");
-            ui.SetStatusText(3, "");
         };
         try {
             for (; i < lines.size(); ++i) {

@@ -58,7 +58,7 @@ std::string NormalizeBirthDateInput(std::string_view input, int currentYear)
 bool DepartmentHoldsPatient(const Settings& settings, std::string_view departmentLine, const PatientSearchKey& key)
 {
     const std::string_view file = DatabaseFileOf(departmentLine);
-    if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+    if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
     Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
     const int mode = SearchModeOf(key);
     std::string sql = "SELECT 1 FROM " + QuoteIdentifier(kStaysTable) + " WHERE ";

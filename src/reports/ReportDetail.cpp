@@ -93,7 +93,7 @@ ReportDetail ReadReportDetail(const Settings& settings, std::string_view departm
     detail.Base.DepartmentText = MidCharacters(departmentLine, 30, 44);
 
     const std::string_view file = DatabaseFileOf(departmentLine);
-    if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+    if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
     Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
     ReadBaseData(department, stay, detail.Base);
     detail.Days = ReadSurveyDays(department, stay);

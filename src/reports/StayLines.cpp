@@ -58,7 +58,7 @@ std::vector<StoredStay> ReadStays(Database& department)
 std::vector<std::string> ReadStayLines(const Settings& settings, std::string_view departmentLine)
 {
     const std::string_view file = DatabaseFileOf(departmentLine);
-    if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+    if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
     Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
     std::vector<std::string> lines;
     for (const auto& stay : ReadStays(department))

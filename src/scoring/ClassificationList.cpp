@@ -118,6 +118,7 @@ bool HasClassifiableStays(Database& department)
 
 std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, UserInterface& ui)
 {
+    const ReadyAtEnd ready(ui);
     const BusyPointer busy(ui);
     ui.SetStatusText(1, " Intensivberichte vorbereiten...");
     Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
@@ -134,7 +135,7 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
         if (!entry) continue;
         try {
             const auto file = std::string(entry->DatabaseFile.Trimmed());
-            if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+            if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
             Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
             if (HasClassifiableStays(department)) entries.push_back(std::move(*entry));
         } catch (const StorageError& error) {
@@ -142,7 +143,6 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
                                      ") kann nicht gelesen werden: " + error.what());
         }
     }
-    ui.SetStatusText(1, " Bereit");
     return entries;
 }
 

@@ -13,6 +13,7 @@ namespace kalmora {
 std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<DepartmentEntry>& selected,
                                                       const Settings& settings, UserInterface& ui)
 {
+    const ReadyAtEnd ready(ui);
     const ExclusiveLock lock(SystemDataLockFile(settings));
     const ClassificationSettings classification = ClassificationSettingsOf(settings);
     std::vector<ClassifiedDepartment> rows;
@@ -26,7 +27,7 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
                                      ClassificationInputs(entry.Dgkp, entry.SystemisedBeds, entry.PreClassification)};
             try {
                 const std::string file(entry.DatabaseFile.Trimmed());
-                if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.", 0);
+                if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
                 Database department(DataFilePath(settings.SystemDataPath, file));
                 ClassifyDepartment(department, classification, row.Result);
                 rows.push_back(std::move(row));
@@ -38,9 +39,6 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
             ui.ProcessPendingEvents();
         }
     }
-    ui.SetStatusText(1, " Bereit");
-    ui.SetStatusText(2, " ");
-    ui.SetStatusText(3, " ");
     return rows;
 }
 

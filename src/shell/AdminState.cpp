@@ -3,7 +3,6 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 
-#include <sqlite3.h>
 
 #include <string>
 #include <system_error>
@@ -16,7 +15,7 @@ bool AdminListsNoDepartment(const Settings& settings)
     // Opening without the create flag would fail as well, but with the engine's English words.
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        throw StorageError("Die Verwaltungsdatenbank " + file.string() + " wurde nicht gefunden.", SQLITE_CANTOPEN);
+        throw StorageError("Die Verwaltungsdatenbank " + file.string() + " wurde nicht gefunden.");
     }
     try {
         // Read-write without create: a crashed writer's journal can then be rolled back first.
@@ -26,7 +25,7 @@ bool AdminListsNoDepartment(const Settings& settings)
     } catch (const StorageError& failure) {
         throw StorageError("Die Verwaltungsdatenbank " + file.string() + " kann nicht gelesen werden.\n" +
                                failure.what(),
-                           failure.EngineCode());
+                           failure);
     }
 }
 

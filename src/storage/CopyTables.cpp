@@ -3,8 +3,6 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 
-#include <sqlite3.h>
-
 #include <array>
 #include <string>
 #include <vector>
@@ -36,8 +34,7 @@ public:
     }
     ~AttachedDatabase()
     {
-        sqlite3_exec(m_database.Handle(), ("DETACH DATABASE " + std::string(kTargetSchema)).c_str(), nullptr, nullptr,
-                     nullptr);
+        m_database.ExecuteIfPossible("DETACH DATABASE " + std::string(kTargetSchema));
     }
     AttachedDatabase(const AttachedDatabase&) = delete;
     AttachedDatabase& operator=(const AttachedDatabase&) = delete;
@@ -55,7 +52,7 @@ std::string ColumnList(Database& database, std::string_view table)
         if (!list.empty()) list += ", ";
         list += QuoteIdentifier(columns.Text(0));
     }
-    if (list.empty()) throw StorageError("Tabelle fehlt: " + std::string(table), SQLITE_ERROR);
+    if (list.empty()) throw StorageError("Tabelle fehlt: " + std::string(table));
     return list;
 }
 
@@ -66,7 +63,7 @@ void CopyTablesToDatabase(Database& source, const std::filesystem::path& target,
 {
     // ATTACH would create a missing file; the target must be a prepared copy of the template.
     if (!std::filesystem::is_regular_file(target)) {
-        throw StorageError("Zieldatenbank nicht gefunden: " + target.string(), SQLITE_CANTOPEN);
+        throw StorageError("Zieldatenbank nicht gefunden: " + target.string());
     }
     AttachedDatabase attached(source, target);
     if (kind == CopyTarget::Fresh) {

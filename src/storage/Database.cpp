@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <utility>
 
 namespace kalmora {
 
@@ -49,6 +50,35 @@ int OpenFlags(OpenMode mode)
     return SQLITE_OPEN_READWRITE;
 }
 
+// The engine's own messages are English; the user reads the cause in German, and the code tells the
+// rest to the hospital IT.
+std::string GermanEngineText(int extendedCode, std::string_view engineMessage)
+{
+    // A damaged database lacks a table or column; its name is what the IT needs to know.
+    for (const auto& [english, german] : {std::pair{std::string_view("no such table: "), "es fehlt die Tabelle "},
+                                          std::pair{std::string_view("no such column: "), "es fehlt die Spalte "}}) {
+        if (engineMessage.starts_with(english)) return german + std::string(engineMessage.substr(english.size()));
+    }
+    switch (extendedCode & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return "die Datenbank wird gerade von einem anderen Programm verwendet";
+    case SQLITE_FULL: return "kein Speicherplatz mehr auf dem Datenträger";
+    case SQLITE_IOERR: return "Ein-/Ausgabefehler beim Zugriff auf den Datenträger";
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return "die Datei ist beschädigt oder keine Datenbank";
+    case SQLITE_CANTOPEN: return "die Datei kann nicht geöffnet werden";
+    case SQLITE_READONLY: return "die Datenbank ist schreibgeschützt";
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return "Zugriff verweigert";
+    case SQLITE_CONSTRAINT: return "ein Datensatz verletzt eine Regel der Tabelle";
+    case SQLITE_NOMEM: return "nicht genug Arbeitsspeicher";
+    case SQLITE_TOOBIG: return "ein Wert ist zu groß";
+    case SQLITE_SCHEMA:
+    case SQLITE_ERROR: return "die Datenbank hat nicht den erwarteten Aufbau (Fehlercode " + std::to_string(extendedCode) + ")";
+    default: return "Datenbankfehler (Fehlercode " + std::to_string(extendedCode) + ")";
+    }
+}
+
 }  // namespace
 
 void Database::Closer::operator()(sqlite3* handle) const
@@ -80,6 +110,21 @@ Database::~Database() = default;
 Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 
+StorageError::StorageError(const std::string& message) : std::runtime_error(message), m_engineCode(SQLITE_ERROR)
+{
+}
+
+bool StorageError::IsRowRefused() const
+{
+    return (m_engineCode & 0xFF) == SQLITE_CONSTRAINT;
+}
+
+bool Database::ExecuteIfPossible(std::string_view sql) noexcept
+{
+    const std::string text(sql);
+    return sqlite3_exec(m_handle.get(), text.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
 void Database::Execute(std::string_view sql)
 {
     const std::string text(sql);
@@ -108,8 +153,9 @@ void Database::ThrowLastError(int resultCode, std::string_view context) const
 {
     sqlite3* handle = m_handle.get();
     const int extended = handle ? sqlite3_extended_errcode(handle) : resultCode;
-    const std::string detail = handle ? sqlite3_errmsg(handle) : sqlite3_errstr(resultCode);
-    const std::string message = std::string(context) + " (" + m_path.string() + "): " + detail;
+    const std::string engineMessage = handle ? sqlite3_errmsg(handle) : "";
+    const std::string message =
+        std::string(context) + " (" + m_path.string() + "): " + GermanEngineText(extended, engineMessage);
     if (IsDuplicateKeyCode(extended)) throw DuplicateKey(message, extended);
     throw StorageError(message, extended);
 }
@@ -240,7 +286,7 @@ Transaction::~Transaction()
     if (!m_open) return;
     // Rolling back cannot be reported from a destructor; a failed rollback leaves the journal,
     // which the engine replays on the next open.
-    sqlite3_exec(m_database.Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    m_database.ExecuteIfPossible("ROLLBACK");
 }
 
 void Transaction::Commit()

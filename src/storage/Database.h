@@ -12,11 +12,22 @@ struct sqlite3_stmt;
 
 namespace kalmora {
 
-// Any failure of the database engine: opening, preparing, running.
+// Any failure of the database engine: opening, preparing, running. The engine's codes stay inside
+// the database layer; callers ask what kind of failure it was.
 class StorageError : public std::runtime_error {
 public:
+    // A failure found by the program itself: a file or a table that is not there.
+    explicit StorageError(const std::string& message);
+    // The engine's failure with its extended result code.
     StorageError(const std::string& message, int engineCode) : std::runtime_error(message), m_engineCode(engineCode) {}
-    int EngineCode() const { return m_engineCode; }
+    // The same failure told in other words.
+    StorageError(const std::string& message, const StorageError& cause)
+        : std::runtime_error(message), m_engineCode(cause.m_engineCode)
+    {
+    }
+
+    // A row the table's rules refuse (a check, a unique key, a value that is not allowed).
+    bool IsRowRefused() const;
 
 private:
     int m_engineCode;
@@ -48,8 +59,10 @@ public:
     void Execute(std::string_view sql);
     Statement Prepare(std::string_view sql);
 
+    // Runs SQL where a failure can only be passed over (in a destructor); false when it failed.
+    bool ExecuteIfPossible(std::string_view sql) noexcept;
+
     const std::filesystem::path& Path() const { return m_path; }
-    sqlite3* Handle() const { return m_handle.get(); }
     std::int64_t Changes() const;
     std::int64_t LastInsertRowId() const;
 
@@ -57,6 +70,9 @@ public:
     [[noreturn]] void ThrowLastError(int resultCode, std::string_view context) const;
 
 private:
+    friend class Statement;
+    sqlite3* Handle() const { return m_handle.get(); }
+
     struct Closer {
         void operator()(sqlite3* handle) const;
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/FailureText.h"
 #include "foundation/Platform.h"
 
 #include <filesystem>
@@ -38,9 +39,10 @@ private:
 // The lock file that keeps two runs on one system data directory apart.
 std::filesystem::path SystemDataLockFile(const Settings& settings);
 
-class LockedError : public std::runtime_error {
+// Another process holds the lock: a notice, to be tried again later.
+class LockedError : public NoticeError {
 public:
-    using std::runtime_error::runtime_error;
+    using NoticeError::NoticeError;
 };
 
 }  // namespace kalmora

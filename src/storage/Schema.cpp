@@ -1,9 +1,8 @@
 #include "storage/Schema.h"
 
+#include "foundation/FailureText.h"
 #include "foundation/SafeFile.h"
 #include "storage/Database.h"
-
-#include <sqlite3.h>
 
 #include <string>
 #include <system_error>
@@ -14,7 +13,7 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
                         const std::function<void(Database&)>& fill)
 {
     if (std::filesystem::exists(file)) {
-        throw StorageError("Datenbank existiert bereits: " + file.string(), SQLITE_CANTOPEN);
+        throw StorageError("Datenbank existiert bereits: " + file.string());
     }
     try {
         SafeFile building(file);
@@ -27,8 +26,8 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
         }
         building.CommitNew();
     } catch (const std::filesystem::filesystem_error& error) {
-        throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " + error.code().message(),
-                           SQLITE_CANTOPEN);
+        throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " +
+                           GermanErrorText(error.code()));
     }
 }
 

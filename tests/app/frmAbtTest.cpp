@@ -234,7 +234,7 @@ private slots:
         if (remaining.size() < 2) {
             QCOMPARE(Q(inst.Ui.StatusHistory(1).front()), QString(" Lösche Datenbank..."));
             QCOMPARE(Q(inst.Ui.StatusText(1)), QString(" Bereit"));
-            QCOMPARE(Q(inst.Ui.StatusText(2)), QString());
+            QCOMPARE(Q(inst.Ui.StatusText(2)), QString(" "));
         }
     }
 

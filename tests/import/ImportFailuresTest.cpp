@@ -79,6 +79,13 @@ TEST(ImportFailuresTest, FailureWhileStoringKeepsTheStoredDatabases)
         EXPECT_TRUE(installation.Run.ResultRows.Entries[0].ends_with(kStoringFailed));
         EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
         EXPECT_EQ(installation.StoredStays(), kFirstStays);
+        // The fixed text tells the user little; the log tells the IT why, and nothing of the patients.
+        const std::string log = test::ReadText(installation.System() / "kalmora.log");
+        EXPECT_NE(log.find(";Import " + delivery.filename().string() + ";schwerwiegende Dateninkonsistenz: Datei " +
+                           (installation.System() / kTemplateDatabaseFile).string()),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("100000000"), std::string::npos) << log;
     }
 }
 

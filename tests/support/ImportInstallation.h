@@ -20,14 +20,16 @@ namespace kalmora::test {
 // Department K002 / 12100101 of the import cases, stored in "12100101X002".
 inline constexpr std::string_view kDepartmentFile = "12100101X002";
 
-// Every file below `root` with its bytes, but for the run's lock file, which holds nothing.
+// Every file below `root` with its bytes, but for the run's lock file, which holds nothing, and the
+// diagnostic log, which is no data.
 using Files = std::map<std::string, std::string>;
 
 inline Files Snapshot(const std::filesystem::path& root)
 {
     Files files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file() && entry.path().filename() != "kalmora.lock") {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_regular_file() && name != "kalmora.lock" && !name.starts_with("kalmora.log")) {
             files[std::filesystem::relative(entry.path(), root).string()] = ReadText(entry.path());
         }
     }
