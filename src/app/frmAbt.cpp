@@ -6,6 +6,7 @@
 #include "app/frmAbta.h"
 #include "app/frmPat.h"
 #include "app/frmPats.h"
+#include "foundation/FailureText.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
 
@@ -74,7 +75,7 @@ void frmAbt::LoadList()
         for (const DepartmentLine& department : ReadDepartmentLines(m_context.Config))
             lines.push_back(department.Text);
     } catch (const std::exception& failure) {
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
     }
     ShowLines(lines);
 }
@@ -129,7 +130,7 @@ void frmAbt::OnButton(int index)
             break;
         }
     } catch (const std::exception& failure) {
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
     }
 }
 
@@ -170,7 +171,7 @@ void frmAbt::DeleteSelected()
         DeleteDepartments(m_context.Config, lines, selected, m_context.Ui);
     } catch (const std::exception& failure) {
         // What was deleted before the failure is gone from the list all the same.
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
     }
     // Nothing deleted (question answered No, the data locked): the selection stays as the user left it.
     if (lines != before) ShowLines(lines);

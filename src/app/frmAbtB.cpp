@@ -5,6 +5,7 @@
 #include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
+#include "foundation/FailureText.h"
 #include "foundation/Messages.h"
 #include "scoring/DepartmentBaseData.h"
 
@@ -147,7 +148,7 @@ void frmAbtB::OnOk()
         m_entry = outcome.Entry;
     } catch (const std::exception& failure) {
         // Nothing was saved; the user may try again or leave with "Abbrechen".
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
         return;
     }
     accept();

@@ -11,6 +11,7 @@
 #include "app/frmAbtB.h"
 #include "app/frmEine.h"
 #include "app/frmOpt.h"
+#include "foundation/FailureText.h"
 #include "foundation/Conversions.h"
 #include "foundation/Messages.h"
 
@@ -127,7 +128,7 @@ void frmEin::LoadList()
         m_departments = ClassifiableDepartments(m_context.Config, m_context.Ui);
     } catch (const std::exception& failure) {
         // The admin database could not be read: that, not an empty list, is what the user learns.
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
         m_context.Ui.SetStatusText(1, " Bereit");
         return;
     }

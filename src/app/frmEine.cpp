@@ -4,6 +4,7 @@
 #include "toolkit/CellGrid.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ReportLayout.h"
+#include "foundation/FailureText.h"
 #include "foundation/Messages.h"
 #include "scoring/Classification.h"
 #include "storage/FileSafety.h"
@@ -52,14 +53,11 @@ void frmEine::Classify()
 {
     try {
         m_rows = ClassifyDepartments(m_selected, m_context.Config, m_context.Ui);
-    } catch (const LockedError& error) {
-        // Another run (an import, the batch tool) is busy with the data: a notice, and an empty table.
-        m_context.Ui.ShowMessage(std::string(" ") + error.what(), kNoticeTitle, MessageIcon::Exclamation,
-                                 MessageButtons::Ok);
     } catch (const std::exception& error) {
         // Failures of single departments are reported by the classification itself; what reaches here
-        // stopped the whole run (the lock file could not be made, for one). The window still opens.
-        ShowGeneralError(m_context.Ui, std::string(" Einstufung nicht möglich: ") + error.what());
+        // stopped the whole run: another run busy with the data (a notice), or the lock file could not
+        // be made. The window still opens, with an empty table.
+        ShowFailure(m_context.Ui, error, " Einstufung nicht möglich: ");
     }
 }
 

@@ -8,6 +8,7 @@
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "app/frmOpt.h"
+#include "foundation/FailureText.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
 #include "storage/FileSafety.h"
@@ -97,7 +98,7 @@ void frmExp::LoadList()
             for (const DepartmentLine& department : ReadDepartmentLines(m_context.Config))
                 m_list->AddLine(ExportLineText(department.Text));
         } catch (const std::exception& failure) {
-            ShowGeneralError(m_context.Ui, failure.what());
+            ShowFailure(m_context.Ui, failure, "");
         }
         if (m_list->LineCount() > 0) m_list->setCurrentRow(0);
         ShowExportDirectory();
@@ -140,13 +141,9 @@ void frmExp::OnExport()
         lines.push_back(m_list->Line(row));
     try {
         ExportDepartments(m_context.Config, lines, fileName, m_context.Ui);
-    } catch (const LockedError& error) {
-        // Another run (an import, the batch tool) is busy with the data: try again later.
-        m_context.Ui.ShowMessage(std::string(" ") + error.what(), kNoticeTitle, MessageIcon::Exclamation,
-                                 MessageButtons::Ok);
-        return;
     } catch (const std::exception& error) {
-        ShowGeneralError(m_context.Ui, std::string(" Export nicht möglich: ") + error.what());
+        // Another run (an import, the batch tool) busy with the data is a notice: try again later.
+        ShowFailure(m_context.Ui, error, " Export nicht möglich: ");
         return;
     }
     ReportExportSuccess(m_context.Ui);

@@ -5,6 +5,7 @@
 #include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
+#include "foundation/FailureText.h"
 #include "foundation/FieldColours.h"
 #include "foundation/Messages.h"
 #include "scoring/Tiss28Items.h"
@@ -130,7 +131,7 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
         m_detail = ReadReportDetail(m_context.Config, m_departmentLine, m_context.Reports.Stay);
     } catch (const std::exception& failure) {
         // The report shows what it has: the department, and empty fields.
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
         m_detail.Base.HospitalText = MidCharacters(m_departmentLine, 1, 28);
         m_detail.Base.DepartmentText = MidCharacters(m_departmentLine, 30, 44);
     }

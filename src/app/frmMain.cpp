@@ -13,6 +13,7 @@
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
 #include "app/frmOpt.h"
+#include "foundation/FailureText.h"
 #include "foundation/Messages.h"
 
 #include <QCoreApplication>
@@ -219,7 +220,7 @@ bool frmMain::DepartmentsRegistered()
         if (!AdminListsNoDepartment(m_context.Config)) return true;
         ShowNotice(m_context.Ui, kNoDataImportedNotice);
     } catch (const std::exception& failure) {
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include "toolkit/NamedLabel.h"
 #include "app/frmInt.h"
 #include "app/frmPats.h"
+#include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
 #include "reports/DepartmentLines.h"
@@ -77,7 +78,7 @@ void frmPat::LoadList()
         for (const std::string& line : ReadStayLines(m_context.Config, m_departmentLine))
             m_list->AddLine(line);
     } catch (const std::exception& failure) {
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
     }
     if (m_list->LineCount() > 0) m_list->setCurrentRow(0);
     m_context.Ui.SetStatusText(2, std::string(HospitalTextOf(m_departmentLine)) + " ");

@@ -4,6 +4,7 @@
 #include "toolkit/CheckedFields.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/QtText.h"
+#include "foundation/FailureText.h"
 #include "foundation/Conversions.h"
 #include "foundation/Messages.h"
 #include "foundation/UserInterface.h"
@@ -138,7 +139,7 @@ void frmPats::Search(bool fromBeginning)
     try {
         found = m_tag == "Patientenebene" ? SearchStays(fromBeginning) : SearchDepartments(fromBeginning);
     } catch (const std::exception& failure) {
-        ShowGeneralError(m_context.Ui, failure.what());
+        ShowFailure(m_context.Ui, failure, "");
     }
     ShowNotice(m_context.Ui, found ? kFoundNotice : kNotFoundNotice);
     accept();
