@@ -1,6 +1,7 @@
 #include "reports/PatientSearch.h"
 
 #include "foundation/Conversions.h"
+#include "foundation/FailureText.h"
 #include "foundation/Settings.h"
 #include "reports/DepartmentLines.h"
 #include "storage/Database.h"
@@ -90,7 +91,7 @@ DepartmentSearchResult SearchDepartments(const Settings& settings, const std::ve
         try {
             if (!DepartmentHoldsPatient(settings, lines[index], key)) continue;
         } catch (const std::exception& failure) {
-            result.Unsearchable.push_back(std::string(DatabaseFileOf(lines[index])) + ": " + failure.what());
+            result.Unsearchable.push_back(std::string(DatabaseFileOf(lines[index])) + ": " + GermanReason(failure));
             continue;
         }
         result.Found = true;
