@@ -1,9 +1,8 @@
 #include "import/FieldChecks.h"
 
+#include "foundation/Rounding.h"
 #include "foundation/Val.h"
 #include "import/ImportProtocol.h"
-
-#include <cmath>
 
 namespace kalmora {
 
@@ -12,7 +11,7 @@ namespace {
 // Val of the text as a 16-bit integer, rounded half to even; false when it does not fit.
 bool ReadInt16(std::string_view text, int& value)
 {
-    const double rounded = std::nearbyint(Val(text));
+    const double rounded = RoundHalfToEven(Val(text));
     if (!(rounded >= -32768.0 && rounded <= 32767.0)) return false;
     value = static_cast<int>(rounded);
     return true;

@@ -1,4 +1,5 @@
 #include "foundation/FixedText.h"
+#include "foundation/Rounding.h"
 #include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
@@ -77,8 +78,8 @@ StayKey KeyOfLine(std::string_view line)
 std::int32_t SumRecordTotal(std::string_view line)
 {
     auto count = [&line](int start) { return Val(FieldAt(line, start, 6)); };
-    const double firstTwo = std::nearbyint(count(14) + count(20));
-    const double total = std::nearbyint(firstTwo + count(26) + count(32));
+    const double firstTwo = RoundHalfToEven(count(14) + count(20));
+    const double total = RoundHalfToEven(firstTwo + count(26) + count(32));
     // Counts written with an exponent ("9D99") can leave the range; such a total matches no count
     // of records, and is held at the range's end, where it still does not.
     constexpr auto kLowest = std::numeric_limits<std::int32_t>::min();

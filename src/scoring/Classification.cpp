@@ -1,7 +1,7 @@
 #include "scoring/Classification.h"
 
 #include "foundation/Conversions.h"
-#include "foundation/NumberFormat.h"
+#include "foundation/Rounding.h"
 #include "foundation/Settings.h"
 #include "foundation/Val.h"
 #include "storage/Database.h"
@@ -85,16 +85,6 @@ std::optional<int> PreClassifiedLevel(const FixedText<2>& preClassification)
     const char digit = preClassification.str()[1];
     if (digit < '0' || digit > '3') return std::nullopt;
     return digit - '0';
-}
-
-// A half goes to the even neighbour, whatever the floating-point environment's rounding mode is.
-double RoundHalfToEven(double value)
-{
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    if (fraction > 0.5) return lower + 1;
-    if (fraction < 0.5) return lower;
-    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1;
 }
 
 // Day counts and score sums come from three-digit scores, so only a database edited by hand could
