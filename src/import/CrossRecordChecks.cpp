@@ -8,6 +8,7 @@
 #include "import/ImportProtocol.h"
 #include "scoring/TissDayPreparation.h"
 #include "storage/Database.h"
+#include "storage/StayFlags.h"
 
 #include <array>
 #include <optional>
@@ -67,30 +68,26 @@ class StayChecker {
 public:
     StayChecker(Database& workingCopy, ImportProtocol& protocol, const std::string& hospital,
                 const std::string& department)
-        : m_protocol(protocol),
-          m_hospital(hospital),
-          m_department(department),
-          m_setFlag(workingCopy, kSetFlag),
-          m_surveyDay(workingCopy, kSurveyDayItems),
-          m_days(workingCopy)
-    {
-    }
+        : m_protocol(protocol), m_hospital(hospital), m_department(department), m_setFlag(workingCopy, kSetFlag),
+          m_surveyDay(workingCopy, kSurveyDayItems), m_days(workingCopy)
+    {}
 
     void Check(StayRow& stay, CrossRecordTotals& totals)
     {
-        if (stay.Flag != "A" && stay.Flag != "B") {
+        if (!IsEarlierStay(stay.Flag)) {
             if (stay.Typ == "INT") {
                 ApplyStayRules(stay, totals);
             } else {
-                Report(stay, kSeverityError, ' ', " ", "Datensatzaufbau entspricht nicht der Verordnung", "E");
+                Report(stay, kSeverityError, ' ', " ", "Datensatzaufbau entspricht nicht der Verordnung",
+                       kStayRejected);
             }
         }
-        if (stay.Flag == "E") {
+        if (stay.Flag == kStayRejected) {
             ++totals.RejectedCount;
             totals.HasMessages = true;
-        } else if (stay.Flag == "W") {
+        } else if (stay.Flag == kStayWithWarnings) {
             totals.HasMessages = true;
-        } else if (stay.Flag == "A" || stay.Flag == "B") {
+        } else if (IsEarlierStay(stay.Flag)) {
             ++totals.EarlierCount;
         }
     }
@@ -101,16 +98,17 @@ private:
         const std::string_view departmentType = std::string_view(m_department).substr(2, 2);
         // A blank age comes from an invalid birth or admission date, which rejects the stay anyway.
         if ((departmentType == "51" || departmentType == "27") && !IsBlank(stay.Alter) && Val(stay.Alter) < 16) {
-            Report(stay, kSeverityError, ' ', " ", "Ausgewählter Patiententyp für angegebenes Alter ungültig", "E");
+            Report(stay, kSeverityError, ' ', " ", "Ausgewählter Patiententyp für angegebenes Alter ungültig",
+                   kStayRejected);
         }
         if (stay.Satzart1 == 0 || stay.Satzart3 == 0) {
-            Report(stay, kSeverityError, ' ', "Datensatz", "Satzarten 1 und 3 obligatorisch", "E");
+            Report(stay, kSeverityError, ' ', "Datensatz", "Satzarten 1 und 3 obligatorisch", kStayRejected);
         }
-        if (stay.Flag != "E") {
+        if (stay.Flag != kStayRejected) {
             if (!IsBlank(stay.Bd) && static_cast<double>(stay.Satzart3) != Val(stay.Bd) + 1) {
                 const std::string comment = std::to_string(stay.Satzart3) + " TISS28-Tage vs. " +
                                             std::to_string(static_cast<long long>(Val(stay.Bd) + 1)) + " Pflegetage";
-                Report(stay, kSeverityWarning, '3', "TISS28", comment, "W");
+                Report(stay, kSeverityWarning, '3', "TISS28", comment, kStayWithWarnings);
             }
             const std::vector<std::string> days = DaysOfStay(stay.Stay);
             m_days.PrepareStayDays(stay.Stay, days);
@@ -155,7 +153,8 @@ private:
 
         auto next = found.begin();
         for (const auto& day : days) {
-            while (next != found.end() && next->Day < day) ++next;
+            while (next != found.end() && next->Day < day)
+                ++next;
             if (next == found.end() || next->Day != day) continue;
             ApplyItemRules(stay, day, next->Items);
         }
@@ -167,23 +166,24 @@ private:
         auto isSet = [&items](int i) { return items[i] && *items[i] == "1"; };
         for (const auto& rule : kPairRules) {
             if (isSet(rule.First) && isSet(rule.Second)) {
-                Report(stay, kSeverityWarning, '3', "TISS28", std::string(rule.Text) + date + " erhoben", "W");
+                Report(stay, kSeverityWarning, '3', "TISS28", std::string(rule.Text) + date + " erhoben",
+                       kStayWithWarnings);
             }
         }
         if (items[kStandardMonitoring] && *items[kStandardMonitoring] != "1") {
-            Report(stay, kSeverityWarning, '3', "TISS28", "Erhebungstag " + date + " ohne Standardmonitoring unplausibel",
-                   "W");
+            Report(stay, kSeverityWarning, '3', "TISS28",
+                   "Erhebungstag " + date + " ohne Standardmonitoring unplausibel", kStayWithWarnings);
         }
     }
 
-    // Writes a finding about the stay and raises its FLAG; "E" is never lowered to "W".
+    // Writes a finding about the stay and raises its FLAG; a rejected stay stays rejected.
     void Report(StayRow& stay, std::string_view severity, char kind, std::string_view parameter,
                 std::string_view comment, std::string_view flag)
     {
         const std::string key = EncodeWindows1252(std::string(1, kind) + m_hospital + m_department + stay.Stay.KisId +
                                                   stay.Stay.Dob + stay.Stay.AdmDate);
         m_protocol.WriteProtocolLine(severity, parameter, key, comment);
-        if (stay.Flag == "E" || stay.Flag == flag) return;
+        if (stay.Flag == kStayRejected || stay.Flag == flag) return;
         stay.Flag = flag;
         m_setFlag.BindAll(stay.Flag, stay.RowId).Execute();
     }
@@ -233,7 +233,8 @@ CrossRecordTotals CheckStays(Database& workingCopy, ImportProtocol& protocol, co
     Statement query(workingCopy, kStaysAfter);
     std::vector<StayRow> batch = NextStays(query, nullptr);
     while (!batch.empty()) {
-        for (auto& stay : batch) checker.Check(stay, totals);
+        for (auto& stay : batch)
+            checker.Check(stay, totals);
         const StayRow last = batch.back();
         batch = NextStays(query, &last);
     }

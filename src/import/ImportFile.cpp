@@ -12,10 +12,12 @@
 #include "import/ImportProtocol.h"
 #include "import/ImportRun.h"
 #include "import/RecordReaders.h"
+#include "scoring/TissDayPreparation.h"
 #include "storage/CopyTables.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
+#include "storage/StayFlags.h"
 
 #include <algorithm>
 #include <chrono>
@@ -97,7 +99,7 @@ public:
           m_delete(workingCopy, "DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid = ?"),
           m_add(workingCopy, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KA_ID\", \"ICU_FUN_ID\", "
                              "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"Satzart_1\", \"Satzart_3\", "
-                             "\"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, 'O')"),
+                             "\"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, ?)"),
           m_countStayRecord(workingCopy,
                             "UPDATE \"Gesamt - Patientenadministration\" SET \"Satzart_1\" = \"Satzart_1\" + 1, "
                             "\"DIS_YEARMONTH\" = ?, \"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
@@ -107,7 +109,7 @@ public:
           m_setFlag(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?"),
           m_replaceFilledDay(workingCopy, "DELETE FROM \"Satzart 3 - TISS28\" WHERE \"KIS_ID\" = ? AND \"DOB\" = ? "
                                           "AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ? "
-                                          "AND \"QUALIFIER\" IN ('E', 'M', 'L')"),
+                                          "AND \"QUALIFIER\" IN (?, ?, ?)"),
           m_database(workingCopy)
     {
         auto last = workingCopy.Prepare("SELECT coalesce(max(rowid), 0) FROM \"Gesamt - Patientenadministration\"");
@@ -149,9 +151,9 @@ public:
         }
         m_add
             .BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId, key.Dob,
-                     key.AdmDate)
+                     key.AdmDate, kStayCorrect)
             .Execute();
-        m_current = Row{m_database.LastInsertRowId(), "O", std::nullopt};
+        m_current = Row{m_database.LastInsertRowId(), std::string(kStayCorrect), std::nullopt};
         m_currentKey = key;
         return *m_current;
     }
@@ -191,7 +193,8 @@ public:
     {
         if (row.RowId > m_lastEarlierRowId) return;
         m_replaceFilledDay
-            .BindAll(key.KisId, key.Dob, key.AdmDate, FitToWidth(DecodeWindows1252(FieldAt(line, 44, 8)), 8))
+            .BindAll(key.KisId, key.Dob, key.AdmDate, FitToWidth(DecodeWindows1252(FieldAt(line, 44, 8)), 8),
+                     kFilledAdmissionDay, kFilledMiddleDay, kFilledDischargeDay)
             .Execute();
     }
 
@@ -336,9 +339,9 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
             if (!checks.DuplicateRecord) stays.CountTissRecord();
         }
         if (checks.CheckState == kCheckError) {
-            stays.SetFlag(*stay, "E");
-        } else if (checks.CheckState == kCheckWarning && stay->Flag != "E") {
-            stays.SetFlag(*stay, "W");
+            stays.SetFlag(*stay, kStayRejected);
+        } else if (checks.CheckState == kCheckWarning && stay->Flag != kStayRejected) {
+            stays.SetFlag(*stay, kStayWithWarnings);
         }
     }
     stays.Flush();
@@ -347,12 +350,21 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
     return outcome;
 }
 
+void ChangeStayFlags(Database& workingCopy, std::string_view from, std::string_view to)
+{
+    workingCopy.Prepare("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE \"FLAG\" = ?")
+        .BindAll(to, from)
+        .Execute();
+}
+
 // Removes the rejected stays with their records, and records whose stay is gone (a refused key
 // field stored as a blank no longer matches its stay). Returns the number of stays left.
 std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
 {
     // Was: DELETE DISTINCTROW [Gesamt - Patientenadministration].*, ... WHERE FLAG = 'E'
-    workingCopy.Execute("DELETE FROM \"Gesamt - Patientenadministration\" WHERE \"FLAG\" = 'E'");
+    workingCopy.Prepare("DELETE FROM \"Gesamt - Patientenadministration\" WHERE \"FLAG\" = ?")
+        .BindAll(kStayRejected)
+        .Execute();
     if (!unmatchedRecords) return CountStays(workingCopy);
     for (const char* table : {"\"Satzart 1 - Patientenadministration Intensiv\"", "\"Satzart 3 - TISS28\""}) {
         workingCopy.Execute(std::string("DELETE FROM ") + table +
@@ -374,8 +386,8 @@ void PrepareStaysForStoring(Database& workingCopy)
         "FROM \"Gesamt - Patientenadministration\" AS g "
         "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
         "AND t.\"STUNDEN\" IS NULL");
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'O' WHERE \"FLAG\" = 'A'");
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'W' WHERE \"FLAG\" = 'B'");
+    for (const auto& flag : kEarlierStayFlags)
+        ChangeStayFlags(workingCopy, flag.DuringImport, flag.Stored);
 }
 
 // A department's new database starts as a fresh copy of the template. Only a run that holds the
@@ -465,8 +477,9 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
                         "PRAGMA ignore_check_constraints = ON; PRAGMA cache_size = -32768");
     std::optional<Transaction> scratchWork;
     scratchWork.emplace(workingCopy);
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'A' WHERE \"FLAG\" = 'O'");
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'B' WHERE \"FLAG\" = 'W'");
+    // The stays stored before this run keep their state under a flag of their own while it lasts.
+    for (const auto& flag : kEarlierStayFlags)
+        ChangeStayFlags(workingCopy, flag.Stored, flag.DuringImport);
 
     std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
     if (CheckImportFileName(run.ImportFileName, admin, resultRow, ui) != kCheckOk) {

@@ -7,6 +7,7 @@
 #include "foundation/Val.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
+#include "storage/StayFlags.h"
 
 #include <algorithm>
 #include <array>
@@ -112,7 +113,8 @@ bool HasClassifiableStays(Database& department)
     // A plain query: nothing is stored in the department database, so an interrupted run leaves
     // nothing behind that could make the next one fail.
     auto query = department.Prepare("SELECT 1 FROM " + QuoteIdentifier(kStaysTable) +
-                                    " WHERE \"TYP\" = 'INT' AND \"FLAG\" <> 'U' LIMIT 1");
+                                    " WHERE \"TYP\" = 'INT' AND \"FLAG\" <> ? LIMIT 1");
+    query.BindAll(kStayInProgress);
     return query.Step();
 }
 
