@@ -8,6 +8,7 @@
 #include "import/ImportProtocol.h"
 #include "scoring/TissDayPreparation.h"
 #include "storage/Database.h"
+#include "storage/Schema.h"
 #include "storage/StayFlags.h"
 
 #include <array>
@@ -22,20 +23,28 @@ namespace {
 // is pending on the table while its rows are changed.
 constexpr int kBatchSize = 512;
 
-constexpr std::string_view kStaysAfter =
-    "SELECT rowid, \"FLAG\", \"TYP\", \"Alter\", \"Satzart_1\", \"Satzart_3\", \"BD\", \"KIS_ID\", \"DOB\", "
-    "\"ADM_DATE\", \"DIS_DATE\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\" "
-    "FROM \"Gesamt - Patientenadministration\" "
-    "WHERE (\"KIS_ID\", \"DOB\", \"ADM_DATE\") > (?, ?, ?) ORDER BY \"KIS_ID\", \"DOB\", \"ADM_DATE\" LIMIT ?";
+std::string StaysAfterSql()
+{
+    return "SELECT rowid, \"FLAG\", \"TYP\", \"Alter\", \"Satzart_1\", \"Satzart_3\", \"BD\", \"KIS_ID\", \"DOB\", "
+           "\"ADM_DATE\", \"DIS_DATE\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\" FROM " +
+           QuoteIdentifier(kStaysTable) +
+           " WHERE (\"KIS_ID\", \"DOB\", \"ADM_DATE\") > (?, ?, ?) ORDER BY \"KIS_ID\", \"DOB\", \"ADM_DATE\" LIMIT ?";
+}
 
-constexpr std::string_view kSetFlag = "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?";
+std::string SetFlagSql()
+{
+    return "UPDATE " + QuoteIdentifier(kStaysTable) + " SET \"FLAG\" = ? WHERE rowid = ?";
+}
 
 // The survey days of a stay from admission to discharge, in day order: one query per stay.
-constexpr std::string_view kSurveyDayItems =
-    "SELECT \"T28_S_MED\", \"T28_M_MED\", \"T28_SUPP_VENT\", \"T28_MECH_VENT\", \"T28_S_VASODR\", "
-    "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\", \"REC_DATE\" FROM \"Satzart 3 - TISS28\" "
-    "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" >= ? AND \"REC_DATE\" <= ? "
-    "ORDER BY \"REC_DATE\"";
+std::string SurveyDayItemsSql()
+{
+    return "SELECT \"T28_S_MED\", \"T28_M_MED\", \"T28_SUPP_VENT\", \"T28_MECH_VENT\", \"T28_S_VASODR\", "
+           "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\", \"REC_DATE\" FROM " +
+           QuoteIdentifier(kTissTable) +
+           " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" >= ? AND \"REC_DATE\" <= ? "
+           "ORDER BY \"REC_DATE\"";
+}
 constexpr int kRecDateColumn = 9;
 
 struct StayRow {
@@ -68,8 +77,8 @@ class StayChecker {
 public:
     StayChecker(Database& workingCopy, ImportProtocol& protocol, const std::string& hospital,
                 const std::string& department)
-        : m_protocol(protocol), m_hospital(hospital), m_department(department), m_setFlag(workingCopy, kSetFlag),
-          m_surveyDay(workingCopy, kSurveyDayItems), m_days(workingCopy)
+        : m_protocol(protocol), m_hospital(hospital), m_department(department), m_setFlag(workingCopy, SetFlagSql()),
+          m_surveyDay(workingCopy, SurveyDayItemsSql()), m_days(workingCopy)
     {}
 
     void Check(StayRow& stay, CrossRecordTotals& totals)
@@ -230,7 +239,7 @@ CrossRecordTotals CheckStays(Database& workingCopy, ImportProtocol& protocol, co
 {
     CrossRecordTotals totals;
     StayChecker checker(workingCopy, protocol, hospital, department);
-    Statement query(workingCopy, kStaysAfter);
+    Statement query(workingCopy, StaysAfterSql());
     std::vector<StayRow> batch = NextStays(query, nullptr);
     while (!batch.empty()) {
         for (auto& stay : batch)

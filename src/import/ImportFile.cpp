@@ -94,25 +94,25 @@ std::int32_t SumRecordTotal(std::string_view line)
 class StayTable {
 public:
     explicit StayTable(Database& workingCopy)
-        : m_find(workingCopy, "SELECT rowid, \"FLAG\", \"STUNDEN\" FROM \"Gesamt - Patientenadministration\" "
-                              "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?"),
-          m_delete(workingCopy, "DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid = ?"),
-          m_add(workingCopy, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KA_ID\", \"ICU_FUN_ID\", "
-                             "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"Satzart_1\", \"Satzart_3\", "
-                             "\"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, ?)"),
-          m_countStayRecord(workingCopy,
-                            "UPDATE \"Gesamt - Patientenadministration\" SET \"Satzart_1\" = \"Satzart_1\" + 1, "
-                            "\"DIS_YEARMONTH\" = ?, \"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
-                            "\"ICU_OUTCOME\" = ?, \"STUNDEN\" = ? WHERE rowid = ?"),
-          m_countTissRecords(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" "
-                                          "SET \"Satzart_3\" = \"Satzart_3\" + ? WHERE rowid = ?"),
-          m_setFlag(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?"),
-          m_replaceFilledDay(workingCopy, "DELETE FROM \"Satzart 3 - TISS28\" WHERE \"KIS_ID\" = ? AND \"DOB\" = ? "
-                                          "AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ? "
-                                          "AND \"QUALIFIER\" IN (?, ?, ?)"),
+        : m_find(workingCopy, "SELECT rowid, \"FLAG\", \"STUNDEN\" FROM " + QuoteIdentifier(kStaysTable) +
+                                  " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?"),
+          m_delete(workingCopy, "DELETE FROM " + QuoteIdentifier(kStaysTable) + " WHERE rowid = ?"),
+          m_add(workingCopy, "INSERT INTO " + QuoteIdentifier(kStaysTable) +
+                                 " (\"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", "
+                                 "\"Satzart_1\", \"Satzart_3\", \"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, ?)"),
+          m_countStayRecord(workingCopy, "UPDATE " + QuoteIdentifier(kStaysTable) +
+                                             " SET \"Satzart_1\" = \"Satzart_1\" + 1, \"DIS_YEARMONTH\" = ?, "
+                                             "\"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
+                                             "\"ICU_OUTCOME\" = ?, \"STUNDEN\" = ? WHERE rowid = ?"),
+          m_countTissRecords(workingCopy, "UPDATE " + QuoteIdentifier(kStaysTable) +
+                                              " SET \"Satzart_3\" = \"Satzart_3\" + ? WHERE rowid = ?"),
+          m_setFlag(workingCopy, "UPDATE " + QuoteIdentifier(kStaysTable) + " SET \"FLAG\" = ? WHERE rowid = ?"),
+          m_replaceFilledDay(workingCopy, "DELETE FROM " + QuoteIdentifier(kTissTable) +
+                                              " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? "
+                                              "AND \"REC_DATE\" = ? AND \"QUALIFIER\" IN (?, ?, ?)"),
           m_database(workingCopy)
     {
-        auto last = workingCopy.Prepare("SELECT coalesce(max(rowid), 0) FROM \"Gesamt - Patientenadministration\"");
+        auto last = workingCopy.Prepare("SELECT coalesce(max(rowid), 0) FROM " + QuoteIdentifier(kStaysTable));
         last.Step();
         m_lastEarlierRowId = last.Int(0);
     }
@@ -229,7 +229,8 @@ struct Department {
 
 Department FindDepartment(Database& admin, const ImportFileNameCodes& codes)
 {
-    auto seek = admin.Prepare("SELECT \"MDB_DATEI\" FROM \"Dateiverwaltung\" WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
+    auto seek = admin.Prepare("SELECT \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable) +
+                              " WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
     seek.BindAll(codes.Hospital, codes.Department);
     if (!seek.Step()) return {true, std::string(TrimBlanks(codes.DatabaseFile))};
     return {false, std::string(TrimBlanks(seek.Text(0)))};
@@ -239,12 +240,15 @@ void RegisterDepartment(Database& admin, const ImportFileNameCodes& codes, const
 {
     if (department.IsNew) {
         admin
-            .Prepare("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", "
-                     "\"Status\", \"VOREINSTUFUNG\") VALUES (?, ?, ?, 0, 0, 'EXTERN', ' ')")
+            .Prepare("INSERT INTO " + QuoteIdentifier(kDepartmentsTable) +
+                     " (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", \"Status\", \"VOREINSTUFUNG\") "
+                     "VALUES (?, ?, ?, 0, 0, 'EXTERN', ' ')")
             .BindAll(codes.Hospital, codes.Department, FitToWidth(department.DatabaseFile, 12))
             .Execute();
     } else {
-        admin.Prepare("UPDATE \"Dateiverwaltung\" SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
+        admin
+            .Prepare("UPDATE " + QuoteIdentifier(kDepartmentsTable) +
+                     " SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
             .BindAll(codes.Hospital, codes.Department)
             .Execute();
     }
@@ -252,7 +256,7 @@ void RegisterDepartment(Database& admin, const ImportFileNameCodes& codes, const
 
 std::int64_t CountStays(Database& workingCopy)
 {
-    auto count = workingCopy.Prepare("SELECT count(*) FROM \"Gesamt - Patientenadministration\"");
+    auto count = workingCopy.Prepare("SELECT count(*) FROM " + QuoteIdentifier(kStaysTable));
     count.Step();
     return count.Int(0);
 }
@@ -352,7 +356,7 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
 
 void ChangeStayFlags(Database& workingCopy, std::string_view from, std::string_view to)
 {
-    workingCopy.Prepare("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE \"FLAG\" = ?")
+    workingCopy.Prepare("UPDATE " + QuoteIdentifier(kStaysTable) + " SET \"FLAG\" = ? WHERE \"FLAG\" = ?")
         .BindAll(to, from)
         .Execute();
 }
@@ -361,15 +365,15 @@ void ChangeStayFlags(Database& workingCopy, std::string_view from, std::string_v
 // field stored as a blank no longer matches its stay). Returns the number of stays left.
 std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
 {
-    // Was: DELETE DISTINCTROW [Gesamt - Patientenadministration].*, ... WHERE FLAG = 'E'
-    workingCopy.Prepare("DELETE FROM \"Gesamt - Patientenadministration\" WHERE \"FLAG\" = ?")
+    // The stays take their records with them (the schema's trigger).
+    workingCopy.Prepare("DELETE FROM " + QuoteIdentifier(kStaysTable) + " WHERE \"FLAG\" = ?")
         .BindAll(kStayRejected)
         .Execute();
     if (!unmatchedRecords) return CountStays(workingCopy);
-    for (const char* table : {"\"Satzart 1 - Patientenadministration Intensiv\"", "\"Satzart 3 - TISS28\""}) {
-        workingCopy.Execute(std::string("DELETE FROM ") + table +
-                            " AS r WHERE NOT EXISTS (SELECT 1 FROM \"Gesamt - Patientenadministration\" AS g "
-                            "WHERE g.\"KIS_ID\" = r.\"KIS_ID\" AND g.\"DOB\" = r.\"DOB\" AND "
+    for (const std::string_view table : {kStayRecordsTable, kTissTable}) {
+        workingCopy.Execute("DELETE FROM " + QuoteIdentifier(table) + " AS r WHERE NOT EXISTS (SELECT 1 FROM " +
+                            QuoteIdentifier(kStaysTable) +
+                            " AS g WHERE g.\"KIS_ID\" = r.\"KIS_ID\" AND g.\"DOB\" = r.\"DOB\" AND "
                             "g.\"ADM_DATE\" = r.\"ADM_DATE\")");
     }
     return CountStays(workingCopy);
@@ -379,12 +383,10 @@ std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
 // afterwards get them here.
 void PrepareStaysForStoring(Database& workingCopy)
 {
-    // Was: UPDATE [Gesamt - Patientenadministration] INNER JOIN [Satzart 3 - TISS28] ON (the stay key)
-    //      SET [Satzart 3 - TISS28].STUNDEN = [Gesamt - Patientenadministration].[STUNDEN];
     workingCopy.Execute(
-        "UPDATE \"Satzart 3 - TISS28\" AS t SET \"STUNDEN\" = g.\"STUNDEN\" "
-        "FROM \"Gesamt - Patientenadministration\" AS g "
-        "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
+        "UPDATE " + QuoteIdentifier(kTissTable) + " AS t SET \"STUNDEN\" = g.\"STUNDEN\" FROM " +
+        QuoteIdentifier(kStaysTable) +
+        " AS g WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
         "AND t.\"STUNDEN\" IS NULL");
     for (const auto& flag : kEarlierStayFlags)
         ChangeStayFlags(workingCopy, flag.DuringImport, flag.Stored);

@@ -6,6 +6,7 @@
 #include "foundation/Windows1252.h"
 #include "scoring/Tiss28Items.h"
 #include "scoring/Tiss28Score.h"
+#include "storage/Schema.h"
 
 #include <sqlite3.h>
 
@@ -16,10 +17,13 @@ namespace kalmora {
 
 namespace {
 
-constexpr std::string_view kInsertStayRecord =
-    "INSERT INTO \"Satzart 1 - Patientenadministration Intensiv\" (\"QUALIFIER\", \"KA_ID\", \"ICU_FUN_ID\", "
-    "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"DIS_DATE\", \"ICU_OUTCOME\", \"HOSP_DIS_DATE\", "
-    "\"HOSP_MORT\") VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+std::string InsertStayRecordSql()
+{
+    return "INSERT INTO " + QuoteIdentifier(kStayRecordsTable) +
+           " (\"QUALIFIER\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", "
+           "\"DIS_DATE\", \"ICU_OUTCOME\", \"HOSP_DIS_DATE\", \"HOSP_MORT\") VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+           "?)";
+}
 
 std::string InsertTissRecordSql()
 {
@@ -30,8 +34,8 @@ std::string InsertTissRecordSql()
         columns += ", " + QuoteIdentifier(item.Column);
         values += ", ?";
     }
-    return "INSERT INTO \"Satzart 3 - TISS28\" (" + columns + ", \"T28_SCORE\", \"STUNDEN\") VALUES (" + values +
-           ", ?, ?)";
+    return "INSERT INTO " + QuoteIdentifier(kTissTable) + " (" + columns + ", \"T28_SCORE\", \"STUNDEN\") VALUES (" +
+           values + ", ?, ?)";
 }
 
 // A refused value is stored as one blank.
@@ -62,7 +66,7 @@ struct RecordReaders::KeyFields {
 };
 
 RecordReaders::RecordReaders(Database& workingCopy, ImportChecks& checks)
-    : m_checks(checks), m_insertStayRecord(workingCopy, kInsertStayRecord),
+    : m_checks(checks), m_insertStayRecord(workingCopy, InsertStayRecordSql()),
       m_insertTissRecord(workingCopy, InsertTissRecordSql())
 {}
 
@@ -85,7 +89,6 @@ RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std
         key.IcuFunSid = Stored(department.substr(6, 2), 2);
     }
     key.KisId = Stored(CheckAdmissionNumber(m_checks, line, 14, 10), 10);
-
 
     const std::string_view dob = FieldAt(line, 24, 8);
     if (CheckDate(dob, 8) != kDateValid16) {
