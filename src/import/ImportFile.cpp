@@ -11,6 +11,7 @@
 #include "import/ImportLineReader.h"
 #include "import/ImportProtocol.h"
 #include "import/ImportRun.h"
+#include "import/RecordLayout.h"
 #include "import/RecordReaders.h"
 #include "scoring/TissDayPreparation.h"
 #include "storage/CopyTables.h"
@@ -68,20 +69,28 @@ struct StayKey {
     bool operator==(const StayKey&) const = default;
 };
 
+// DIS_YEARMONTH: JJJJMM of the discharge.
+constexpr int kYearMonthWidth = 6;
+
+// A field of the line as the tables hold it: decoded and blank-padded to its width.
+std::string StoredField(std::string_view line, LineField field)
+{
+    return FitToWidth(DecodeWindows1252(FieldAt(line, field)), static_cast<std::size_t>(field.Width));
+}
+
 StayKey KeyOfLine(std::string_view line)
 {
-    return {FitToWidth(DecodeWindows1252(FieldAt(line, 14, 10)), 10),
-            FitToWidth(DecodeWindows1252(FieldAt(line, 24, 8)), 8),
-            FitToWidth(DecodeWindows1252(FieldAt(line, 32, 12)), 12)};
+    return {StoredField(line, kKeyFields.KisId), StoredField(line, kKeyFields.Dob),
+            StoredField(line, kKeyFields.AdmDate)};
 }
 
 // The sum record's total: (count 1 + count 2) rounded, plus count 3 plus count 4, rounded again,
 // a half to even.
 std::int32_t SumRecordTotal(std::string_view line)
 {
-    auto count = [&line](int start) { return Val(FieldAt(line, start, 6)); };
-    const double firstTwo = RoundHalfToEven(count(14) + count(20));
-    const double total = RoundHalfToEven(firstTwo + count(26) + count(32));
+    auto count = [&line](std::size_t index) { return Val(FieldAt(line, kSumRecordCounts.at(index))); };
+    const double firstTwo = RoundHalfToEven(count(0) + count(1));
+    const double total = RoundHalfToEven(firstTwo + count(2) + count(3));
     // Counts written with an exponent ("9D99") can leave the range; such a total matches no count
     // of records, and is held at the range's end, where it still does not.
     constexpr auto kLowest = std::numeric_limits<std::int32_t>::min();
@@ -172,9 +181,9 @@ public:
         const bool alive = derived.Outcome == "1" || derived.Outcome == "2";
         row.Stunden = sameDayStay && alive ? derived.StayHours.str() : std::string("99");
         m_countStayRecord
-            .BindAll(FitToWidth(DecodeWindows1252(FieldAt(line, 66, 6)), 6),
-                     FitToWidth(DecodeWindows1252(FieldAt(line, 66, 12)), 12), derived.CareDays.str(),
-                     derived.AgeYears.str(), derived.Outcome.str(), *row.Stunden, row.RowId)
+            .BindAll(StoredField(line, kStayRecordFields.DisDate.Leading(kYearMonthWidth)),
+                     StoredField(line, kStayRecordFields.DisDate), derived.CareDays.str(), derived.AgeYears.str(),
+                     derived.Outcome.str(), *row.Stunden, row.RowId)
             .Execute();
     }
 
@@ -193,8 +202,8 @@ public:
     {
         if (row.RowId > m_lastEarlierRowId) return;
         m_replaceFilledDay
-            .BindAll(key.KisId, key.Dob, key.AdmDate, FitToWidth(DecodeWindows1252(FieldAt(line, 44, 8)), 8),
-                     kFilledAdmissionDay, kFilledMiddleDay, kFilledDischargeDay)
+            .BindAll(key.KisId, key.Dob, key.AdmDate, StoredField(line, kTissRecordFields.RecDate), kFilledAdmissionDay,
+                     kFilledMiddleDay, kFilledDischargeDay)
             .Execute();
     }
 

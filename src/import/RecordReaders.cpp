@@ -4,6 +4,7 @@
 #include "foundation/FixedText.h"
 #include "foundation/Val.h"
 #include "foundation/Windows1252.h"
+#include "import/RecordLayout.h"
 #include "scoring/Tiss28Items.h"
 #include "scoring/Tiss28Score.h"
 #include "storage/Schema.h"
@@ -37,6 +38,8 @@ std::string InsertTissRecordSql()
     return "INSERT INTO " + QuoteIdentifier(kTissTable) + " (" + columns + ", \"T28_SCORE\", \"STUNDEN\") VALUES (" +
            values + ", ?, ?)";
 }
+
+static_assert(kTissRecordFields.Items.Width == static_cast<int>(kTiss28Items.size()), "one character per item");
 
 // A refused value is stored as one blank.
 constexpr std::string_view kRefused = " ";
@@ -74,35 +77,37 @@ RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std
                                                       std::string_view department)
 {
     KeyFields key;
-    if (FieldAt(line, 2, 4) != hospital) {
+    if (FieldAt(line, kKeyFields.Hospital) != hospital) {
         m_checks.ReportError("KA", line);
         key.KaId = kRefused;
     } else {
-        key.KaId = Stored(hospital, 4);
+        key.KaId = Stored(hospital, kKeyFields.Hospital.Width);
     }
-    if (FieldAt(line, 6, 8) != department) {
+    if (FieldAt(line, kKeyFields.Department) != department) {
         m_checks.ReportError("Abteilung", line);
         key.IcuFunId = kRefused;
         key.IcuFunSid = kRefused;
     } else {
-        key.IcuFunId = Stored(department.substr(0, 6), 6);
-        key.IcuFunSid = Stored(department.substr(6, 2), 2);
+        // The department code is ICU_FUN_ID, then ICU_FUN_SID.
+        constexpr auto kSidWidth = kKeyFields.Department.Width - kDepartmentCodeWidth;
+        key.IcuFunId = Stored(department.substr(0, kDepartmentCodeWidth), kDepartmentCodeWidth);
+        key.IcuFunSid = Stored(department.substr(kDepartmentCodeWidth, kSidWidth), kSidWidth);
     }
-    key.KisId = Stored(CheckAdmissionNumber(m_checks, line, 14, 10), 10);
+    key.KisId = Stored(CheckAdmissionNumber(m_checks, line, kKeyFields.KisId), kKeyFields.KisId.Width);
 
-    const std::string_view dob = FieldAt(line, 24, 8);
-    if (CheckDate(dob, 8) != kDateValid16) {
+    const std::string_view dob = FieldAt(line, kKeyFields.Dob);
+    if (CheckDate(dob, kKeyFields.Dob.Width) != kDateValid16) {
         m_checks.ReportError("Geburtsdatum", line);
         key.Dob = kRefused;
     } else {
-        key.Dob = Stored(dob, 8);
+        key.Dob = Stored(dob, kKeyFields.Dob.Width);
     }
-    const std::string_view admission = FieldAt(line, 32, 12);
-    if (CheckDate(admission, 12) != kDateValid16) {
+    const std::string_view admission = FieldAt(line, kKeyFields.AdmDate);
+    if (CheckDate(admission, kKeyFields.AdmDate.Width) != kDateValid16) {
         m_checks.ReportError("Aufnahmezeitpunkt", line);
         key.AdmDate = kRefused;
     } else {
-        key.AdmDate = Stored(admission, 12);
+        key.AdmDate = Stored(admission, kKeyFields.AdmDate.Width);
     }
     m_storedUnmatchedKey = m_storedUnmatchedKey || key.Dob == kRefused || key.AdmDate == kRefused;
     return key;
@@ -113,31 +118,38 @@ void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospi
 {
     const KeyFields key = ReadKeyFields(line, hospital, department);
 
-    const std::string_view discharge = FieldAt(line, 66, 12);
+    const LineField disDateField = kStayRecordFields.DisDate;
+    const std::string_view discharge = FieldAt(line, disDateField);
     std::string disDate(kRefused);
-    if (CheckDate(discharge, 12) != kDateValid16) {
+    if (CheckDate(discharge, disDateField.Width) != kDateValid16) {
         m_checks.ReportError("Entlassungszeitpunkt", line);
     } else {
-        disDate = Stored(discharge, 12);
+        disDate = Stored(discharge, disDateField.Width);
     }
 
-    const std::string outcome = CheckRequiredNumber(m_checks, "Entlassungszustand", line, 78, 1, 1, 4);
+    const std::string outcome =
+        CheckRequiredNumber(m_checks, "Entlassungszustand", line, kStayRecordFields.IcuOutcome, 1, 4);
     m_checks.StayDerived.Outcome = DecodeWindows1252(outcome);
 
-    const std::string_view hospitalDischarge = FieldAt(line, 79, 8);
-    std::string hospDisDate(8, ' ');
+    const LineField hospDisDateField = kStayRecordFields.HospDisDate;
+    const std::string_view hospitalDischarge = FieldAt(line, hospDisDateField);
+    std::string hospDisDate(hospDisDateField.Width, ' ');
     if (!IsBlank(hospitalDischarge)) {
-        hospDisDate = Stored(hospitalDischarge, 8);
-        if (CheckDate(hospitalDischarge, 8) != kDateValid16) m_checks.ReportByLevel("Spitalsentlassungsdatum", line);
+        hospDisDate = Stored(hospitalDischarge, hospDisDateField.Width);
+        if (CheckDate(hospitalDischarge, hospDisDateField.Width) != kDateValid16) {
+            m_checks.ReportByLevel("Spitalsentlassungsdatum", line);
+        }
     }
-    const std::string hospMort = m_checks.Strict
-                                     ? CheckNumberError(m_checks, "Spitalsentlassungszustand", line, 87, 1, 1, 2)
-                                     : CheckNumberWarning(m_checks, "Spitalsentlassungszustand", line, 87, 1, 1, 2);
+    const LineField hospMortField = kStayRecordFields.HospMort;
+    const std::string hospMort =
+        m_checks.Strict ? CheckNumberError(m_checks, "Spitalsentlassungszustand", line, hospMortField, 1, 2)
+                        : CheckNumberWarning(m_checks, "Spitalsentlassungszustand", line, hospMortField, 1, 2);
 
     // Length of stay, from the line's own dates: a refused date gives blanks, never a finding.
-    const std::string_view admission = FieldAt(line, 32, 12);
+    const std::string_view admission = FieldAt(line, kKeyFields.AdmDate);
     auto& derived = m_checks.StayDerived;
-    const bool datesValid = CheckDate(admission, 12) == kDateValid16 && CheckDate(discharge, 12) == kDateValid16;
+    const bool datesValid = CheckDate(admission, kKeyFields.AdmDate.Width) == kDateValid16 &&
+                            CheckDate(discharge, disDateField.Width) == kDateValid16;
     if (!datesValid) {
         derived.CareDays = "";
         derived.StayHours = "";
@@ -152,15 +164,17 @@ void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospi
     if (careDaysValue < 0 || (careDaysValue == 0 && Val(derived.StayHours.str()) < 0)) {
         m_checks.ReportError("Aufnahmezeitpunkt", line, "Entlassung vor Aufnahme");
     }
-    const std::string_view birth = FieldAt(line, 24, 8);
-    if (CheckDate(birth, 8) != kDateValid16 || CheckDate(admission, 12) != kDateValid16) {
+    const std::string_view birth = FieldAt(line, kKeyFields.Dob);
+    if (CheckDate(birth, kKeyFields.Dob.Width) != kDateValid16 ||
+        CheckDate(admission, kKeyFields.AdmDate.Width) != kDateValid16) {
         derived.AgeYears = "";
     } else {
         derived.AgeYears = std::to_string(AgeInYears(birth, admission));
     }
 
     m_insertStayRecord.BindAll(key.KaId, key.IcuFunId, key.IcuFunSid, key.KisId, key.Dob, key.AdmDate, disDate,
-                               Stored(outcome, 1), hospDisDate, Stored(hospMort, 1));
+                               Stored(outcome, kStayRecordFields.IcuOutcome.Width), hospDisDate,
+                               Stored(hospMort, hospMortField.Width));
     StoreRow(m_insertStayRecord, line);
 }
 
@@ -169,19 +183,21 @@ void RecordReaders::ReadTissRecord(std::string_view line, std::string_view hospi
 {
     const KeyFields key = ReadKeyFields(line, hospital, department);
 
-    const std::string_view surveyDay = FieldAt(line, 44, 8);
+    const LineField recDateField = kTissRecordFields.RecDate;
+    const std::string_view surveyDay = FieldAt(line, recDateField);
     std::string recDate(kRefused);
-    if (CheckDate(surveyDay, 8) != kDateValid16) {
+    if (CheckDate(surveyDay, recDateField.Width) != kDateValid16) {
         m_checks.ReportError("Erhebungsdatum", line);
     } else {
-        recDate = Stored(surveyDay, 8);
+        recDate = Stored(surveyDay, recDateField.Width);
     }
 
     Tiss28ItemValues items;
     for (std::size_t i = 0; i < kTiss28Items.size(); ++i) {
-        const auto& item = kTiss28Items[i];
-        items[i] = m_checks.Strict ? CheckNumberError(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1)
-                                   : CheckNumberWarning(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1);
+        const std::string_view label = kTiss28Items[i].ImportLabel;
+        const LineField field = TissItemField(static_cast<int>(i));
+        items[i] = m_checks.Strict ? CheckNumberError(m_checks, label, line, field, 0, 1)
+                                   : CheckNumberWarning(m_checks, label, line, field, 0, 1);
     }
 
     // Bound without copies: every value lives until the row is stored below.
