@@ -52,6 +52,18 @@ std::string Stored(std::string_view field, std::size_t width)
     return FitToWidth(DecodeWindows1252(field), width);
 }
 
+// A date field as stored when it is a valid date; otherwise an "Error" for `parameter` and the
+// refused blank.
+std::string CheckedDate(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field)
+{
+    const std::string_view value = FieldAt(line, field);
+    if (CheckDate(value, field.Width) != kDateValid16) {
+        checks.ReportError(parameter, line);
+        return std::string(kRefused);
+    }
+    return Stored(value, field.Width);
+}
+
 bool IsRowRefusal(const StorageError& error)
 {
     return (error.EngineCode() & 0xFF) == SQLITE_CONSTRAINT;
@@ -95,20 +107,8 @@ RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std
     }
     key.KisId = Stored(CheckAdmissionNumber(m_checks, line, kKeyFields.KisId), kKeyFields.KisId.Width);
 
-    const std::string_view dob = FieldAt(line, kKeyFields.Dob);
-    if (CheckDate(dob, kKeyFields.Dob.Width) != kDateValid16) {
-        m_checks.ReportError("Geburtsdatum", line);
-        key.Dob = kRefused;
-    } else {
-        key.Dob = Stored(dob, kKeyFields.Dob.Width);
-    }
-    const std::string_view admission = FieldAt(line, kKeyFields.AdmDate);
-    if (CheckDate(admission, kKeyFields.AdmDate.Width) != kDateValid16) {
-        m_checks.ReportError("Aufnahmezeitpunkt", line);
-        key.AdmDate = kRefused;
-    } else {
-        key.AdmDate = Stored(admission, kKeyFields.AdmDate.Width);
-    }
+    key.Dob = CheckedDate(m_checks, "Geburtsdatum", line, kKeyFields.Dob);
+    key.AdmDate = CheckedDate(m_checks, "Aufnahmezeitpunkt", line, kKeyFields.AdmDate);
     m_storedUnmatchedKey = m_storedUnmatchedKey || key.Dob == kRefused || key.AdmDate == kRefused;
     return key;
 }
@@ -118,14 +118,7 @@ void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospi
 {
     const KeyFields key = ReadKeyFields(line, hospital, department);
 
-    const LineField disDateField = kStayRecordFields.DisDate;
-    const std::string_view discharge = FieldAt(line, disDateField);
-    std::string disDate(kRefused);
-    if (CheckDate(discharge, disDateField.Width) != kDateValid16) {
-        m_checks.ReportError("Entlassungszeitpunkt", line);
-    } else {
-        disDate = Stored(discharge, disDateField.Width);
-    }
+    const std::string disDate = CheckedDate(m_checks, "Entlassungszeitpunkt", line, kStayRecordFields.DisDate);
 
     const std::string outcome =
         CheckRequiredNumber(m_checks, "Entlassungszustand", line, kStayRecordFields.IcuOutcome, 1, 4);
@@ -147,9 +140,10 @@ void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospi
 
     // Length of stay, from the line's own dates: a refused date gives blanks, never a finding.
     const std::string_view admission = FieldAt(line, kKeyFields.AdmDate);
+    const std::string_view discharge = FieldAt(line, kStayRecordFields.DisDate);
     auto& derived = m_checks.StayDerived;
     const bool datesValid = CheckDate(admission, kKeyFields.AdmDate.Width) == kDateValid16 &&
-                            CheckDate(discharge, disDateField.Width) == kDateValid16;
+                            CheckDate(discharge, kStayRecordFields.DisDate.Width) == kDateValid16;
     if (!datesValid) {
         derived.CareDays = "";
         derived.StayHours = "";
@@ -183,14 +177,7 @@ void RecordReaders::ReadTissRecord(std::string_view line, std::string_view hospi
 {
     const KeyFields key = ReadKeyFields(line, hospital, department);
 
-    const LineField recDateField = kTissRecordFields.RecDate;
-    const std::string_view surveyDay = FieldAt(line, recDateField);
-    std::string recDate(kRefused);
-    if (CheckDate(surveyDay, recDateField.Width) != kDateValid16) {
-        m_checks.ReportError("Erhebungsdatum", line);
-    } else {
-        recDate = Stored(surveyDay, recDateField.Width);
-    }
+    const std::string recDate = CheckedDate(m_checks, "Erhebungsdatum", line, kTissRecordFields.RecDate);
 
     Tiss28ItemValues items;
     for (std::size_t i = 0; i < kTiss28Items.size(); ++i) {
