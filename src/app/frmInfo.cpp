@@ -1,6 +1,8 @@
 #include "app/frmInfo.h"
 
+#include "foundation/Version.h"
 #include "toolkit/NamedLabel.h"
+#include "toolkit/QtText.h"
 #include "toolkit/ProductPicture.h"
 
 #include <QFrame>
@@ -27,11 +29,11 @@ frmInfo::frmInfo(QWidget* parent) : QDialog(parent)
     nameFont.setPointSizeF(nameFont.pointSizeF() * 2.0);
     nameFont.setBold(true);
     name->setFont(nameFont);
-    auto* version = NamedLabel("Label2", "Version 11.0");
+    auto* version = NamedLabel("Label2", ToQt(kVersionText));
     QFont versionFont = version->font();
     versionFont.setPointSizeF(versionFont.pointSizeF() * 1.2);
     version->setFont(versionFont);
-    auto* servicePack = NamedLabel("Label3_0", "SP-1");
+    auto* servicePack = NamedLabel("Label3_0", ToQt(kServicePack));
 
     auto* rule = new QFrame;
     rule->setFrameShape(QFrame::HLine);

@@ -5,6 +5,7 @@
 #include "toolkit/MenuAccessKeys.h"
 #include "toolkit/PanelStatusBar.h"
 #include "toolkit/ProductPicture.h"
+#include "toolkit/QtText.h"
 #include "toolkit/QtUserInterface.h"
 #include "app/frmAbt.h"
 #include "app/frmEin.h"
@@ -15,6 +16,7 @@
 #include "app/frmOpt.h"
 #include "foundation/FailureText.h"
 #include "foundation/Messages.h"
+#include "foundation/Version.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -50,7 +52,7 @@ QWidget* CreateBackground()
     auto* name = new QLabel("Kalmora");
     name->setAlignment(Qt::AlignHCenter);
     name->setStyleSheet("color: #7d93a3; font-size: 26pt; font-weight: 600;");
-    auto* version = new QLabel("Version 11.0");
+    auto* version = new QLabel(ToQt(kVersionText));
     version->setAlignment(Qt::AlignHCenter);
     version->setStyleSheet("color: #8fa3b1; font-size: 11pt;");
 
@@ -75,7 +77,7 @@ frmMain::frmMain(AppContext& context, QWidget* startupWindow, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_startupWindow(startupWindow)
 {
     setObjectName("frmMain");
-    setWindowTitle(kMainWindowCaption);
+    setWindowTitle(" Kalmora " + ToQt(kVersionText));
     setMinimumSize(640, 400);
     setCentralWidget(CreateBackground());
     CreateMenus();

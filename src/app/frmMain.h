@@ -14,7 +14,6 @@ namespace kalmora {
 
 class PanelStatusBar;
 
-inline constexpr const char* kMainWindowCaption = " Kalmora Version 11.0";
 inline constexpr const char* kReadyText = " Bereit";
 // What the import dialog leaves in the main window's Tag when there are results to show.
 inline constexpr const char* kImportResultTag = "Ergebnis";

@@ -1,6 +1,8 @@
 #include "app/frmTop.h"
 
+#include "foundation/Version.h"
 #include "toolkit/NamedLabel.h"
+#include "toolkit/QtText.h"
 #include "toolkit/ProductPicture.h"
 #include "app/frmMain.h"
 
@@ -17,7 +19,6 @@ namespace kalmora {
 namespace {
 
 constexpr int kTimerIntervalMs = 1000;
-
 
 }  // namespace
 
@@ -41,9 +42,9 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, QWidget* paren
 
     auto* name = NamedLabel("Label1", "Kalmora");
     name->setStyleSheet("color: #0b3d5c; font-size: 30pt; font-weight: bold;");
-    auto* version = NamedLabel("Label2", "Version 11.0");
+    auto* version = NamedLabel("Label2", ToQt(kVersionText));
     version->setStyleSheet("color: #1f5f80; font-size: 14pt;");
-    auto* servicePack = NamedLabel("lbl_SP", "SP-1");
+    auto* servicePack = NamedLabel("lbl_SP", ToQt(kServicePack));
     servicePack->setStyleSheet("color: #1f5f80; font-size: 11pt;");
     auto* notice = NamedLabel("Label3_3", "Copyright © 2009–2013 Dorvan. Alle Rechte vorbehalten.");
     notice->setStyleSheet("color: #555555;");

@@ -1,11 +1,11 @@
 #include "foundation/Conversions.h"
 
 #include "foundation/FixedText.h"
+#include "foundation/Rounding.h"
 #include "foundation/Val.h"
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 
 namespace kalmora {
@@ -24,7 +24,7 @@ std::string_view Characters(std::string_view text, std::size_t from, std::size_t
 // can overflow.
 long FieldNumber(std::string_view text, std::size_t from, std::size_t to)
 {
-    const double value = std::nearbyint(Val(Characters(text, from, to)));
+    const double value = RoundHalfToEven(Val(Characters(text, from, to)));
     return static_cast<long>(std::clamp(value, -1.0e6, 1.0e6));
 }
 

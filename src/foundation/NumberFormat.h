@@ -16,10 +16,6 @@ namespace kalmora {
 // give an empty text. Throws std::invalid_argument for a pattern with other characters.
 std::string FormatNumber(double value, std::string_view pattern);
 
-// The value rounded to `decimals` places, a half away from zero on the decimal value, as
-// formatting it and reading it back would give.
-double RoundHalfAwayFromZero(double value, int decimals);
-
 // Reads a number typed in German form: optional sign, digits with optional "." grouping in
 // threes, optional "," with decimals; blanks around it are allowed. A "." that is not valid
 // grouping ("1234.5", "1.5") makes the text no number, since it cannot be told from grouping.

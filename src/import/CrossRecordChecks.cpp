@@ -8,6 +8,8 @@
 #include "import/ImportProtocol.h"
 #include "scoring/TissDayPreparation.h"
 #include "storage/Database.h"
+#include "storage/Schema.h"
+#include "storage/StayFlags.h"
 
 #include <array>
 #include <optional>
@@ -21,20 +23,28 @@ namespace {
 // is pending on the table while its rows are changed.
 constexpr int kBatchSize = 512;
 
-constexpr std::string_view kStaysAfter =
-    "SELECT rowid, \"FLAG\", \"TYP\", \"Alter\", \"Satzart_1\", \"Satzart_3\", \"BD\", \"KIS_ID\", \"DOB\", "
-    "\"ADM_DATE\", \"DIS_DATE\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\" "
-    "FROM \"Gesamt - Patientenadministration\" "
-    "WHERE (\"KIS_ID\", \"DOB\", \"ADM_DATE\") > (?, ?, ?) ORDER BY \"KIS_ID\", \"DOB\", \"ADM_DATE\" LIMIT ?";
+std::string StaysAfterSql()
+{
+    return "SELECT rowid, \"FLAG\", \"TYP\", \"Alter\", \"Satzart_1\", \"Satzart_3\", \"BD\", \"KIS_ID\", \"DOB\", "
+           "\"ADM_DATE\", \"DIS_DATE\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\" FROM " +
+           QuoteIdentifier(kStaysTable) +
+           " WHERE (\"KIS_ID\", \"DOB\", \"ADM_DATE\") > (?, ?, ?) ORDER BY \"KIS_ID\", \"DOB\", \"ADM_DATE\" LIMIT ?";
+}
 
-constexpr std::string_view kSetFlag = "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?";
+std::string SetFlagSql()
+{
+    return "UPDATE " + QuoteIdentifier(kStaysTable) + " SET \"FLAG\" = ? WHERE rowid = ?";
+}
 
 // The survey days of a stay from admission to discharge, in day order: one query per stay.
-constexpr std::string_view kSurveyDayItems =
-    "SELECT \"T28_S_MED\", \"T28_M_MED\", \"T28_SUPP_VENT\", \"T28_MECH_VENT\", \"T28_S_VASODR\", "
-    "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\", \"REC_DATE\" FROM \"Satzart 3 - TISS28\" "
-    "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" >= ? AND \"REC_DATE\" <= ? "
-    "ORDER BY \"REC_DATE\"";
+std::string SurveyDayItemsSql()
+{
+    return "SELECT \"T28_S_MED\", \"T28_M_MED\", \"T28_SUPP_VENT\", \"T28_MECH_VENT\", \"T28_S_VASODR\", "
+           "\"T28_M_VASODR\", \"T28_S_INT\", \"T28_M_INT\", \"T28_STAND_MON\", \"REC_DATE\" FROM " +
+           QuoteIdentifier(kTissTable) +
+           " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? AND \"REC_DATE\" >= ? AND \"REC_DATE\" <= ? "
+           "ORDER BY \"REC_DATE\"";
+}
 constexpr int kRecDateColumn = 9;
 
 struct StayRow {
@@ -67,30 +77,26 @@ class StayChecker {
 public:
     StayChecker(Database& workingCopy, ImportProtocol& protocol, const std::string& hospital,
                 const std::string& department)
-        : m_protocol(protocol),
-          m_hospital(hospital),
-          m_department(department),
-          m_setFlag(workingCopy, kSetFlag),
-          m_surveyDay(workingCopy, kSurveyDayItems),
-          m_days(workingCopy)
-    {
-    }
+        : m_protocol(protocol), m_hospital(hospital), m_department(department), m_setFlag(workingCopy, SetFlagSql()),
+          m_surveyDay(workingCopy, SurveyDayItemsSql()), m_days(workingCopy)
+    {}
 
     void Check(StayRow& stay, CrossRecordTotals& totals)
     {
-        if (stay.Flag != "A" && stay.Flag != "B") {
+        if (!IsEarlierStay(stay.Flag)) {
             if (stay.Typ == "INT") {
                 ApplyStayRules(stay, totals);
             } else {
-                Report(stay, kSeverityError, ' ', " ", "Datensatzaufbau entspricht nicht der Verordnung", "E");
+                Report(stay, kSeverityError, ' ', " ", "Datensatzaufbau entspricht nicht der Verordnung",
+                       kStayRejected);
             }
         }
-        if (stay.Flag == "E") {
+        if (stay.Flag == kStayRejected) {
             ++totals.RejectedCount;
             totals.HasMessages = true;
-        } else if (stay.Flag == "W") {
+        } else if (stay.Flag == kStayWithWarnings) {
             totals.HasMessages = true;
-        } else if (stay.Flag == "A" || stay.Flag == "B") {
+        } else if (IsEarlierStay(stay.Flag)) {
             ++totals.EarlierCount;
         }
     }
@@ -101,16 +107,17 @@ private:
         const std::string_view departmentType = std::string_view(m_department).substr(2, 2);
         // A blank age comes from an invalid birth or admission date, which rejects the stay anyway.
         if ((departmentType == "51" || departmentType == "27") && !IsBlank(stay.Alter) && Val(stay.Alter) < 16) {
-            Report(stay, kSeverityError, ' ', " ", "Ausgewählter Patiententyp für angegebenes Alter ungültig", "E");
+            Report(stay, kSeverityError, ' ', " ", "Ausgewählter Patiententyp für angegebenes Alter ungültig",
+                   kStayRejected);
         }
         if (stay.Satzart1 == 0 || stay.Satzart3 == 0) {
-            Report(stay, kSeverityError, ' ', "Datensatz", "Satzarten 1 und 3 obligatorisch", "E");
+            Report(stay, kSeverityError, ' ', "Datensatz", "Satzarten 1 und 3 obligatorisch", kStayRejected);
         }
-        if (stay.Flag != "E") {
+        if (stay.Flag != kStayRejected) {
             if (!IsBlank(stay.Bd) && static_cast<double>(stay.Satzart3) != Val(stay.Bd) + 1) {
                 const std::string comment = std::to_string(stay.Satzart3) + " TISS28-Tage vs. " +
                                             std::to_string(static_cast<long long>(Val(stay.Bd) + 1)) + " Pflegetage";
-                Report(stay, kSeverityWarning, '3', "TISS28", comment, "W");
+                Report(stay, kSeverityWarning, '3', "TISS28", comment, kStayWithWarnings);
             }
             const std::vector<std::string> days = DaysOfStay(stay.Stay);
             m_days.PrepareStayDays(stay.Stay, days);
@@ -155,7 +162,8 @@ private:
 
         auto next = found.begin();
         for (const auto& day : days) {
-            while (next != found.end() && next->Day < day) ++next;
+            while (next != found.end() && next->Day < day)
+                ++next;
             if (next == found.end() || next->Day != day) continue;
             ApplyItemRules(stay, day, next->Items);
         }
@@ -167,23 +175,24 @@ private:
         auto isSet = [&items](int i) { return items[i] && *items[i] == "1"; };
         for (const auto& rule : kPairRules) {
             if (isSet(rule.First) && isSet(rule.Second)) {
-                Report(stay, kSeverityWarning, '3', "TISS28", std::string(rule.Text) + date + " erhoben", "W");
+                Report(stay, kSeverityWarning, '3', "TISS28", std::string(rule.Text) + date + " erhoben",
+                       kStayWithWarnings);
             }
         }
         if (items[kStandardMonitoring] && *items[kStandardMonitoring] != "1") {
-            Report(stay, kSeverityWarning, '3', "TISS28", "Erhebungstag " + date + " ohne Standardmonitoring unplausibel",
-                   "W");
+            Report(stay, kSeverityWarning, '3', "TISS28",
+                   "Erhebungstag " + date + " ohne Standardmonitoring unplausibel", kStayWithWarnings);
         }
     }
 
-    // Writes a finding about the stay and raises its FLAG; "E" is never lowered to "W".
+    // Writes a finding about the stay and raises its FLAG; a rejected stay stays rejected.
     void Report(StayRow& stay, std::string_view severity, char kind, std::string_view parameter,
                 std::string_view comment, std::string_view flag)
     {
         const std::string key = EncodeWindows1252(std::string(1, kind) + m_hospital + m_department + stay.Stay.KisId +
                                                   stay.Stay.Dob + stay.Stay.AdmDate);
         m_protocol.WriteProtocolLine(severity, parameter, key, comment);
-        if (stay.Flag == "E" || stay.Flag == flag) return;
+        if (stay.Flag == kStayRejected || stay.Flag == flag) return;
         stay.Flag = flag;
         m_setFlag.BindAll(stay.Flag, stay.RowId).Execute();
     }
@@ -230,10 +239,11 @@ CrossRecordTotals CheckStays(Database& workingCopy, ImportProtocol& protocol, co
 {
     CrossRecordTotals totals;
     StayChecker checker(workingCopy, protocol, hospital, department);
-    Statement query(workingCopy, kStaysAfter);
+    Statement query(workingCopy, StaysAfterSql());
     std::vector<StayRow> batch = NextStays(query, nullptr);
     while (!batch.empty()) {
-        for (auto& stay : batch) checker.Check(stay, totals);
+        for (auto& stay : batch)
+            checker.Check(stay, totals);
         const StayRow last = batch.back();
         batch = NextStays(query, &last);
     }

@@ -1,9 +1,8 @@
 #include "import/FieldChecks.h"
 
+#include "foundation/Rounding.h"
 #include "foundation/Val.h"
 #include "import/ImportProtocol.h"
-
-#include <cmath>
 
 namespace kalmora {
 
@@ -12,7 +11,7 @@ namespace {
 // Val of the text as a 16-bit integer, rounded half to even; false when it does not fit.
 bool ReadInt16(std::string_view text, int& value)
 {
-    const double rounded = std::nearbyint(Val(text));
+    const double rounded = RoundHalfToEven(Val(text));
     if (!(rounded >= -32768.0 && rounded <= 32767.0)) return false;
     value = static_cast<int>(rounded);
     return true;
@@ -45,15 +44,15 @@ std::string Blanks(int width)
 
 enum class BlankField { Allowed, Error };
 
-std::string CheckNumber(ImportChecks& checks, std::string_view parameter, std::string_view line, int start, int width,
+std::string CheckNumber(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field,
                         std::int32_t minimum, std::int32_t maximum, BlankField blank, bool asError)
 {
-    const std::string_view field = FieldAt(line, start, width);
-    if (IsBlank(field)) {
+    const std::string_view text = FieldAt(line, field);
+    if (IsBlank(text)) {
         if (blank == BlankField::Error) checks.ReportError(parameter, line);
-        return Blanks(width);
+        return Blanks(field.Width);
     }
-    const double value = Val(field);
+    const double value = Val(text);
     if (value < minimum || value > maximum) {
         if (asError) {
             checks.ReportError(parameter, line);
@@ -61,7 +60,7 @@ std::string CheckNumber(ImportChecks& checks, std::string_view parameter, std::s
             checks.ReportWarning(parameter, line);
         }
     }
-    return std::string(field);
+    return std::string(text);
 }
 
 }  // namespace
@@ -88,12 +87,12 @@ void ImportChecks::ReportByLevel(std::string_view parameter, std::string_view li
     }
 }
 
-std::string_view FieldAt(std::string_view line, int start, int width)
+std::string_view FieldAt(std::string_view line, LineField field)
 {
-    if (start < 1 || width <= 0) return {};
-    const auto offset = static_cast<std::size_t>(start - 1);
+    if (field.Start < 1 || field.Width <= 0) return {};
+    const auto offset = static_cast<std::size_t>(field.Start - 1);
     if (offset >= line.size()) return {};
-    return line.substr(offset, static_cast<std::size_t>(width));
+    return line.substr(offset, static_cast<std::size_t>(field.Width));
 }
 
 bool IsBlank(std::string_view text)
@@ -108,8 +107,8 @@ std::int16_t CheckDate(std::string_view value, int length)
     int year = 0;
     int month = 0;
     int day = 0;
-    if (!ReadInt16(FieldAt(value, 1, 4), year) || !ReadInt16(FieldAt(value, 5, 2), month) ||
-        !ReadInt16(FieldAt(value, 7, 2), day)) {
+    if (!ReadInt16(FieldAt(value, {1, 4}), year) || !ReadInt16(FieldAt(value, {5, 2}), month) ||
+        !ReadInt16(FieldAt(value, {7, 2}), day)) {
         return kDateInvalid16;
     }
     if (year < 1850 || year > 2200 || month < 1 || month > 12) return kDateInvalid16;
@@ -117,40 +116,40 @@ std::int16_t CheckDate(std::string_view value, int length)
     if (length != 12) return kDateValid16;
 
     // Hour and minute are read like the date parts; only their upper bounds are tested.
-    if (IsBlank(FieldAt(value, 9, 4))) return kDateInvalid16;
+    if (IsBlank(FieldAt(value, {9, 4}))) return kDateInvalid16;
     int hour = 0;
     int minute = 0;
-    if (!ReadInt16(FieldAt(value, 9, 2), hour) || !ReadInt16(FieldAt(value, 11, 2), minute)) return kDateInvalid16;
+    if (!ReadInt16(FieldAt(value, {9, 2}), hour) || !ReadInt16(FieldAt(value, {11, 2}), minute)) return kDateInvalid16;
     if (hour > 23 || minute >= 60) return kDateInvalid16;
     return kDateValid16;
 }
 
-std::string CheckNumberError(ImportChecks& checks, std::string_view parameter, std::string_view line, int start,
-                             int width, std::int32_t minimum, std::int32_t maximum)
+std::string CheckNumberError(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field,
+                             std::int32_t minimum, std::int32_t maximum)
 {
-    return CheckNumber(checks, parameter, line, start, width, minimum, maximum, BlankField::Allowed, true);
+    return CheckNumber(checks, parameter, line, field, minimum, maximum, BlankField::Allowed, true);
 }
 
-std::string CheckNumberWarning(ImportChecks& checks, std::string_view parameter, std::string_view line, int start,
-                               int width, std::int32_t minimum, std::int32_t maximum)
+std::string CheckNumberWarning(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field,
+                               std::int32_t minimum, std::int32_t maximum)
 {
-    return CheckNumber(checks, parameter, line, start, width, minimum, maximum, BlankField::Allowed, false);
+    return CheckNumber(checks, parameter, line, field, minimum, maximum, BlankField::Allowed, false);
 }
 
-std::string CheckRequiredNumber(ImportChecks& checks, std::string_view parameter, std::string_view line, int start,
-                                int width, std::int32_t minimum, std::int32_t maximum)
+std::string CheckRequiredNumber(ImportChecks& checks, std::string_view parameter, std::string_view line,
+                                LineField field, std::int32_t minimum, std::int32_t maximum)
 {
-    return CheckNumber(checks, parameter, line, start, width, minimum, maximum, BlankField::Error, true);
+    return CheckNumber(checks, parameter, line, field, minimum, maximum, BlankField::Error, true);
 }
 
-std::string CheckAdmissionNumber(ImportChecks& checks, std::string_view line, int start, int width)
+std::string CheckAdmissionNumber(ImportChecks& checks, std::string_view line, LineField field)
 {
-    const std::string_view field = FieldAt(line, start, width);
-    if (IsBlank(field)) {
+    const std::string_view text = FieldAt(line, field);
+    if (IsBlank(text)) {
         checks.ReportError("KH-Aufnahmezahl", line);
-        return Blanks(width);
+        return Blanks(field.Width);
     }
-    return std::string(field);
+    return std::string(text);
 }
 
 bool NameLeavesDirectory(std::string_view name)

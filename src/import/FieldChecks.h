@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/FixedText.h"
+#include "import/RecordLayout.h"
 
 #include <cstdint>
 #include <string>
@@ -54,8 +55,8 @@ struct ImportChecks {
     void ReportByLevel(std::string_view parameter, std::string_view line, std::string_view comment = kInvalidParameter);
 };
 
-// The field at 1-based byte `start` with `width` bytes; shorter or empty beyond the line's end.
-std::string_view FieldAt(std::string_view line, int start, int width);
+// The bytes of the field; shorter or empty beyond the line's end.
+std::string_view FieldAt(std::string_view line, LineField field);
 
 // True when the text is empty after removing blanks at both ends.
 bool IsBlank(std::string_view text);
@@ -65,15 +66,15 @@ std::int16_t CheckDate(std::string_view value, int length);
 
 // Optional numeric field in [minimum, maximum]: a blank field gives `width` blanks and no finding;
 // any other field comes back unchanged, with an "Error" (resp. "Warning") line when out of range.
-std::string CheckNumberError(ImportChecks& checks, std::string_view parameter, std::string_view line, int start,
-                             int width, std::int32_t minimum, std::int32_t maximum);
-std::string CheckNumberWarning(ImportChecks& checks, std::string_view parameter, std::string_view line, int start,
-                               int width, std::int32_t minimum, std::int32_t maximum);
+std::string CheckNumberError(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field,
+                             std::int32_t minimum, std::int32_t maximum);
+std::string CheckNumberWarning(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field,
+                               std::int32_t minimum, std::int32_t maximum);
 // Required numeric field: as CheckNumberError, and a blank field is an "Error" as well.
-std::string CheckRequiredNumber(ImportChecks& checks, std::string_view parameter, std::string_view line, int start,
-                                int width, std::int32_t minimum, std::int32_t maximum);
+std::string CheckRequiredNumber(ImportChecks& checks, std::string_view parameter, std::string_view line,
+                                LineField field, std::int32_t minimum, std::int32_t maximum);
 // The hospital admission number: required text.
-std::string CheckAdmissionNumber(ImportChecks& checks, std::string_view line, int start, int width);
+std::string CheckAdmissionNumber(ImportChecks& checks, std::string_view line, LineField field);
 
 // A short file name (at most 8 characters, a point, at most 3) of a file in the directory it is
 // joined to: sets checkState to 1 when it is not.

@@ -1,6 +1,7 @@
 #include "foundation/DiagnosticLog.h"
 #include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
+#include "foundation/Rounding.h"
 #include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
@@ -12,11 +13,14 @@
 #include "import/ImportLineReader.h"
 #include "import/ImportProtocol.h"
 #include "import/ImportRun.h"
+#include "import/RecordLayout.h"
 #include "import/RecordReaders.h"
+#include "scoring/TissDayPreparation.h"
 #include "storage/CopyTables.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
+#include "storage/StayFlags.h"
 
 #include <algorithm>
 #include <chrono>
@@ -67,20 +71,28 @@ struct StayKey {
     bool operator==(const StayKey&) const = default;
 };
 
+// DIS_YEARMONTH: JJJJMM of the discharge.
+constexpr int kYearMonthWidth = 6;
+
+// A field of the line as the tables hold it: decoded and blank-padded to its width.
+std::string StoredField(std::string_view line, LineField field)
+{
+    return FitToWidth(DecodeWindows1252(FieldAt(line, field)), static_cast<std::size_t>(field.Width));
+}
+
 StayKey KeyOfLine(std::string_view line)
 {
-    return {FitToWidth(DecodeWindows1252(FieldAt(line, 14, 10)), 10),
-            FitToWidth(DecodeWindows1252(FieldAt(line, 24, 8)), 8),
-            FitToWidth(DecodeWindows1252(FieldAt(line, 32, 12)), 12)};
+    return {StoredField(line, kKeyFields.KisId), StoredField(line, kKeyFields.Dob),
+            StoredField(line, kKeyFields.AdmDate)};
 }
 
 // The sum record's total: (count 1 + count 2) rounded, plus count 3 plus count 4, rounded again,
 // a half to even.
 std::int32_t SumRecordTotal(std::string_view line)
 {
-    auto count = [&line](int start) { return Val(FieldAt(line, start, 6)); };
-    const double firstTwo = std::nearbyint(count(14) + count(20));
-    const double total = std::nearbyint(firstTwo + count(26) + count(32));
+    auto count = [&line](std::size_t index) { return Val(FieldAt(line, kSumRecordCounts.at(index))); };
+    const double firstTwo = RoundHalfToEven(count(0) + count(1));
+    const double total = RoundHalfToEven(firstTwo + count(2) + count(3));
     // Counts written with an exponent ("9D99") can leave the range; such a total matches no count
     // of records, and is held at the range's end, where it still does not.
     constexpr auto kLowest = std::numeric_limits<std::int32_t>::min();
@@ -93,25 +105,25 @@ std::int32_t SumRecordTotal(std::string_view line)
 class StayTable {
 public:
     explicit StayTable(Database& workingCopy)
-        : m_find(workingCopy, "SELECT rowid, \"FLAG\", \"STUNDEN\" FROM \"Gesamt - Patientenadministration\" "
-                              "WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?"),
-          m_delete(workingCopy, "DELETE FROM \"Gesamt - Patientenadministration\" WHERE rowid = ?"),
-          m_add(workingCopy, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KA_ID\", \"ICU_FUN_ID\", "
-                             "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"Satzart_1\", \"Satzart_3\", "
-                             "\"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, 'O')"),
-          m_countStayRecord(workingCopy,
-                            "UPDATE \"Gesamt - Patientenadministration\" SET \"Satzart_1\" = \"Satzart_1\" + 1, "
-                            "\"DIS_YEARMONTH\" = ?, \"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
-                            "\"ICU_OUTCOME\" = ?, \"STUNDEN\" = ? WHERE rowid = ?"),
-          m_countTissRecords(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" "
-                                          "SET \"Satzart_3\" = \"Satzart_3\" + ? WHERE rowid = ?"),
-          m_setFlag(workingCopy, "UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = ? WHERE rowid = ?"),
-          m_replaceFilledDay(workingCopy, "DELETE FROM \"Satzart 3 - TISS28\" WHERE \"KIS_ID\" = ? AND \"DOB\" = ? "
-                                          "AND \"ADM_DATE\" = ? AND \"REC_DATE\" = ? "
-                                          "AND \"QUALIFIER\" IN ('E', 'M', 'L')"),
+        : m_find(workingCopy, "SELECT rowid, \"FLAG\", \"STUNDEN\" FROM " + QuoteIdentifier(kStaysTable) +
+                                  " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ?"),
+          m_delete(workingCopy, "DELETE FROM " + QuoteIdentifier(kStaysTable) + " WHERE rowid = ?"),
+          m_add(workingCopy, "INSERT INTO " + QuoteIdentifier(kStaysTable) +
+                                 " (\"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", "
+                                 "\"Satzart_1\", \"Satzart_3\", \"FLAG\") VALUES (?, ?, ?, ?, ?, ?, 0, 0, ?)"),
+          m_countStayRecord(workingCopy, "UPDATE " + QuoteIdentifier(kStaysTable) +
+                                             " SET \"Satzart_1\" = \"Satzart_1\" + 1, \"DIS_YEARMONTH\" = ?, "
+                                             "\"DIS_DATE\" = ?, \"BD\" = ?, \"Alter\" = ?, \"TYP\" = 'INT', "
+                                             "\"ICU_OUTCOME\" = ?, \"STUNDEN\" = ? WHERE rowid = ?"),
+          m_countTissRecords(workingCopy, "UPDATE " + QuoteIdentifier(kStaysTable) +
+                                              " SET \"Satzart_3\" = \"Satzart_3\" + ? WHERE rowid = ?"),
+          m_setFlag(workingCopy, "UPDATE " + QuoteIdentifier(kStaysTable) + " SET \"FLAG\" = ? WHERE rowid = ?"),
+          m_replaceFilledDay(workingCopy, "DELETE FROM " + QuoteIdentifier(kTissTable) +
+                                              " WHERE \"KIS_ID\" = ? AND \"DOB\" = ? AND \"ADM_DATE\" = ? "
+                                              "AND \"REC_DATE\" = ? AND \"QUALIFIER\" IN (?, ?, ?)"),
           m_database(workingCopy)
     {
-        auto last = workingCopy.Prepare("SELECT coalesce(max(rowid), 0) FROM \"Gesamt - Patientenadministration\"");
+        auto last = workingCopy.Prepare("SELECT coalesce(max(rowid), 0) FROM " + QuoteIdentifier(kStaysTable));
         last.Step();
         m_lastEarlierRowId = last.Int(0);
     }
@@ -150,9 +162,9 @@ public:
         }
         m_add
             .BindAll(codes.Hospital, codes.Department.substr(0, 6), codes.Department.substr(6, 2), key.KisId, key.Dob,
-                     key.AdmDate)
+                     key.AdmDate, kStayCorrect)
             .Execute();
-        m_current = Row{m_database.LastInsertRowId(), "O", std::nullopt};
+        m_current = Row{m_database.LastInsertRowId(), std::string(kStayCorrect), std::nullopt};
         m_currentKey = key;
         return *m_current;
     }
@@ -171,9 +183,9 @@ public:
         const bool alive = derived.Outcome == "1" || derived.Outcome == "2";
         row.Stunden = sameDayStay && alive ? derived.StayHours.str() : std::string("99");
         m_countStayRecord
-            .BindAll(FitToWidth(DecodeWindows1252(FieldAt(line, 66, 6)), 6),
-                     FitToWidth(DecodeWindows1252(FieldAt(line, 66, 12)), 12), derived.CareDays.str(),
-                     derived.AgeYears.str(), derived.Outcome.str(), *row.Stunden, row.RowId)
+            .BindAll(StoredField(line, kStayRecordFields.DisDate.Leading(kYearMonthWidth)),
+                     StoredField(line, kStayRecordFields.DisDate), derived.CareDays.str(), derived.AgeYears.str(),
+                     derived.Outcome.str(), *row.Stunden, row.RowId)
             .Execute();
     }
 
@@ -192,7 +204,8 @@ public:
     {
         if (row.RowId > m_lastEarlierRowId) return;
         m_replaceFilledDay
-            .BindAll(key.KisId, key.Dob, key.AdmDate, FitToWidth(DecodeWindows1252(FieldAt(line, 44, 8)), 8))
+            .BindAll(key.KisId, key.Dob, key.AdmDate, StoredField(line, kTissRecordFields.RecDate), kFilledAdmissionDay,
+                     kFilledMiddleDay, kFilledDischargeDay)
             .Execute();
     }
 
@@ -227,7 +240,8 @@ struct Department {
 
 Department FindDepartment(Database& admin, const ImportFileNameCodes& codes)
 {
-    auto seek = admin.Prepare("SELECT \"MDB_DATEI\" FROM \"Dateiverwaltung\" WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
+    auto seek = admin.Prepare("SELECT \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable) +
+                              " WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
     seek.BindAll(codes.Hospital, codes.Department);
     if (!seek.Step()) return {true, std::string(TrimBlanks(codes.DatabaseFile))};
     return {false, std::string(TrimBlanks(seek.Text(0)))};
@@ -237,12 +251,15 @@ void RegisterDepartment(Database& admin, const ImportFileNameCodes& codes, const
 {
     if (department.IsNew) {
         admin
-            .Prepare("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", "
-                     "\"Status\", \"VOREINSTUFUNG\") VALUES (?, ?, ?, 0, 0, 'EXTERN', ' ')")
+            .Prepare("INSERT INTO " + QuoteIdentifier(kDepartmentsTable) +
+                     " (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", \"Status\", \"VOREINSTUFUNG\") "
+                     "VALUES (?, ?, ?, 0, 0, 'EXTERN', ' ')")
             .BindAll(codes.Hospital, codes.Department, FitToWidth(department.DatabaseFile, 12))
             .Execute();
     } else {
-        admin.Prepare("UPDATE \"Dateiverwaltung\" SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
+        admin
+            .Prepare("UPDATE " + QuoteIdentifier(kDepartmentsTable) +
+                     " SET \"Status\" = 'EXTERN' WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?")
             .BindAll(codes.Hospital, codes.Department)
             .Execute();
     }
@@ -250,7 +267,7 @@ void RegisterDepartment(Database& admin, const ImportFileNameCodes& codes, const
 
 std::int64_t CountStays(Database& workingCopy)
 {
-    auto count = workingCopy.Prepare("SELECT count(*) FROM \"Gesamt - Patientenadministration\"");
+    auto count = workingCopy.Prepare("SELECT count(*) FROM " + QuoteIdentifier(kStaysTable));
     count.Step();
     return count.Int(0);
 }
@@ -337,9 +354,9 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
             if (!checks.DuplicateRecord) stays.CountTissRecord();
         }
         if (checks.CheckState == kCheckError) {
-            stays.SetFlag(*stay, "E");
-        } else if (checks.CheckState == kCheckWarning && stay->Flag != "E") {
-            stays.SetFlag(*stay, "W");
+            stays.SetFlag(*stay, kStayRejected);
+        } else if (checks.CheckState == kCheckWarning && stay->Flag != kStayRejected) {
+            stays.SetFlag(*stay, kStayWithWarnings);
         }
     }
     stays.Flush();
@@ -348,17 +365,26 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
     return outcome;
 }
 
+void ChangeStayFlags(Database& workingCopy, std::string_view from, std::string_view to)
+{
+    workingCopy.Prepare("UPDATE " + QuoteIdentifier(kStaysTable) + " SET \"FLAG\" = ? WHERE \"FLAG\" = ?")
+        .BindAll(to, from)
+        .Execute();
+}
+
 // Removes the rejected stays with their records, and records whose stay is gone (a refused key
 // field stored as a blank no longer matches its stay). Returns the number of stays left.
 std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
 {
-    // Was: DELETE DISTINCTROW [Gesamt - Patientenadministration].*, ... WHERE FLAG = 'E'
-    workingCopy.Execute("DELETE FROM \"Gesamt - Patientenadministration\" WHERE \"FLAG\" = 'E'");
+    // The stays take their records with them (the schema's trigger).
+    workingCopy.Prepare("DELETE FROM " + QuoteIdentifier(kStaysTable) + " WHERE \"FLAG\" = ?")
+        .BindAll(kStayRejected)
+        .Execute();
     if (!unmatchedRecords) return CountStays(workingCopy);
-    for (const char* table : {"\"Satzart 1 - Patientenadministration Intensiv\"", "\"Satzart 3 - TISS28\""}) {
-        workingCopy.Execute(std::string("DELETE FROM ") + table +
-                            " AS r WHERE NOT EXISTS (SELECT 1 FROM \"Gesamt - Patientenadministration\" AS g "
-                            "WHERE g.\"KIS_ID\" = r.\"KIS_ID\" AND g.\"DOB\" = r.\"DOB\" AND "
+    for (const std::string_view table : {kStayRecordsTable, kTissTable}) {
+        workingCopy.Execute("DELETE FROM " + QuoteIdentifier(table) + " AS r WHERE NOT EXISTS (SELECT 1 FROM " +
+                            QuoteIdentifier(kStaysTable) +
+                            " AS g WHERE g.\"KIS_ID\" = r.\"KIS_ID\" AND g.\"DOB\" = r.\"DOB\" AND "
                             "g.\"ADM_DATE\" = r.\"ADM_DATE\")");
     }
     return CountStays(workingCopy);
@@ -368,15 +394,13 @@ std::int64_t RemoveRejectedStays(Database& workingCopy, bool unmatchedRecords)
 // afterwards get them here.
 void PrepareStaysForStoring(Database& workingCopy)
 {
-    // Was: UPDATE [Gesamt - Patientenadministration] INNER JOIN [Satzart 3 - TISS28] ON (the stay key)
-    //      SET [Satzart 3 - TISS28].STUNDEN = [Gesamt - Patientenadministration].[STUNDEN];
     workingCopy.Execute(
-        "UPDATE \"Satzart 3 - TISS28\" AS t SET \"STUNDEN\" = g.\"STUNDEN\" "
-        "FROM \"Gesamt - Patientenadministration\" AS g "
-        "WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
+        "UPDATE " + QuoteIdentifier(kTissTable) + " AS t SET \"STUNDEN\" = g.\"STUNDEN\" FROM " +
+        QuoteIdentifier(kStaysTable) +
+        " AS g WHERE g.\"ADM_DATE\" = t.\"ADM_DATE\" AND g.\"DOB\" = t.\"DOB\" AND g.\"KIS_ID\" = t.\"KIS_ID\" "
         "AND t.\"STUNDEN\" IS NULL");
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'O' WHERE \"FLAG\" = 'A'");
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'W' WHERE \"FLAG\" = 'B'");
+    for (const auto& flag : kEarlierStayFlags)
+        ChangeStayFlags(workingCopy, flag.DuringImport, flag.Stored);
 }
 
 // A department's new database starts as a fresh copy of the template. Only a run that holds the
@@ -466,8 +490,9 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
                         "PRAGMA ignore_check_constraints = ON; PRAGMA cache_size = -32768");
     std::optional<Transaction> scratchWork;
     scratchWork.emplace(workingCopy);
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'A' WHERE \"FLAG\" = 'O'");
-    workingCopy.Execute("UPDATE \"Gesamt - Patientenadministration\" SET \"FLAG\" = 'B' WHERE \"FLAG\" = 'W'");
+    // The stays stored before this run keep their state under a flag of their own while it lasts.
+    for (const auto& flag : kEarlierStayFlags)
+        ChangeStayFlags(workingCopy, flag.Stored, flag.DuringImport);
 
     std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
     if (CheckImportFileName(run.ImportFileName, admin, resultRow, ui) != kCheckOk) {

@@ -4,6 +4,8 @@
 #include "foundation/UserInterface.h"
 #include "import/FieldChecks.h"
 #include "storage/Database.h"
+#include "storage/ReferenceData.h"
+#include "storage/Schema.h"
 
 #include <cctype>
 #include <optional>
@@ -15,14 +17,6 @@ namespace {
 constexpr std::size_t kHospitalColumn = 27;
 constexpr std::size_t kDepartmentColumn = 49;
 constexpr std::size_t kNameText = 50;
-
-std::optional<std::string> LookupName(Database& admin, std::string_view sql, std::string_view key)
-{
-    auto lookup = admin.Prepare(sql);
-    lookup.Bind(1, key);
-    if (!lookup.Step()) return std::nullopt;
-    return lookup.Text(0);
-}
 
 std::string Blanks(std::size_t count)
 {
@@ -57,8 +51,7 @@ std::int16_t CheckImportFileName(std::string_view fileName, Database& admin, std
     }
 
     const ImportFileNameCodes codes = DeriveImportFileNameCodes(fileName);
-    const auto hospitalName =
-        LookupName(admin, "SELECT \"BEZEICHNUNG\" FROM \"KANR-Bezeichnung\" WHERE \"KANR\" = ?", codes.Hospital);
+    const auto hospitalName = HospitalName(admin, codes.Hospital);
     if (!hospitalName) {
         ui.SetStatusText(2, " ");
         resultRow += Blanks(kHospitalColumn + kDepartmentColumn);
@@ -68,9 +61,7 @@ std::int16_t CheckImportFileName(std::string_view fileName, Database& admin, std
     ui.SetStatusText(2, " " + hospitalText);
     resultRow += LeftCharacters(hospitalText, kHospitalColumn);
 
-    const auto departmentName =
-        LookupName(admin, "SELECT \"BEZEICHNUNG\" FROM \"ABT-Bezeichnung\" WHERE \"ABTEILUNG\" = ?",
-                   LeftCharacters(codes.Department, 6));
+    const auto departmentName = DepartmentName(admin, LeftCharacters(codes.Department, kDepartmentCodeWidth));
     if (!departmentName) {
         ui.SetStatusText(3, " ");
         resultRow += Blanks(kDepartmentColumn);

@@ -4,12 +4,12 @@
 #include "foundation/Windows1252.h"
 #include "import/FieldChecks.h"
 #include "import/ImportErrors.h"
+#include "import/RecordLayout.h"
 
 namespace kalmora {
 
 namespace {
 
-constexpr int kRecordKeyLength = 43;
 constexpr std::string_view kLineEnd = "\r\n";
 
 }  // namespace
@@ -33,10 +33,11 @@ void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_vi
         m_out << kProtocolHeader << kLineEnd;
     } else {
         const std::string_view key = recordKey.substr(0, kRecordKeyLength);
-        m_out << m_importFileName << ';' << FieldAt(key, 2, 4) << ';' << FieldAt(key, 6, 8) << ';' << FieldAt(key, 1, 1)
-              << ';' << FieldAt(key, 14, 10) << ';' << FieldAt(key, 24, 8) << ';' << FieldAt(key, 32, 12) << ';'
-              << EncodeWindows1252(severity) << ';' << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment)
-              << kLineEnd;
+        m_out << m_importFileName << ';' << FieldAt(key, kKeyFields.Hospital) << ';'
+              << FieldAt(key, kKeyFields.Department) << ';' << FieldAt(key, kKeyFields.Kind) << ';'
+              << FieldAt(key, kKeyFields.KisId) << ';' << FieldAt(key, kKeyFields.Dob) << ';'
+              << FieldAt(key, kKeyFields.AdmDate) << ';' << EncodeWindows1252(severity) << ';'
+              << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment) << kLineEnd;
         ++m_linesOfFile;
     }
     // The stream is buffered: a failing disk shows here when the buffer goes out, and at the latest in Close.

@@ -4,8 +4,10 @@
 #include "foundation/FixedText.h"
 #include "foundation/Val.h"
 #include "foundation/Windows1252.h"
+#include "import/RecordLayout.h"
 #include "scoring/Tiss28Items.h"
 #include "scoring/Tiss28Score.h"
+#include "storage/Schema.h"
 
 
 #include <array>
@@ -15,10 +17,13 @@ namespace kalmora {
 
 namespace {
 
-constexpr std::string_view kInsertStayRecord =
-    "INSERT INTO \"Satzart 1 - Patientenadministration Intensiv\" (\"QUALIFIER\", \"KA_ID\", \"ICU_FUN_ID\", "
-    "\"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", \"DIS_DATE\", \"ICU_OUTCOME\", \"HOSP_DIS_DATE\", "
-    "\"HOSP_MORT\") VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+std::string InsertStayRecordSql()
+{
+    return "INSERT INTO " + QuoteIdentifier(kStayRecordsTable) +
+           " (\"QUALIFIER\", \"KA_ID\", \"ICU_FUN_ID\", \"ICU_FUN_SID\", \"KIS_ID\", \"DOB\", \"ADM_DATE\", "
+           "\"DIS_DATE\", \"ICU_OUTCOME\", \"HOSP_DIS_DATE\", \"HOSP_MORT\") VALUES ('1', ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+           "?)";
+}
 
 std::string InsertTissRecordSql()
 {
@@ -29,9 +34,11 @@ std::string InsertTissRecordSql()
         columns += ", " + QuoteIdentifier(item.Column);
         values += ", ?";
     }
-    return "INSERT INTO \"Satzart 3 - TISS28\" (" + columns + ", \"T28_SCORE\", \"STUNDEN\") VALUES (" + values +
-           ", ?, ?)";
+    return "INSERT INTO " + QuoteIdentifier(kTissTable) + " (" + columns + ", \"T28_SCORE\", \"STUNDEN\") VALUES (" +
+           values + ", ?, ?)";
 }
+
+static_assert(kTissRecordFields.Items.Width == static_cast<int>(kTiss28Items.size()), "one character per item");
 
 // A refused value is stored as one blank.
 constexpr std::string_view kRefused = " ";
@@ -42,6 +49,18 @@ std::string Stored(std::string_view field, std::size_t width)
 {
     if (field == kRefused) return std::string(kRefused);
     return FitToWidth(DecodeWindows1252(field), width);
+}
+
+// A date field as stored when it is a valid date; otherwise an "Error" for `parameter` and the
+// refused blank.
+std::string CheckedDate(ImportChecks& checks, std::string_view parameter, std::string_view line, LineField field)
+{
+    const std::string_view value = FieldAt(line, field);
+    if (CheckDate(value, field.Width) != kDateValid16) {
+        checks.ReportError(parameter, line);
+        return std::string(kRefused);
+    }
+    return Stored(value, field.Width);
 }
 
 bool IsRowRefusal(const StorageError& error)
@@ -61,7 +80,7 @@ struct RecordReaders::KeyFields {
 };
 
 RecordReaders::RecordReaders(Database& workingCopy, ImportChecks& checks)
-    : m_checks(checks), m_insertStayRecord(workingCopy, kInsertStayRecord),
+    : m_checks(checks), m_insertStayRecord(workingCopy, InsertStayRecordSql()),
       m_insertTissRecord(workingCopy, InsertTissRecordSql())
 {}
 
@@ -69,37 +88,26 @@ RecordReaders::KeyFields RecordReaders::ReadKeyFields(std::string_view line, std
                                                       std::string_view department)
 {
     KeyFields key;
-    if (FieldAt(line, 2, 4) != hospital) {
+    if (FieldAt(line, kKeyFields.Hospital) != hospital) {
         m_checks.ReportError("KA", line);
         key.KaId = kRefused;
     } else {
-        key.KaId = Stored(hospital, 4);
+        key.KaId = Stored(hospital, kKeyFields.Hospital.Width);
     }
-    if (FieldAt(line, 6, 8) != department) {
+    if (FieldAt(line, kKeyFields.Department) != department) {
         m_checks.ReportError("Abteilung", line);
         key.IcuFunId = kRefused;
         key.IcuFunSid = kRefused;
     } else {
-        key.IcuFunId = Stored(department.substr(0, 6), 6);
-        key.IcuFunSid = Stored(department.substr(6, 2), 2);
+        // The department code is ICU_FUN_ID, then ICU_FUN_SID.
+        constexpr auto kSidWidth = kKeyFields.Department.Width - kDepartmentCodeWidth;
+        key.IcuFunId = Stored(department.substr(0, kDepartmentCodeWidth), kDepartmentCodeWidth);
+        key.IcuFunSid = Stored(department.substr(kDepartmentCodeWidth, kSidWidth), kSidWidth);
     }
-    key.KisId = Stored(CheckAdmissionNumber(m_checks, line, 14, 10), 10);
+    key.KisId = Stored(CheckAdmissionNumber(m_checks, line, kKeyFields.KisId), kKeyFields.KisId.Width);
 
-
-    const std::string_view dob = FieldAt(line, 24, 8);
-    if (CheckDate(dob, 8) != kDateValid16) {
-        m_checks.ReportError("Geburtsdatum", line);
-        key.Dob = kRefused;
-    } else {
-        key.Dob = Stored(dob, 8);
-    }
-    const std::string_view admission = FieldAt(line, 32, 12);
-    if (CheckDate(admission, 12) != kDateValid16) {
-        m_checks.ReportError("Aufnahmezeitpunkt", line);
-        key.AdmDate = kRefused;
-    } else {
-        key.AdmDate = Stored(admission, 12);
-    }
+    key.Dob = CheckedDate(m_checks, "Geburtsdatum", line, kKeyFields.Dob);
+    key.AdmDate = CheckedDate(m_checks, "Aufnahmezeitpunkt", line, kKeyFields.AdmDate);
     m_storedUnmatchedKey = m_storedUnmatchedKey || key.Dob == kRefused || key.AdmDate == kRefused;
     return key;
 }
@@ -109,31 +117,32 @@ void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospi
 {
     const KeyFields key = ReadKeyFields(line, hospital, department);
 
-    const std::string_view discharge = FieldAt(line, 66, 12);
-    std::string disDate(kRefused);
-    if (CheckDate(discharge, 12) != kDateValid16) {
-        m_checks.ReportError("Entlassungszeitpunkt", line);
-    } else {
-        disDate = Stored(discharge, 12);
-    }
+    const std::string disDate = CheckedDate(m_checks, "Entlassungszeitpunkt", line, kStayRecordFields.DisDate);
 
-    const std::string outcome = CheckRequiredNumber(m_checks, "Entlassungszustand", line, 78, 1, 1, 4);
+    const std::string outcome =
+        CheckRequiredNumber(m_checks, "Entlassungszustand", line, kStayRecordFields.IcuOutcome, 1, 4);
     m_checks.StayDerived.Outcome = DecodeWindows1252(outcome);
 
-    const std::string_view hospitalDischarge = FieldAt(line, 79, 8);
-    std::string hospDisDate(8, ' ');
+    const LineField hospDisDateField = kStayRecordFields.HospDisDate;
+    const std::string_view hospitalDischarge = FieldAt(line, hospDisDateField);
+    std::string hospDisDate(hospDisDateField.Width, ' ');
     if (!IsBlank(hospitalDischarge)) {
-        hospDisDate = Stored(hospitalDischarge, 8);
-        if (CheckDate(hospitalDischarge, 8) != kDateValid16) m_checks.ReportByLevel("Spitalsentlassungsdatum", line);
+        hospDisDate = Stored(hospitalDischarge, hospDisDateField.Width);
+        if (CheckDate(hospitalDischarge, hospDisDateField.Width) != kDateValid16) {
+            m_checks.ReportByLevel("Spitalsentlassungsdatum", line);
+        }
     }
-    const std::string hospMort = m_checks.Strict
-                                     ? CheckNumberError(m_checks, "Spitalsentlassungszustand", line, 87, 1, 1, 2)
-                                     : CheckNumberWarning(m_checks, "Spitalsentlassungszustand", line, 87, 1, 1, 2);
+    const LineField hospMortField = kStayRecordFields.HospMort;
+    const std::string hospMort =
+        m_checks.Strict ? CheckNumberError(m_checks, "Spitalsentlassungszustand", line, hospMortField, 1, 2)
+                        : CheckNumberWarning(m_checks, "Spitalsentlassungszustand", line, hospMortField, 1, 2);
 
     // Length of stay, from the line's own dates: a refused date gives blanks, never a finding.
-    const std::string_view admission = FieldAt(line, 32, 12);
+    const std::string_view admission = FieldAt(line, kKeyFields.AdmDate);
+    const std::string_view discharge = FieldAt(line, kStayRecordFields.DisDate);
     auto& derived = m_checks.StayDerived;
-    const bool datesValid = CheckDate(admission, 12) == kDateValid16 && CheckDate(discharge, 12) == kDateValid16;
+    const bool datesValid = CheckDate(admission, kKeyFields.AdmDate.Width) == kDateValid16 &&
+                            CheckDate(discharge, kStayRecordFields.DisDate.Width) == kDateValid16;
     if (!datesValid) {
         derived.CareDays = "";
         derived.StayHours = "";
@@ -148,15 +157,17 @@ void RecordReaders::ReadStayRecord(std::string_view line, std::string_view hospi
     if (careDaysValue < 0 || (careDaysValue == 0 && Val(derived.StayHours.str()) < 0)) {
         m_checks.ReportError("Aufnahmezeitpunkt", line, "Entlassung vor Aufnahme");
     }
-    const std::string_view birth = FieldAt(line, 24, 8);
-    if (CheckDate(birth, 8) != kDateValid16 || CheckDate(admission, 12) != kDateValid16) {
+    const std::string_view birth = FieldAt(line, kKeyFields.Dob);
+    if (CheckDate(birth, kKeyFields.Dob.Width) != kDateValid16 ||
+        CheckDate(admission, kKeyFields.AdmDate.Width) != kDateValid16) {
         derived.AgeYears = "";
     } else {
         derived.AgeYears = std::to_string(AgeInYears(birth, admission));
     }
 
     m_insertStayRecord.BindAll(key.KaId, key.IcuFunId, key.IcuFunSid, key.KisId, key.Dob, key.AdmDate, disDate,
-                               Stored(outcome, 1), hospDisDate, Stored(hospMort, 1));
+                               Stored(outcome, kStayRecordFields.IcuOutcome.Width), hospDisDate,
+                               Stored(hospMort, hospMortField.Width));
     StoreRow(m_insertStayRecord, line);
 }
 
@@ -165,19 +176,14 @@ void RecordReaders::ReadTissRecord(std::string_view line, std::string_view hospi
 {
     const KeyFields key = ReadKeyFields(line, hospital, department);
 
-    const std::string_view surveyDay = FieldAt(line, 44, 8);
-    std::string recDate(kRefused);
-    if (CheckDate(surveyDay, 8) != kDateValid16) {
-        m_checks.ReportError("Erhebungsdatum", line);
-    } else {
-        recDate = Stored(surveyDay, 8);
-    }
+    const std::string recDate = CheckedDate(m_checks, "Erhebungsdatum", line, kTissRecordFields.RecDate);
 
     Tiss28ItemValues items;
     for (std::size_t i = 0; i < kTiss28Items.size(); ++i) {
-        const auto& item = kTiss28Items[i];
-        items[i] = m_checks.Strict ? CheckNumberError(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1)
-                                   : CheckNumberWarning(m_checks, item.ImportLabel, line, item.Position, 1, 0, 1);
+        const std::string_view label = kTiss28Items[i].ImportLabel;
+        const LineField field = TissItemField(static_cast<int>(i));
+        items[i] = m_checks.Strict ? CheckNumberError(m_checks, label, line, field, 0, 1)
+                                   : CheckNumberWarning(m_checks, label, line, field, 0, 1);
     }
 
     // Bound without copies: every value lives until the row is stored below.

@@ -7,6 +7,7 @@
 #include "foundation/UserInterface.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
+#include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 
 #include <cstdint>
@@ -20,14 +21,6 @@ namespace {
 
 constexpr std::size_t kHospitalNameWidth = 20;
 constexpr std::size_t kDepartmentNameWidth = 41;
-
-std::string NameOf(Database& admin, std::string_view table, std::string_view keyColumn, std::string_view key)
-{
-    auto query = admin.Prepare("SELECT \"BEZEICHNUNG\" FROM " + QuoteIdentifier(table) + " WHERE " +
-                               QuoteIdentifier(keyColumn) + " = ?");
-    query.Bind(1, key);
-    return query.Step() ? query.Text(0) : std::string();
-}
 
 std::string_view WithoutTrailingBlanks(std::string_view text)
 {
@@ -88,9 +81,9 @@ std::vector<DepartmentLine> ReadDepartmentLines(Database& admin)
         DepartmentLine line;
         line.Kanr = rows.Text(0);
         line.Abteilung = rows.Text(1);
-        const std::string hospitalName = NameOf(admin, kHospitalNamesTable, "KANR", line.Kanr);
+        const std::string hospitalName = HospitalName(admin, line.Kanr).value_or("");
         const std::string departmentName =
-            NameOf(admin, kDepartmentNamesTable, "ABTEILUNG", LeftCharacters(line.Abteilung, kDepartmentCodeWidth));
+            DepartmentName(admin, LeftCharacters(line.Abteilung, kDepartmentCodeWidth)).value_or("");
         line.Text =
             DepartmentLineText(line.Kanr, hospitalName, line.Abteilung, departmentName, rows.Text(2), rows.Text(3));
         lines.push_back(std::move(line));

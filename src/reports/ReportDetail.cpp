@@ -3,14 +3,13 @@
 #include "foundation/Conversions.h"
 #include "foundation/FixedText.h"
 #include "foundation/NumberFormat.h"
+#include "foundation/Rounding.h"
 #include "foundation/Settings.h"
 #include "foundation/Val.h"
 #include "reports/DepartmentLines.h"
 #include "scoring/Tiss28Items.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
-
-#include <cmath>
 
 namespace kalmora {
 
@@ -70,14 +69,14 @@ int OutcomeItemOf(std::string_view value, int lastItem)
     if (TrimBlanks(value).empty()) return 0;
     const double number = Val(value);
     if (number < 1 || number > lastItem) return 0;
-    return static_cast<int>(std::nearbyint(number));
+    return static_cast<int>(RoundHalfToEven(number));
 }
 
 bool ItemTicked(std::string_view value)
 {
     if (TrimBlanks(value).empty()) return false;
     const double number = Val(value);
-    return number >= 0 && number <= 1 && std::nearbyint(number) == 1;
+    return number >= 0 && number <= 1 && RoundHalfToEven(number) == 1;
 }
 
 std::string ScoreTextOf(std::string_view value)

@@ -5,6 +5,7 @@
 #include "reports/DepartmentLines.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
+#include "storage/StayFlags.h"
 
 namespace kalmora {
 
@@ -21,10 +22,10 @@ StoredStay StayOf(const Statement& row)
 
 std::string_view StayStatusText(std::string_view flag)
 {
-    if (flag == "O") return "Korrekt";
-    if (flag == "W") return "Inkorrekt";
-    if (flag == "E") return "Entlassen";
-    if (flag == "U") return "In Arbeit";
+    if (flag == kStayCorrect) return "Korrekt";
+    if (flag == kStayWithWarnings) return "Inkorrekt";
+    if (flag == kStayRejected) return "Entlassen";
+    if (flag == kStayInProgress) return "In Arbeit";
     return {};
 }
 

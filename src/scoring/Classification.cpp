@@ -1,7 +1,7 @@
 #include "scoring/Classification.h"
 
 #include "foundation/Conversions.h"
-#include "foundation/NumberFormat.h"
+#include "foundation/Rounding.h"
 #include "foundation/Settings.h"
 #include "foundation/Val.h"
 #include "storage/Database.h"
@@ -32,9 +32,16 @@ constexpr std::string_view kRemarkChildren = "* TISS-Tage-Anteil von Kindern <16
 constexpr std::string_view kRemarkShortPeriod = "* Zeitraum ist <90 Tage *";
 constexpr std::string_view kRemarkUtilisation = "* Auslastung <35% *";
 
+// A minimum that any value reaches, also one that is not a number: the lowest level of its side.
+constexpr double kAnyValue = -std::numeric_limits<double>::infinity();
+// A minimum that no value reaches: the TISS-28 mean alone never rules out a classification.
+constexpr double kNoValue = std::numeric_limits<double>::infinity();
+
 struct LevelRow {
     int Level;
     std::string_view Text;
+    double MinDgkpPerBed;  // the staffing that reaches the level
+    double MinTissMean;    // the TISS-28 mean that reaches the level
     std::int16_t TissBase;
     std::int16_t BasePoints;
     double PointsPerTenth;
@@ -42,13 +49,14 @@ struct LevelRow {
     std::int16_t MaxPoints;
 };
 
-// The TISS base of level 0 is 17, below the threshold of 22 that separates it from level 1.
+// In ascending order of the levels. The TISS base of level 0 is 17, below the minimum of 22 that
+// separates it from level 1.
 constexpr std::array<LevelRow, 5> kLevels{{
-    {kNoLevel, "Keine Einstufung möglich", 0, 0, 0.0, 0.0, 0},
-    {0, "Stufe 0", 17, 635, 3.0, 1.5, 869},
-    {1, "Stufe 1", 22, 946, 3.4, 2.0, 1157},
-    {2, "Stufe 2", 27, 1218, 4.2, 2.5, 1439},
-    {3, "Stufe 3", 32, 2033, 5.2, 3.0, 2541},
+    {kNoLevel, "Keine Einstufung möglich", kAnyValue, kNoValue, 0, 0, 0.0, 0.0, 0},
+    {0, "Stufe 0", 1.5, kAnyValue, 17, 635, 3.0, 1.5, 869},
+    {1, "Stufe 1", 2.0, 22, 22, 946, 3.4, 2.0, 1157},
+    {2, "Stufe 2", 2.5, 27, 27, 1218, 4.2, 2.5, 1439},
+    {3, "Stufe 3", 3.0, 32, 32, 2033, 5.2, 3.0, 2541},
 }};
 
 const LevelRow& LevelRowOf(int level)
@@ -59,21 +67,13 @@ const LevelRow& LevelRowOf(int level)
     return kLevels.front();
 }
 
-int LevelFromStaffing(double dgkpPerBed)
+// The highest level whose minimum in the given column `value` reaches.
+int LevelReached(double value, double LevelRow::*minimum)
 {
-    if (dgkpPerBed >= 3.0) return 3;
-    if (dgkpPerBed >= 2.5) return 2;
-    if (dgkpPerBed >= 2.0) return 1;
-    if (dgkpPerBed >= 1.5) return 0;
+    for (auto row = kLevels.rbegin(); row != kLevels.rend(); ++row) {
+        if ((*row).*minimum == kAnyValue || value >= (*row).*minimum) return row->Level;
+    }
     return kNoLevel;
-}
-
-int LevelFromTiss(double tissMean)
-{
-    if (tissMean >= 32) return 3;
-    if (tissMean >= 27) return 2;
-    if (tissMean >= 22) return 1;
-    return 0;
 }
 
 // The level that a pre-classification "E0" to "E3" fixes; none for a blank one. The department
@@ -85,16 +85,6 @@ std::optional<int> PreClassifiedLevel(const FixedText<2>& preClassification)
     const char digit = preClassification.str()[1];
     if (digit < '0' || digit > '3') return std::nullopt;
     return digit - '0';
-}
-
-// A half goes to the even neighbour, whatever the floating-point environment's rounding mode is.
-double RoundHalfToEven(double value)
-{
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    if (fraction > 0.5) return lower + 1;
-    if (fraction < 0.5) return lower;
-    return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1;
 }
 
 // Day counts and score sums come from three-digit scores, so only a database edited by hand could
@@ -252,7 +242,8 @@ void ClassifyDepartment(Database& department, const ClassificationSettings& sett
 
 void RateDepartment(const ClassificationSettings& settings, ClassificationResult& result)
 {
-    int level = std::min(LevelFromStaffing(result.DgkpPerBed), LevelFromTiss(result.TissMean));
+    int level = std::min(LevelReached(result.DgkpPerBed, &LevelRow::MinDgkpPerBed),
+                         LevelReached(result.TissMean, &LevelRow::MinTissMean));
     // A pre-classification replaces both computed levels, even below the staffing minimum.
     if (const auto preClassified = PreClassifiedLevel(result.PreClassification)) level = *preClassified;
 

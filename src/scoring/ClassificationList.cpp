@@ -6,7 +6,9 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Val.h"
 #include "storage/Database.h"
+#include "storage/ReferenceData.h"
 #include "storage/Schema.h"
+#include "storage/StayFlags.h"
 
 #include <algorithm>
 #include <array>
@@ -28,14 +30,6 @@ std::string RightAligned(std::string_view text, std::size_t width)
     const std::size_t length = CharacterCount(text);
     if (length > width) return std::string(width, '#');
     return std::string(width - length, ' ') + std::string(text);
-}
-
-std::string NameOf(Database& admin, std::string_view table, std::string_view keyColumn, std::string_view key)
-{
-    auto query = admin.Prepare("SELECT \"BEZEICHNUNG\" FROM " + QuoteIdentifier(table) + " WHERE " +
-                               QuoteIdentifier(keyColumn) + " = ?");
-    query.Bind(1, key);
-    return query.Step() ? query.Text(0) : std::string();
 }
 
 }  // namespace
@@ -89,8 +83,9 @@ std::string ClassificationEntryText(const DepartmentEntry& entry, NoBedsPlacehol
 
 std::optional<DepartmentEntry> ReadDepartmentEntry(Database& admin, std::string_view kanr, std::string_view abteilung)
 {
-    auto row = admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", \"VOREINSTUFUNG\" "
-                             "FROM \"Dateiverwaltung\" WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
+    auto row =
+        admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"SBETT\", \"DGKP\", \"VOREINSTUFUNG\" FROM " +
+                      QuoteIdentifier(kDepartmentsTable) + " WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
     row.BindAll(kanr, abteilung);
     if (!row.Step()) return std::nullopt;
     DepartmentEntry entry;
@@ -100,9 +95,8 @@ std::optional<DepartmentEntry> ReadDepartmentEntry(Database& admin, std::string_
     entry.SystemisedBeds = row.Double(3);
     entry.Dgkp = row.Double(4);
     entry.PreClassification = row.Text(5);
-    entry.HospitalName = NameOf(admin, kHospitalNamesTable, "KANR", entry.Kanr);
-    entry.DepartmentName =
-        NameOf(admin, kDepartmentNamesTable, "ABTEILUNG", LeftCharacters(entry.Abteilung, kDepartmentCodeWidth));
+    entry.HospitalName = HospitalName(admin, entry.Kanr).value_or("");
+    entry.DepartmentName = DepartmentName(admin, LeftCharacters(entry.Abteilung, kDepartmentCodeWidth)).value_or("");
     entry.Text = ClassificationEntryText(entry, NoBedsPlaceholder::AsListed);
     return entry;
 }
@@ -112,7 +106,8 @@ bool HasClassifiableStays(Database& department)
     // A plain query: nothing is stored in the department database, so an interrupted run leaves
     // nothing behind that could make the next one fail.
     auto query = department.Prepare("SELECT 1 FROM " + QuoteIdentifier(kStaysTable) +
-                                    " WHERE \"TYP\" = 'INT' AND \"FLAG\" <> 'U' LIMIT 1");
+                                    " WHERE \"TYP\" = 'INT' AND \"FLAG\" <> ? LIMIT 1");
+    query.BindAll(kStayInProgress);
     return query.Step();
 }
 
@@ -124,7 +119,8 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
     Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
     std::vector<std::pair<std::string, std::string>> keys;
     {
-        auto rows = admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\" FROM \"Dateiverwaltung\" ORDER BY 1, 2");
+        auto rows = admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\" FROM " + QuoteIdentifier(kDepartmentsTable) +
+                                  " ORDER BY 1, 2");
         while (rows.Step())
             keys.emplace_back(rows.Text(0), rows.Text(1));
     }

@@ -72,7 +72,8 @@ BaseDataOutcome SaveDepartmentBaseData(const Settings& settings, const Departmen
     {
         const ExclusiveLock lock(SystemDataLockFile(settings));
         Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
-        auto update = admin.Prepare("UPDATE \"Dateiverwaltung\" SET \"SBETT\" = ?, \"DGKP\" = ?, \"VOREINSTUFUNG\" = ? "
+        auto update = admin.Prepare("UPDATE " + QuoteIdentifier(kDepartmentsTable) +
+                                    " SET \"SBETT\" = ?, \"DGKP\" = ?, \"VOREINSTUFUNG\" = ? "
                                     "WHERE \"KANR\" = ? AND \"ABTEILUNG\" = ?");
         update.BindAll(bedsValue, dgkpValue, pre, entry.Kanr, entry.Abteilung);
         outcome.Saved = update.Execute() > 0;

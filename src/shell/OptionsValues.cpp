@@ -2,10 +2,10 @@
 
 #include "foundation/Conversions.h"
 #include "foundation/FixedText.h"
+#include "foundation/Rounding.h"
 #include "foundation/Val.h"
 
 #include <algorithm>
-#include <cmath>
 #include <system_error>
 
 namespace kalmora {
@@ -31,7 +31,7 @@ std::string DateBoxText(std::string_view compactDate)
 // The stored minimum hours has no entry outside "0" to "24"; the dialog then starts at "0".
 int MindestStdIndexOf(std::string_view mindestStd)
 {
-    const double index = std::nearbyint(Val(mindestStd));
+    const double index = RoundHalfToEven(Val(mindestStd));
     return index >= 0 && index < kMindestStdEntries ? static_cast<int>(index) : 0;
 }
 

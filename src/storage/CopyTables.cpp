@@ -90,7 +90,7 @@ void CopyTablesToDatabase(Database& source, const std::filesystem::path& target,
             conditions.push_back("NOT EXISTS (SELECT 1 FROM " + std::string(kTargetSchema) + "." + name +
                                  " AS t WHERE " + sameKey + ")");
         }
-        // The export's variant: ... WHERE (([Satzart 3 - TISS28].QUALIFIER='3'));
+        // The export takes only the survey days read from import files.
         if (table == kTissTable && surveyDays == CopiedSurveyDays::ImportedOnly) {
             conditions.push_back("s.\"QUALIFIER\" = '3'");
         }

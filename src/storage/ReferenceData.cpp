@@ -32,11 +32,16 @@ bool IsValidUtf8(std::string_view text)
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
         std::size_t length = 0;
-        if (lead < 0x80) length = 1;
-        else if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-        else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
-        else return false;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        else
+            return false;
         if (i + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k) {
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -70,7 +75,27 @@ void InsertRows(Database& admin, std::string_view table, std::string_view keyFie
     }
 }
 
+std::optional<std::string> NameOf(Database& admin, std::string_view table, std::string_view keyField,
+                                  std::string_view key)
+{
+    auto query = admin.Prepare("SELECT \"BEZEICHNUNG\" FROM " + QuoteIdentifier(table) + " WHERE " +
+                               QuoteIdentifier(keyField) + " = ?");
+    query.Bind(1, key);
+    if (!query.Step()) return std::nullopt;
+    return query.Text(0);
+}
+
 }  // namespace
+
+std::optional<std::string> HospitalName(Database& admin, std::string_view hospital)
+{
+    return NameOf(admin, kHospitalNamesTable, "KANR", hospital);
+}
+
+std::optional<std::string> DepartmentName(Database& admin, std::string_view departmentCode)
+{
+    return NameOf(admin, kDepartmentNamesTable, "ABTEILUNG", departmentCode);
+}
 
 std::string ReferenceProblem::Describe() const
 {
@@ -81,8 +106,7 @@ std::string ReferenceProblem::Describe() const
 
 ReferenceDataError::ReferenceDataError(std::vector<ReferenceProblem> problems)
     : std::runtime_error("Referenzdaten fehlerhaft"), m_problems(std::move(problems))
-{
-}
+{}
 
 std::vector<ReferenceEntry> ReadReferenceList(const std::filesystem::path& file, ReferenceKind kind,
                                               std::vector<ReferenceProblem>& problems)
@@ -109,7 +133,8 @@ std::vector<ReferenceEntry> ReadReferenceList(const std::filesystem::path& file,
             continue;
         }
         if (lineNumber == 1) {
-            if (TrimBlanks(line) != format.Header) problem("Die Kopfzeile muss \"" + std::string(format.Header) + "\" lauten.");
+            if (TrimBlanks(line) != format.Header)
+                problem("Die Kopfzeile muss \"" + std::string(format.Header) + "\" lauten.");
             continue;
         }
         if (TrimBlanks(line).empty()) continue;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalmora {
@@ -57,6 +59,11 @@ struct ReferenceLists {
 };
 ReferenceLists ReadReferenceLists(const std::filesystem::path& hospitalsFile,
                                   const std::filesystem::path& departmentsFile);
+
+// The name of a hospital number, resp. of a six-character department code, from the reference
+// tables of the open admin database; nothing when the table has no such row.
+std::optional<std::string> HospitalName(Database& admin, std::string_view hospital);
+std::optional<std::string> DepartmentName(Database& admin, std::string_view departmentCode);
 
 // Reads both lists and replaces the tables; any bad line throws ReferenceDataError and changes nothing.
 void LoadReferenceData(const std::filesystem::path& adminDatabase, const std::filesystem::path& hospitalsFile,

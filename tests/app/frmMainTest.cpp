@@ -12,6 +12,7 @@
 #include "support/WindowDriving.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -117,6 +118,8 @@ private slots:
         QCOMPARE(shell.Ui.BusyDepth(), 1);
         QCOMPARE(startup->findChild<QTimer*>("Timer1")->interval(), 1000);
         QVERIFY(startup->MainWindow() == nullptr);
+        QCOMPARE(startup->findChild<QLabel*>("Label2")->text(), QString("Version 11.0"));
+        QCOMPARE(startup->findChild<QLabel*>("lbl_SP")->text(), QString("SP-1"));
 
         QTRY_VERIFY_WITH_TIMEOUT(startup && startup->MainWindow() && startup->MainWindow()->isVisible(), 3000);
         QPointer<frmMain> mainWindow = startup->MainWindow();
@@ -309,8 +312,10 @@ private slots:
 
         int infoResult = -1;
         QString infoTitle;
+        QStringList infoVersion;
         shell.Windows.WhileOpen = [&](QDialog& dialog) {
             infoTitle = dialog.windowTitle();
+            infoVersion = {dialog.findChild<QLabel*>("Label2")->text(), dialog.findChild<QLabel*>("Label3_0")->text()};
             QTest::mouseClick(dialog.findChild<QPushButton*>("cmd_info_ok"), Qt::LeftButton);
             infoResult = dialog.result();
             return dialog.result();
@@ -318,6 +323,7 @@ private slots:
         mainWindow.findChild<QAction*>("mainInfo")->trigger();
         QCOMPARE(shell.Windows.Opened(), QStringList({"frmOpt", "frmInfo"}));
         QCOMPARE(infoTitle, QString(" Kalmora"));
+        QCOMPARE(infoVersion, QStringList({"Version 11.0", "SP-1"}));
         QCOMPARE(infoResult, int(QDialog::Accepted));
         QVERIFY(shell.Ui.Messages().empty());
     }

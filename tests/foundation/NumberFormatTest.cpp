@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 #include <limits>
 #include <locale>
 #include <optional>
@@ -87,37 +86,6 @@ TEST(NumberFormatTest, IndependentOfTheMachineLocale)
 
     std::setlocale(LC_ALL, previousC.c_str());
     std::locale::global(previousGlobal);
-}
-
-TEST(NumberFormatTest, RoundHalfAwayFromZero)
-{
-    struct Case {
-        double value;
-        int decimals;
-        double expected;
-    };
-    // clang-format off
-    const Case cases[] = {
-        {2.675, 2, 2.68},
-        {-2.675, 2, -2.68},
-        {0.125, 2, 0.13},
-        {1.45, 1, 1.5},
-        {2.5, 0, 3.0},
-        {-2.5, 0, -3.0},
-        {1234.5678, 0, 1235.0},
-        {1234.5678, 3, 1234.568},
-        {0.0001, 2, 0.0},
-        {-0.0001, 2, 0.0},
-        {1e300, 2, 1e300},
-        {1250.0, -2, 1300.0},
-        {std::numeric_limits<double>::max(), 0, std::numeric_limits<double>::max()},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.value) + " to " + std::to_string(c.decimals));
-        EXPECT_EQ(RoundHalfAwayFromZero(c.value, c.decimals), c.expected);
-    }
-    EXPECT_FALSE(std::signbit(RoundHalfAwayFromZero(-0.0001, 2)));
 }
 
 TEST(NumberFormatTest, ParseGermanNumber)

@@ -80,16 +80,16 @@ protected:
             c.Kind == Check::AdmissionNumber ? std::string(c.Line) : std::string(kKey) + std::string(c.Line);
         switch (c.Kind) {
         case Check::NumberError:
-            returned = CheckNumberError(checks, "Testfeld", line, c.Start, c.Width, c.Minimum, c.Maximum);
+            returned = CheckNumberError(checks, "Testfeld", line, {c.Start, c.Width}, c.Minimum, c.Maximum);
             break;
         case Check::NumberWarning:
-            returned = CheckNumberWarning(checks, "Testfeld", line, c.Start, c.Width, c.Minimum, c.Maximum);
+            returned = CheckNumberWarning(checks, "Testfeld", line, {c.Start, c.Width}, c.Minimum, c.Maximum);
             break;
         case Check::RequiredNumber:
-            returned = CheckRequiredNumber(checks, "Testfeld", line, c.Start, c.Width, c.Minimum, c.Maximum);
+            returned = CheckRequiredNumber(checks, "Testfeld", line, {c.Start, c.Width}, c.Minimum, c.Maximum);
             break;
         case Check::AdmissionNumber:
-            returned = CheckAdmissionNumber(checks, line, c.Start, c.Width);
+            returned = CheckAdmissionNumber(checks, line, {c.Start, c.Width});
             break;
         }
         state = checks.CheckState;
