@@ -363,7 +363,7 @@ int Classify(const CommandLine& line, std::ostream& out, std::ostream& err)
     const std::vector<DepartmentEntry> entries = ClassifiableDepartments(settings, ui);
     std::vector<DepartmentEntry> selected;
     if (named.empty()) {
-        if (entries.empty()) ShowNotice(ui, 37);
+        if (entries.empty()) ShowNotice(ui, Notice::NoDischargedPatients);
         selected = entries;
     } else {
         std::set<std::string, std::less<>> keys;
