@@ -85,7 +85,7 @@ std::string ExportLineText(std::string_view reportLine)
 bool CheckExportFileName(std::string_view fileName, UserInterface& ui)
 {
     if (IsValidExportFileName(fileName)) return true;
-    ShowNotice(ui, kCheckInvalidShortFileName);
+    ShowNotice(ui, Notice::InvalidFileName);
     return false;
 }
 

@@ -23,7 +23,7 @@ public:
 std::string ExportLineText(std::string_view reportLine);
 
 // The check of the combined database's file name: the short file name check, and a plain name that
-// stays in the export directory. Shows notice 1 and returns false when the name fails.
+// stays in the export directory. Shows Notice::InvalidFileName and returns false when the name fails.
 bool CheckExportFileName(std::string_view fileName, UserInterface& ui);
 
 // Writes the combined database `fileName` in the export directory: a fresh copy of the template,

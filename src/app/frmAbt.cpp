@@ -24,7 +24,6 @@ namespace {
 
 enum AbtButton { kWeiter = 0, kSuchen = 1, kEntfernen = 3, kAnalyse = 4, kAbbrechen = 5 };
 
-constexpr std::int16_t kOnlyOneReportNotice = 21;
 // The line up to its status, without scrolling.
 constexpr int kVisibleCharacters = 105;
 
@@ -137,7 +136,7 @@ void frmAbt::OnButton(int index)
 void frmAbt::OpenStays()
 {
     if (m_list->SelectedLines().size() >= 2) {
-        ShowNotice(m_context.Ui, kOnlyOneReportNotice);
+        ShowNotice(m_context.Ui, Notice::OnlyOneReport);
         return;
     }
     // Without a selection the current line is the department; a list read before the first import

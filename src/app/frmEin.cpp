@@ -34,7 +34,6 @@ namespace {
 
 enum EinButton { kAbteilung = 0, kVoreinstellungen = 1, kEinstufung = 2, kAbbrechen = 3 };
 
-constexpr std::int16_t kNoClassifiableStaysNotice = 37;
 // Characters of an entry the list shows without scrolling: up to a long department name.
 constexpr int kVisibleCharacters = 130;
 
@@ -135,7 +134,7 @@ void frmEin::LoadList()
     for (const DepartmentEntry& department : m_departments)
         m_list->AddLine(department.Text);
     if (m_departments.empty()) {
-        ShowNotice(m_context.Ui, kNoClassifiableStaysNotice);
+        ShowNotice(m_context.Ui, Notice::NoDischargedPatients);
         return;
     }
     m_list->setCurrentRow(0);

@@ -34,7 +34,6 @@ namespace {
 
 constexpr int kClockIntervalMs = 500;
 constexpr int kStartupIntervalMs = 500;
-constexpr std::int16_t kNoDataImportedNotice = 18;
 
 enum DateiItem { kImport = 0, kExport = 1, kBeenden = 3 };
 enum ExtrasItem { kEinstufung = 0, kOptionen = 2 };
@@ -220,7 +219,7 @@ bool frmMain::DepartmentsRegistered()
 {
     try {
         if (!AdminListsNoDepartment(m_context.Config)) return true;
-        ShowNotice(m_context.Ui, kNoDataImportedNotice);
+        ShowNotice(m_context.Ui, Notice::NoDataImported);
     } catch (const std::exception& failure) {
         ShowFailure(m_context.Ui, failure, "");
     }

@@ -51,7 +51,7 @@ private:
     void CreateMenus();
     void OnClockTick();
     void OnStartupTimer();
-    // The export and the classification need imported data. Shows notice 18 when the admin database
+    // The export and the classification need imported data. Shows Notice::NoDataImported when the admin database
     // lists no department yet, or the reason when it can't be read; true when the command may go on.
     bool DepartmentsRegistered();
 

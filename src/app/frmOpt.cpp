@@ -245,7 +245,7 @@ void frmOpt::PointListsAt(const QString& labelText)
 bool frmOpt::AcceptDirectory(const std::filesystem::path& directory)
 {
     if (DirectoryReadable(directory)) return true;
-    ShowNotice(m_context.Ui, kUnreadableDirectoryNotice);
+    ShowNotice(m_context.Ui, Notice::UnreadableDirectory);
     return false;
 }
 
@@ -260,7 +260,7 @@ void frmOpt::OnOk()
 {
     // A date typed and confirmed with Enter never left its box; it must not be stored unchecked.
     if (!m_fields->Check(*m_vonDatum) || !m_fields->Check(*m_bisDatum)) return;
-    if (AskConfirmation(m_context.Ui, 3) != kAnswerYes) {
+    if (AskConfirmation(m_context.Ui, Question::SaveChanges) != MessageAnswer::Yes) {
         reject();
         return;
     }

@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,11 +26,6 @@ namespace kalmora {
 namespace {
 
 enum PatsButton { kBeginnen = 0, kFortsetzen = 1, kAbbrechen = 2 };
-
-constexpr std::int16_t kNoSearchTermNotice = 26;
-constexpr std::int16_t kNotFoundNotice = 27;
-constexpr std::int16_t kFoundNotice = 28;
-constexpr std::int16_t kInvalidBirthDateNotice = 33;
 
 // The caller's list makes line `row` its current one and its only selected line.
 void MarkLine(FixedColumnList& list, int row)
@@ -100,7 +94,7 @@ bool frmPats::ApplyDateField()
         return true;
     }
     m_dob->clear();
-    ShowNotice(m_context.Ui, kInvalidBirthDateNotice);
+    ShowNotice(m_context.Ui, Notice::InvalidBirthDate);
     return false;
 }
 
@@ -129,7 +123,7 @@ void frmPats::Search(bool fromBeginning)
     PatientSearchKey& key = m_context.Reports.SearchKey;
     key = SearchKeyOf(FromQt(m_kisId->text()), FromQt(m_dob->text()));
     if (SearchModeOf(key) == 0) {
-        ShowNotice(m_context.Ui, kNoSearchTermNotice);
+        ShowNotice(m_context.Ui, Notice::NoSearchTerm);
         m_kisId->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -141,7 +135,7 @@ void frmPats::Search(bool fromBeginning)
     } catch (const std::exception& failure) {
         ShowFailure(m_context.Ui, failure, "");
     }
-    ShowNotice(m_context.Ui, found ? kFoundNotice : kNotFoundNotice);
+    ShowNotice(m_context.Ui, found ? Notice::PatientFound : Notice::PatientNotFound);
     accept();
 }
 

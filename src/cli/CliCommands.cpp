@@ -30,7 +30,6 @@
 #include <set>
 #include <stdexcept>
 
-
 namespace kalmora::cli {
 
 namespace {
@@ -137,8 +136,10 @@ void ExpectOptions(const CommandLine& line, std::initializer_list<std::string_vi
         }
         throw UsageError("Unbekannte Angabe --" + name + ".");
     };
-    for (const auto& [name, value] : line.Options) check(name);
-    for (const auto& name : line.Flags) check(name);
+    for (const auto& [name, value] : line.Options)
+        check(name);
+    for (const auto& name : line.Flags)
+        check(name);
     if (words && line.Words.size() != *words) throw UsageError("Falsche Anzahl von Angaben zu " + line.Command + ".");
 }
 
@@ -171,8 +172,10 @@ int Setup(const CommandLine& line, const Environment& environment, std::ostream&
                                                          : ShippedReferenceDirectory(environment);
 
     const SetupReport report = SetupInstallation(directory, settingsFile, referenceDirectory, environment.CurrentYear);
-    for (const auto& path : report.Created) out << "angelegt:     " << path.string() << '\n';
-    for (const auto& path : report.Kept) out << "unverändert:  " << path.string() << '\n';
+    for (const auto& path : report.Created)
+        out << "angelegt:     " << path.string() << '\n';
+    for (const auto& path : report.Kept)
+        out << "unverändert:  " << path.string() << '\n';
     return kExitSuccess;
 }
 
@@ -221,8 +224,7 @@ class ImportConsole : public ConsoleUserInterface {
 public:
     ImportConsole(std::ostream& err, MessageAnswer answer, bool showProgress)
         : ConsoleUserInterface(err, answer), m_err(err), m_showProgress(showProgress)
-    {
-    }
+    {}
     void SetStatusText(int panel, std::string_view text) override
     {
         if (!m_showProgress || panel != 1) return;
@@ -264,7 +266,8 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
     }
 
     std::vector<std::filesystem::path> files;
-    for (const auto& word : line.Words) files.push_back(std::filesystem::absolute(word));
+    for (const auto& word : line.Words)
+        files.push_back(std::filesystem::absolute(word));
     ImportRun run;
     const bool completed = RunImport(run, files, protocolName, initialise, ImportEnvironment{settings, ui});
     if (!completed) return kExitFailure;
@@ -363,7 +366,7 @@ int Classify(const CommandLine& line, std::ostream& out, std::ostream& err)
     const std::vector<DepartmentEntry> entries = ClassifiableDepartments(settings, ui);
     std::vector<DepartmentEntry> selected;
     if (named.empty()) {
-        if (entries.empty()) ShowNotice(ui, 37);
+        if (entries.empty()) ShowNotice(ui, Notice::NoDischargedPatients);
         selected = entries;
     } else {
         std::set<std::string, std::less<>> keys;
@@ -530,7 +533,8 @@ int RunCli(const std::vector<std::string>& arguments, const Environment& environ
         return kExitUsage;
     } catch (const ReferenceDataError& error) {
         err << "kalmora-cli: Die Referenzdaten sind fehlerhaft; es wurde nichts geändert.\n";
-        for (const auto& problem : error.Problems()) err << "  " << problem.Describe() << '\n';
+        for (const auto& problem : error.Problems())
+            err << "  " << problem.Describe() << '\n';
         return kExitFailure;
     } catch (const std::exception& error) {
         err << "kalmora-cli: Fehler: " << GermanReason(error) << '\n';

@@ -1,77 +1,83 @@
 #include "foundation/Messages.h"
 
-#include <algorithm>
-#include <array>
-#include <utility>
-
 namespace kalmora {
 
 namespace {
 
-using MessageEntry = std::pair<std::int16_t, std::string_view>;
-
-constexpr std::array kQuestions{
-    MessageEntry{2, " Ausgewählte Intensivberichte entfernen ?"},
-    MessageEntry{3, " Änderungen speichern ?"},
-    MessageEntry{7, " Bestehende Protokolldatei überschreiben ?"},
-    MessageEntry{8, " Alle zu den ausgewählten Abteilungen im Kalmora vorhandenen Daten vor dem Import löschen? ?"},
-};
-
-// Questions whose "Ja" deletes a department's stored data.
-constexpr std::array<std::int16_t, 2> kDeletingQuestions{2, 8};
-
-constexpr std::array kNotices{
-    MessageEntry{1, " Ungültiger Dateiname!"},
-    MessageEntry{6, " Wählen Sie mindestens eine Datei aus!"},
-    MessageEntry{7, " Wählen Sie höchstens 1000 Dateien aus!"},
-    MessageEntry{11, " Das Laufwerk oder Verzeichnis kann nicht gelesen werden!"},
-    MessageEntry{17, " Wählen Sie mindestens ein Element aus!"},
-    MessageEntry{18, " Es wurden noch keine Daten importiert!"},
-    MessageEntry{21, " Nur einen Intensivbericht auswählen!"},
-    MessageEntry{26, " Geben Sie mindestens einen Suchbegriff ein!"},
-    MessageEntry{27, " Keinen entsprechenden Patienten gefunden!"},
-    MessageEntry{28, " Entsprechenden Patienten gefunden, Suchergebnis markiert!"},
-    MessageEntry{33, " Ungültiges Geburtsdatum!"},
-    MessageEntry{37, " Intensivberichte enthalten keine entlassenen TISS-Patienten!"},
-};
-
-template <std::size_t N>
-std::optional<std::string_view> Lookup(const std::array<MessageEntry, N>& table, std::int16_t number)
+// Whether "Ja" deletes a department's stored data.
+bool Deletes(Question question)
 {
-    for (const auto& [entryNumber, text] : table) {
-        if (entryNumber == number) return text;
+    switch (question) {
+    case Question::RemoveReports:
+    case Question::InitialiseDepartments:
+        return true;
+    case Question::SaveChanges:
+    case Question::OverwriteProtocol:
+        return false;
     }
-    return std::nullopt;
+    return true;  // only a value cast from outside the enumerators: the safer default
 }
 
 }  // namespace
 
-std::optional<std::string_view> QuestionText(std::int16_t number)
+// Switches without a default, so that the compiler names an enumerator that has no text.
+std::string_view QuestionText(Question question)
 {
-    return Lookup(kQuestions, number);
-}
-
-std::optional<std::string_view> NoticeText(std::int16_t number)
-{
-    return Lookup(kNotices, number);
-}
-
-std::int16_t AskConfirmation(UserInterface& ui, std::int16_t number)
-{
-    const auto text = QuestionText(number);
-    if (!text) return 0;
-    const bool deletes =
-        std::find(kDeletingQuestions.begin(), kDeletingQuestions.end(), number) != kDeletingQuestions.end();
-    const auto answer = ui.ShowMessage(*text, kNoticeTitle, MessageIcon::Exclamation,
-                                       deletes ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo);
-    return answer == MessageAnswer::Yes ? kAnswerYes : kAnswerNo;
-}
-
-void ShowNotice(UserInterface& ui, std::int16_t number)
-{
-    if (const auto text = NoticeText(number)) {
-        ui.ShowMessage(*text, kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+    switch (question) {
+    case Question::RemoveReports:
+        return " Ausgewählte Intensivberichte entfernen ?";
+    case Question::SaveChanges:
+        return " Änderungen speichern ?";
+    case Question::OverwriteProtocol:
+        return " Bestehende Protokolldatei überschreiben ?";
+    case Question::InitialiseDepartments:
+        return " Alle zu den ausgewählten Abteilungen im Kalmora vorhandenen Daten vor dem Import löschen? ?";
     }
+    return {};
+}
+
+std::string_view NoticeText(Notice notice)
+{
+    switch (notice) {
+    case Notice::InvalidFileName:
+        return " Ungültiger Dateiname!";
+    case Notice::NoFileSelected:
+        return " Wählen Sie mindestens eine Datei aus!";
+    case Notice::TooManyFiles:
+        return " Wählen Sie höchstens 1000 Dateien aus!";
+    case Notice::UnreadableDirectory:
+        return " Das Laufwerk oder Verzeichnis kann nicht gelesen werden!";
+    case Notice::NothingSelected:
+        return " Wählen Sie mindestens ein Element aus!";
+    case Notice::NoDataImported:
+        return " Es wurden noch keine Daten importiert!";
+    case Notice::OnlyOneReport:
+        return " Nur einen Intensivbericht auswählen!";
+    case Notice::NoSearchTerm:
+        return " Geben Sie mindestens einen Suchbegriff ein!";
+    case Notice::PatientNotFound:
+        return " Keinen entsprechenden Patienten gefunden!";
+    case Notice::PatientFound:
+        return " Entsprechenden Patienten gefunden, Suchergebnis markiert!";
+    case Notice::InvalidBirthDate:
+        return " Ungültiges Geburtsdatum!";
+    case Notice::NoDischargedPatients:
+        return " Intensivberichte enthalten keine entlassenen TISS-Patienten!";
+    }
+    return {};
+}
+
+MessageAnswer AskConfirmation(UserInterface& ui, Question question)
+{
+    const auto answer = ui.ShowMessage(QuestionText(question), kNoticeTitle, MessageIcon::Exclamation,
+                                       Deletes(question) ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo);
+    // A box closed some other way is a refusal.
+    return answer == MessageAnswer::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void ShowNotice(UserInterface& ui, Notice notice)
+{
+    ui.ShowMessage(NoticeText(notice), kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 void ShowGeneralError(UserInterface& ui, std::string_view text)

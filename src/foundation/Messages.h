@@ -3,7 +3,6 @@
 #include "foundation/UserInterface.h"
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 namespace kalmora {
@@ -11,19 +10,39 @@ namespace kalmora {
 inline constexpr std::string_view kNoticeTitle = " Programmhinweis ";
 inline constexpr std::string_view kErrorTitle = " Dorvan - Error ";
 
-inline constexpr std::int16_t kAnswerYes = 6;
-inline constexpr std::int16_t kAnswerNo = 7;
+// The numbered questions and notices keep the numbers they have always had, each kind counted on its
+// own: Question::OverwriteProtocol and Notice::TooManyFiles are both 7.
+enum class Question : std::int16_t {
+    RemoveReports = 2,          // deletes the selected departments' data
+    SaveChanges = 3,            // the options
+    OverwriteProtocol = 7,      // an import protocol that is not empty
+    InitialiseDepartments = 8,  // deletes the departments' data before an import
+};
 
-// Texts of the numbered questions and notices; nothing for a number without text.
-std::optional<std::string_view> QuestionText(std::int16_t number);
-std::optional<std::string_view> NoticeText(std::int16_t number);
+// The numbered notices, each shown with an OK button.
+enum class Notice : std::int16_t {
+    InvalidFileName = 1,
+    NoFileSelected = 6,
+    TooManyFiles = 7,
+    UnreadableDirectory = 11,
+    NothingSelected = 17,
+    NoDataImported = 18,
+    OnlyOneReport = 21,
+    NoSearchTerm = 26,
+    PatientNotFound = 27,
+    PatientFound = 28,
+    InvalidBirthDate = 33,
+    NoDischargedPatients = 37,
+};
 
-// Asks numbered question `number` (Yes/No). Returns 6 for Yes, 7 for No, and 0 without a box for
-// a number that has no text. Callers treat everything but 6 as a refusal.
-std::int16_t AskConfirmation(UserInterface& ui, std::int16_t number);
+std::string_view QuestionText(Question question);
+std::string_view NoticeText(Notice notice);
 
-// Shows numbered notice `number`; a number without text shows nothing.
-void ShowNotice(UserInterface& ui, std::int16_t number);
+// Asks `question` with Yes and No; "Nein" is the default of the questions whose "Ja" deletes stored
+// data. Returns MessageAnswer::Yes or MessageAnswer::No.
+MessageAnswer AskConfirmation(UserInterface& ui, Question question);
+
+void ShowNotice(UserInterface& ui, Notice notice);
 
 // Shows a text composed by the caller as an error.
 void ShowGeneralError(UserInterface& ui, std::string_view text);

@@ -15,11 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::int16_t kNoFileNotice = 6;
-constexpr std::int16_t kTooManyFilesNotice = 7;
-constexpr std::int16_t kOverwriteProtocolQuestion = 7;
-constexpr std::int16_t kInitialiseQuestion = 8;
-
 bool NonEmptyFile(const fs::path& file)
 {
     std::error_code error;
@@ -48,29 +43,31 @@ ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFil
                              const Settings& settings, UserInterface& ui)
 {
     if (fileCount > kMaxImportFiles) {
-        ShowNotice(ui, kTooManyFilesNotice);
+        ShowNotice(ui, Notice::TooManyFiles);
         return ImportStart::Stop;
     }
     if (fileCount == 0) {
-        ShowNotice(ui, kNoFileNotice);
+        ShowNotice(ui, Notice::NoFileSelected);
         return ImportStart::Stop;
     }
     // A name that leaves the export directory is refused before the question about overwriting, which
     // would otherwise ask about a file elsewhere.
     if (NameLeavesDirectory(protocolFileName)) {
-        ShowNotice(ui, kCheckInvalidShortFileName);
+        ShowNotice(ui, Notice::InvalidFileName);
         return ImportStart::StopAtProtocolName;
     }
     // An empty protocol holds nothing worth a question.
     if (NonEmptyFile(DataFilePath(settings.ExportDataPath, TrimBlanks(protocolFileName))) &&
-        AskConfirmation(ui, kOverwriteProtocolQuestion) != kAnswerYes) {
+        AskConfirmation(ui, Question::OverwriteProtocol) != MessageAnswer::Yes) {
         return ImportStart::StopAtProtocolName;
     }
-    if (initialiseDepartment && AskConfirmation(ui, kInitialiseQuestion) != kAnswerYes) return ImportStart::Stop;
+    if (initialiseDepartment && AskConfirmation(ui, Question::InitialiseDepartments) != MessageAnswer::Yes)
+        return ImportStart::Stop;
     std::int16_t checkState = kCheckOk;
     CheckShortFileName(checkState, protocolFileName);
+    // CheckShortFileName fails only with kCheckInvalidShortFileName, an invalid name.
     if (checkState != kCheckOk) {
-        ShowNotice(ui, checkState);
+        ShowNotice(ui, Notice::InvalidFileName);
         return ImportStart::StopAtProtocolName;
     }
     return ImportStart::Go;

@@ -21,10 +21,11 @@ enum class ImportStart {
     StopAtProtocolName,  // stopped because of the protocol file; its name is where the user goes on
 };
 
-// The checks and questions before a run, in their order: the number of files (notice 6 for none,
-// notice 7 for more than 1000), a protocol name that leaves the export directory (notice 1), the
-// overwriting of an existing protocol that is not empty (question 7), the initialising of the
-// departments (question 8) and the protocol's name (the notice of CheckShortFileName).
+// The checks and questions before a run, in their order: the number of files (Notice::NoFileSelected
+// for none, Notice::TooManyFiles for more than 1000), a protocol name that leaves the export directory
+// (Notice::InvalidFileName), the overwriting of an existing protocol that is not empty
+// (Question::OverwriteProtocol), the initialising of the departments (Question::InitialiseDepartments)
+// and the protocol's name (Notice::InvalidFileName when CheckShortFileName fails).
 ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFileName, bool initialiseDepartment,
                              const Settings& settings, UserInterface& ui);
 

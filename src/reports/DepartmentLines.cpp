@@ -122,7 +122,7 @@ bool CheckDataImported(const Settings& settings, UserInterface& ui)
     Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
     auto rows = admin.Prepare("SELECT 1 FROM " + QuoteIdentifier(kDepartmentsTable) + " LIMIT 1");
     if (rows.Step()) return true;
-    ShowNotice(ui, 18);
+    ShowNotice(ui, Notice::NoDataImported);
     return false;
 }
 
@@ -134,10 +134,10 @@ std::size_t DeleteDepartments(const Settings& settings, std::vector<std::string>
     for (std::size_t i = 0; i < lines.size(); ++i)
         toDelete += selected[i] ? 1 : 0;
     if (toDelete == 0) {
-        ShowNotice(ui, 17);
+        ShowNotice(ui, Notice::NothingSelected);
         return 0;
     }
-    if (AskConfirmation(ui, 2) != kAnswerYes) return 0;
+    if (AskConfirmation(ui, Question::RemoveReports) != MessageAnswer::Yes) return 0;
 
     std::size_t deleted = 0;
     {

@@ -41,12 +41,12 @@ std::string_view DatabaseFileOf(std::string_view line);
 // Column 98 is "E".
 bool IsExternal(std::string_view line);
 
-// False, after notice 18, when no department has been imported yet; every action of the list but
+// False, after Notice::NoDataImported, when no department has been imported yet; every action of the list but
 // closing checks this first.
 bool CheckDataImported(const Settings& settings, UserInterface& ui);
 
-// Deletes the selected departments' database files and rows after notice 17 (nothing selected) and
-// question 2. Holds the system data lock, so it never runs beside an import. A department whose file
+// Deletes the selected departments' database files and rows after Notice::NothingSelected (nothing selected)
+// and Question::RemoveReports. Holds the system data lock, so it never runs beside an import. A department whose file
 // cannot be deleted keeps its row and its line, and is reported; one whose file is already gone loses
 // its row. `lines` and `selected` (one flag per line) are updated as the list shows them afterwards:
 // the remaining lines with the first of them selected; unchanged when nothing was deleted.

@@ -16,7 +16,6 @@ namespace kalmora {
 
 inline constexpr int kMindestStdEntries = 25;  // "0" to "24"
 inline constexpr std::string_view kInvalidDateText = "Ungültiges Datum (JJJJMMTT) oder (TT.MM.JJJJ)!";
-inline constexpr std::int16_t kUnreadableDirectoryNotice = 11;
 
 // The contents of the dialog's controls.
 struct OptionsValues {

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace kalmora {
 
@@ -55,6 +56,22 @@ void ClickButton(QMessageBox& box, QMessageBox::StandardButton which)
     QTest::mouseClick(box.button(which), Qt::LeftButton);
 }
 
+// Shows one box; the answer when it is a question.
+using ShowBox = std::function<std::optional<MessageAnswer>(UserInterface&)>;
+
+ShowBox Ask(Question question)
+{
+    return [question](UserInterface& ui) { return std::optional(AskConfirmation(ui, question)); };
+}
+
+ShowBox Tell(Notice notice)
+{
+    return [notice](UserInterface& ui) {
+        ShowNotice(ui, notice);
+        return std::optional<MessageAnswer>();
+    };
+}
+
 }  // namespace
 
 class ToolkitTest : public QObject {
@@ -63,19 +80,18 @@ class ToolkitTest : public QObject {
 private slots:
     void messageBoxesAreGermanWithTheirTitleAndIcon_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("number");
+        QTest::addColumn<ShowBox>("show");
         QTest::addColumn<QString>("closedBy");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("icon");
         QTest::addColumn<QStringList>("buttons");
-        QTest::addColumn<int>("result");
+        QTest::addColumn<std::optional<MessageAnswer>>("result");
 
-        const auto row = [](const char* name, const QString& kind, int number, const QString& closedBy,
-                            const QString& title, const QString& text, int icon, const QStringList& buttons,
-                            int result) {
-            QTest::newRow(name) << kind << number << closedBy << title << text << icon << buttons << result;
+        const auto row = [](const char* name, const ShowBox& show, const QString& closedBy, const QString& title,
+                            const QString& text, int icon, const QStringList& buttons,
+                            std::optional<MessageAnswer> result) {
+            QTest::newRow(name) << show << closedBy << title << text << icon << buttons << result;
         };
         const QString notice = " Programmhinweis ";
         const QString question = " Änderungen speichern ?";
@@ -84,34 +100,40 @@ private slots:
         const QString removeReports = " Ausgewählte Intensivberichte entfernen ?";
         const QStringList yesNo{"&Ja", "&Nein"};
         const int warning = QMessageBox::Warning;
-        row("question answered yes", "question", 3, "yes", notice, question, warning, yesNo, kAnswerYes);
-        row("question answered no", "question", 3, "no", notice, question, warning, yesNo, kAnswerNo);
-        row("question closed with Escape is a no", "question", 3, "escape", notice, question, warning, yesNo,
-            kAnswerNo);
-        row("question confirmed with Enter is a yes", "question", 3, "enter", notice, question, warning, yesNo,
-            kAnswerYes);
+        const ShowBox save = Ask(Question::SaveChanges);
+        const ShowBox initialiseDepartments = Ask(Question::InitialiseDepartments);
+        const ShowBox error = [](UserInterface& ui) {
+            ShowGeneralError(ui, "Die Eingabe ist ungültig!");
+            return std::optional<MessageAnswer>();
+        };
+        row("question answered yes", save, "yes", notice, question, warning, yesNo, MessageAnswer::Yes);
+        row("question answered no", save, "no", notice, question, warning, yesNo, MessageAnswer::No);
+        row("question closed with Escape is a no", save, "escape", notice, question, warning, yesNo, MessageAnswer::No);
+        row("question confirmed with Enter is a yes", save, "enter", notice, question, warning, yesNo,
+            MessageAnswer::Yes);
         // One Enter must not delete stored data.
-        row("initialise confirmed with Enter is a no", "question", 8, "enter", notice, initialise, warning, yesNo,
-            kAnswerNo);
-        row("initialise closed with Escape is a no", "question", 8, "escape", notice, initialise, warning, yesNo,
-            kAnswerNo);
-        row("initialise answered yes", "question", 8, "yes", notice, initialise, warning, yesNo, kAnswerYes);
-        row("removing reports confirmed with Enter is a no", "question", 2, "enter", notice, removeReports, warning,
-            yesNo, kAnswerNo);
-        row("notice", "notice", 18, "ok", notice, " Es wurden noch keine Daten importiert!", warning, {"OK"}, 0);
-        row("general error", "error", 0, "escape", " Dorvan - Error ", "Die Eingabe ist ungültig!",
-            QMessageBox::Critical, {"OK"}, 0);
+        row("initialise confirmed with Enter is a no", initialiseDepartments, "enter", notice, initialise, warning,
+            yesNo, MessageAnswer::No);
+        row("initialise closed with Escape is a no", initialiseDepartments, "escape", notice, initialise, warning,
+            yesNo, MessageAnswer::No);
+        row("initialise answered yes", initialiseDepartments, "yes", notice, initialise, warning, yesNo,
+            MessageAnswer::Yes);
+        row("removing reports confirmed with Enter is a no", Ask(Question::RemoveReports), "enter", notice,
+            removeReports, warning, yesNo, MessageAnswer::No);
+        row("notice", Tell(Notice::NoDataImported), "ok", notice, " Es wurden noch keine Daten importiert!", warning,
+            {"OK"}, std::nullopt);
+        row("general error", error, "escape", " Dorvan - Error ", "Die Eingabe ist ungültig!", QMessageBox::Critical,
+            {"OK"}, std::nullopt);
     }
     void messageBoxesAreGermanWithTheirTitleAndIcon()
     {
-        QFETCH(QString, kind);
-        QFETCH(int, number);
+        QFETCH(ShowBox, show);
         QFETCH(QString, closedBy);
         QFETCH(QString, title);
         QFETCH(QString, text);
         QFETCH(int, icon);
         QFETCH(QStringList, buttons);
-        QFETCH(int, result);
+        QFETCH(std::optional<MessageAnswer>, result);
 
         QtUserInterface ui;
         ShownBox shown;
@@ -122,10 +144,7 @@ private slots:
             if (closedBy == "escape") QTest::keyClick(&box, Qt::Key_Escape);
             if (closedBy == "enter") QTest::keyClick(&box, Qt::Key_Return);
         });
-        int answer = 0;
-        if (kind == "question") answer = AskConfirmation(ui, static_cast<std::int16_t>(number));
-        if (kind == "notice") ShowNotice(ui, static_cast<std::int16_t>(number));
-        if (kind == "error") ShowGeneralError(ui, "Die Eingabe ist ungültig!");
+        const std::optional<MessageAnswer> answer = show(ui);
 
         QCOMPARE(shown.Title, title);
         QCOMPARE(shown.Text, text);
