@@ -92,7 +92,7 @@ void frmAbta::FillGrid()
 
 void frmAbta::FillChart()
 {
-    const AnalysisChart data = AnalysisChartOf(m_analyses);
+    const AnalysisChart chartData = AnalysisChartOf(m_analyses);
     auto* chart = new QChart;
     chart->setTitle("INT-Patienten je Entlassungsmonat");
     chart->setAnimationOptions(QChart::NoAnimation);
@@ -100,7 +100,7 @@ void frmAbta::FillChart()
 
     auto* series = new QBarSeries;
     std::int64_t highest = 0;
-    for (const auto& department : data.Departments) {
+    for (const auto& department : chartData.Departments) {
         auto* bars = new QBarSet(ToQt(department.Name));
         for (std::int64_t count : department.IntStays) {
             *bars << static_cast<qreal>(count);
@@ -111,9 +111,9 @@ void frmAbta::FillChart()
     chart->addSeries(series);
 
     auto* months = new QBarCategoryAxis;
-    for (const auto& month : data.Months)
+    for (const auto& month : chartData.Months)
         months->append(ToQt(month));
-    if (static_cast<int>(data.Months.size()) > kUprightLabelMonths) months->setLabelsAngle(-90);
+    if (static_cast<int>(chartData.Months.size()) > kUprightLabelMonths) months->setLabelsAngle(-90);
     chart->addAxis(months, Qt::AlignBottom);
     series->attachAxis(months);
 

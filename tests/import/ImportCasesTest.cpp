@@ -157,7 +157,7 @@ std::vector<std::string> CaseNames()
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ImportCasesTest, ::testing::ValuesIn(CaseNames()),
-                         [](const auto& info) { return info.param; });
+                         [](const auto& testInfo) { return testInfo.param; });
 
 }  // namespace
 }  // namespace kalmora

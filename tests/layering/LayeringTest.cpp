@@ -23,10 +23,42 @@ std::string Contents(const std::filesystem::path& file)
     return text.str();
 }
 
-// The sources of a library target in src/CMakeLists.txt, with the header beside each.
+std::vector<std::string> Words(const std::string& text)
+{
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+// The libraries a target of src/CMakeLists.txt links, without the PUBLIC/PRIVATE/INTERFACE words.
+std::vector<std::string> LinkedLibraries(const std::string& target)
+{
+    const std::string cmake = Contents(kSourceDir / "CMakeLists.txt");
+    const std::regex block("target_link_libraries\\(" + target + "\\s([^)]*)\\)");
+    std::vector<std::string> libraries;
+    for (std::sregex_iterator it(cmake.begin(), cmake.end(), block), end; it != end; ++it) {
+        for (const auto& word : Words((*it)[1].str())) {
+            if (word != "PUBLIC" && word != "PRIVATE" && word != "INTERFACE") libraries.push_back(word);
+        }
+    }
+    return libraries;
+}
+
+// The sources of a library target in src/CMakeLists.txt, with the header beside each; for an
+// interface library, those of the libraries it stands for.
 std::vector<std::filesystem::path> TargetFiles(const std::string& target)
 {
     const std::string cmake = Contents(kSourceDir / "CMakeLists.txt");
+    if (std::regex_search(cmake, std::regex("add_library\\(" + target + "\\s+INTERFACE\\)"))) {
+        std::vector<std::filesystem::path> files;
+        for (const auto& library : LinkedLibraries(target)) {
+            const auto part = TargetFiles(library);
+            files.insert(files.end(), part.begin(), part.end());
+        }
+        return files;
+    }
     const std::regex block("add_library\\(" + target + "\\s+STATIC([^)]*)\\)");
     std::smatch match;
     if (!std::regex_search(cmake, match, block)) return {};
@@ -91,7 +123,13 @@ TEST(Layering, ToolkitKnowsNoWindow)
 TEST(Layering, EachFolderHoldsOneLayer)
 {
     const std::vector<std::pair<std::string, std::vector<std::string>>> layers = {
-        {"kalmora_core", {"foundation", "storage", "import", "scoring", "reports", "analysis", "shell"}},
+        {"kalmora_foundation", {"foundation"}},
+        {"kalmora_storage", {"storage"}},
+        {"kalmora_scoring", {"scoring"}},
+        {"kalmora_import", {"import"}},
+        {"kalmora_reports", {"reports"}},
+        {"kalmora_analysis", {"analysis"}},
+        {"kalmora_shell", {"shell"}},
         {"kalmora_toolkit", {"toolkit"}},
         {"kalmora_gui", {"app"}},
         {"kalmora_cli", {"cli"}},
@@ -110,6 +148,35 @@ TEST(Layering, EachFolderHoldsOneLayer)
                 const bool start = folder == "app" || folder == "cli";  // main.cpp and the screenshot tool
                 const bool inTarget = std::find(files.begin(), files.end(), entry.path()) != files.end();
                 EXPECT_TRUE(inTarget || start) << entry.path() << " is not part of " << target;
+            }
+        }
+    }
+}
+
+// Each core folder's library names the folders it builds on; its files include no other folder's
+// headers. The linker keeps calls the same way; this also covers what only headers share.
+TEST(Layering, CoreFoldersIncludeOnlyWhatTheirLibraryLinks)
+{
+    const std::vector<std::string> folders = {"foundation", "storage", "scoring", "import",
+                                              "reports",    "analysis", "shell"};
+    const std::regex projectInclude(R"re(#\s*include\s*"([a-z]+)/)re");
+    for (const auto& folder : folders) {
+        // The folders this one's library reaches, through the libraries it links.
+        std::vector<std::string> reached = {folder};
+        for (std::size_t i = 0; i < reached.size(); ++i) {
+            for (const auto& library : LinkedLibraries("kalmora_" + reached[i])) {
+                const std::string linked = library.substr(library.find('_') + 1);
+                if (library.starts_with("kalmora_") &&
+                    std::find(reached.begin(), reached.end(), linked) == reached.end())
+                    reached.push_back(linked);
+            }
+        }
+        for (const auto& file : TargetFiles("kalmora_" + folder)) {
+            const std::string text = Contents(file);
+            for (std::sregex_iterator it(text.begin(), text.end(), projectInclude), end; it != end; ++it) {
+                const std::string included = (*it)[1].str();
+                EXPECT_NE(std::find(reached.begin(), reached.end(), included), reached.end())
+                    << file << " includes " << included << "/, which kalmora_" << folder << " does not link";
             }
         }
     }
