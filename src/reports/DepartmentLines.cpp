@@ -47,6 +47,69 @@ std::optional<std::string> RemoveDepartmentFile(const std::filesystem::path& fil
     return std::nullopt;
 }
 
+// The admin row that registers a department's database file.
+struct Registration {
+    std::int64_t RowId = 0;
+    std::string DatabaseFile;
+};
+
+std::optional<Registration> FindRegistration(Database& admin, std::string_view fileName)
+{
+    auto find = admin.Prepare("SELECT rowid, \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable) +
+                              " WHERE rtrim(\"MDB_DATEI\", ' ') = ? ORDER BY rowid LIMIT 1");
+    find.Bind(1, std::string(fileName));
+    if (!find.Step()) return std::nullopt;
+    return Registration{find.Int(0), std::string(TrimBlanks(find.Text(1)))};
+}
+
+void RemoveRegistration(Database& admin, std::int64_t rowId)
+{
+    admin.Prepare("DELETE FROM " + QuoteIdentifier(kDepartmentsTable) + " WHERE rowid = ?").Bind(1, rowId).Execute();
+}
+
+void ShowDeleting(UserInterface& ui, const std::string& line)
+{
+    ui.SetStatusText(1, " Lösche Datenbank...");
+    ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");
+    ui.SetStatusText(3, std::string(DepartmentTextOf(line)) + " ");
+    ui.ProcessPendingEvents();
+}
+
+enum class Deletion {
+    Done,
+    AlreadyGone,  // deleted by another workstation: the line has nothing left to stand for
+    FileKept,     // the file could not be deleted: the row and the line stay
+};
+
+// Deletes one department: its database file, then its row. A file that cannot be deleted keeps the
+// row, and is reported.
+Deletion DeleteDepartment(Database& admin, const Settings& settings, const std::string& line, UserInterface& ui)
+{
+    const auto registration = FindRegistration(admin, DatabaseFileOf(line));
+    if (!registration) return Deletion::AlreadyGone;
+    if (!registration->DatabaseFile.empty()) {
+        const auto file = DataFilePath(settings.SystemDataPath, registration->DatabaseFile);
+        if (const auto failure = RemoveDepartmentFile(file)) {
+            const std::string department(TrimBlanks(DepartmentTextOf(line)));
+            ShowGeneralError(ui, " Die Datenbank " + registration->DatabaseFile + " der Abteilung " + department +
+                                     " kann nicht gelöscht werden: " + *failure);
+            return Deletion::FileKept;
+        }
+    }
+    RemoveRegistration(admin, registration->RowId);
+    return Deletion::Done;
+}
+
+// The list after deleting: the lines kept and those not reached, the first of them selected.
+void KeepLines(std::vector<std::string>& lines, std::vector<bool>& selected, std::vector<std::string> kept,
+               std::size_t notReachedFrom)
+{
+    kept.insert(kept.end(), lines.begin() + static_cast<std::ptrdiff_t>(notReachedFrom), lines.end());
+    lines = std::move(kept);
+    selected.assign(lines.size(), false);
+    if (!lines.empty()) selected.front() = true;
+}
+
 }  // namespace
 
 std::string DepartmentLine::Key() const
@@ -139,69 +202,43 @@ std::size_t DeleteDepartments(const Settings& settings, std::vector<std::string>
     }
     if (AskConfirmation(ui, Question::RemoveReports) != MessageAnswer::Yes) return 0;
 
-    std::size_t deleted = 0;
-    {
-        const ReadyAtEnd ready(ui);
-        const BusyPointer busy(ui);
-        std::optional<ExclusiveLock> lock;
-        try {
-            lock.emplace(SystemDataLockFile(settings));
-        } catch (const LockedError& error) {
-            ShowFailure(ui, error, "");
-            return 0;
-        }
-        Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
-        std::vector<std::string> remaining;
-        std::size_t i = 0;
-        // Also after a failure of the admin database the list shows what is gone and what is not.
-        auto finish = [&] {
-            remaining.insert(remaining.end(), lines.begin() + static_cast<std::ptrdiff_t>(i), lines.end());
-            lines = std::move(remaining);
-            selected.assign(lines.size(), false);
-            if (!lines.empty()) selected.front() = true;
-        };
-        try {
-            for (; i < lines.size(); ++i) {
-                const std::string& line = lines[i];
-                if (!selected[i]) {
-                    remaining.push_back(line);
-                    continue;
-                }
-                ui.SetStatusText(1, " Lösche Datenbank...");
-                ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");
-                ui.SetStatusText(3, std::string(DepartmentTextOf(line)) + " ");
-                ui.ProcessPendingEvents();
-
-                const std::string fileName(DatabaseFileOf(line));
-                auto find = admin.Prepare("SELECT rowid, \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable) +
-                                          " WHERE rtrim(\"MDB_DATEI\", ' ') = ? ORDER BY rowid LIMIT 1");
-                find.Bind(1, fileName);
-                if (!find.Step()) {
-                    // Gone already (deleted by another workstation): the line has nothing left to stand for.
-                    continue;
-                }
-                const std::int64_t rowId = find.Int(0);
-                const std::string storedFile(TrimBlanks(find.Text(1)));
-                if (!storedFile.empty()) {
-                    if (const auto failure = RemoveDepartmentFile(DataFilePath(settings.SystemDataPath, storedFile))) {
-                        const std::string department(TrimBlanks(DepartmentTextOf(line)));
-                        ShowGeneralError(ui, " Die Datenbank " + storedFile + " der Abteilung " + department +
-                                                 " kann nicht gelöscht werden: " + *failure);
-                        remaining.push_back(line);
-                        continue;
-                    }
-                }
-                admin.Prepare("DELETE FROM " + QuoteIdentifier(kDepartmentsTable) + " WHERE rowid = ?")
-                    .Bind(1, rowId)
-                    .Execute();
-                ++deleted;
-            }
-        } catch (...) {
-            finish();
-            throw;
-        }
-        finish();
+    const ReadyAtEnd ready(ui);
+    const BusyPointer busy(ui);
+    std::optional<ExclusiveLock> lock;
+    try {
+        lock.emplace(SystemDataLockFile(settings));
+    } catch (const LockedError& error) {
+        ShowFailure(ui, error, "");
+        return 0;
     }
+    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
+    std::size_t deleted = 0;
+    std::vector<std::string> kept;
+    std::size_t i = 0;
+    try {
+        for (; i < lines.size(); ++i) {
+            if (!selected[i]) {
+                kept.push_back(lines[i]);
+                continue;
+            }
+            ShowDeleting(ui, lines[i]);
+            switch (DeleteDepartment(admin, settings, lines[i], ui)) {
+            case Deletion::Done:
+                ++deleted;
+                break;
+            case Deletion::FileKept:
+                kept.push_back(lines[i]);
+                break;
+            case Deletion::AlreadyGone:
+                break;
+            }
+        }
+    } catch (...) {
+        // Also after a failure of the admin database the list shows what is gone and what is not.
+        KeepLines(lines, selected, std::move(kept), i);
+        throw;
+    }
+    KeepLines(lines, selected, std::move(kept), i);
     return deleted;
 }
 
