@@ -1,6 +1,5 @@
 #include "analysis/CombinedExport.h"
 
-#include "foundation/DiagnosticLog.h"
 #include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
@@ -13,6 +12,7 @@
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
+#include "storage/SystemFiles.h"
 
 #include <optional>
 #include <system_error>
@@ -37,17 +37,7 @@ bool IsValidExportFileName(std::string_view fileName)
 // replace the program's own data by the export.
 void RefuseSystemFile(const Settings& settings, const fs::path& directory, const std::string& name)
 {
-    std::error_code error;
-    if (!fs::equivalent(directory, DataFilePath(settings.SystemDataPath, ""), error)) return;
-    bool taken = false;
-    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kScratchDatabaseFile})
-        taken = taken || name == own;
-    taken = taken || name == SystemDataLockFile(settings).filename().string() || name == kDiagnosticLogFile;
-    if (!taken && fs::is_regular_file(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile))) {
-        for (const DepartmentLine& department : ReadDepartmentLines(settings))
-            taken = taken || name == DatabaseFileOf(department.Text);
-    }
-    if (taken) {
+    if (IsSystemDataFile(settings, directory, name)) {
         throw ExportError("Die Gesamtdatenbank " + name +
                           " würde eine Datenbank des Systemverzeichnisses ersetzen. Bitte einen anderen Namen "
                           "oder ein anderes Exportverzeichnis wählen.");

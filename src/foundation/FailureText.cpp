@@ -20,6 +20,7 @@ constexpr std::array kCauses{
     std::pair{std::errc::no_such_file_or_directory, "Datei oder Verzeichnis nicht vorhanden"},
     std::pair{std::errc::file_exists, "die Datei besteht bereits"},
     std::pair{std::errc::is_a_directory, "unter diesem Namen besteht ein Verzeichnis"},
+    std::pair{std::errc::invalid_argument, "unter diesem Namen besteht keine gewöhnliche Datei"},
     std::pair{std::errc::not_a_directory, "ein Teil des Pfads ist kein Verzeichnis"},
     std::pair{std::errc::directory_not_empty, "das Verzeichnis ist nicht leer"},
     std::pair{std::errc::io_error, "Ein-/Ausgabefehler beim Zugriff auf den Datenträger"},

@@ -38,6 +38,14 @@ void RemoveWithSideFiles(const fs::path& file) noexcept
 
 SafeFile::SafeFile(fs::path target, Sibling sibling) : m_target(std::move(target))
 {
+    // Only a file (or a link, which is replaced itself) gives way: never a directory or a device.
+    std::error_code error;
+    const auto status = fs::symlink_status(m_target, error);
+    if (!error && fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status)) {
+        throw fs::filesystem_error(
+            "replace", m_target,
+            std::make_error_code(fs::is_directory(status) ? std::errc::is_a_directory : std::errc::invalid_argument));
+    }
     if (sibling == Sibling::Fixed) {
         m_path = WithSuffix(m_target, ".new");
         RemoveWithSideFiles(m_path);

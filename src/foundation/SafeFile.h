@@ -20,7 +20,8 @@ public:
         Fixed,
     };
 
-    // Throws std::filesystem::filesystem_error when the file beside the target cannot be made.
+    // Throws std::filesystem::filesystem_error when the file beside the target cannot be made, or when
+    // the target is something other than a file or a link (a directory, a device).
     explicit SafeFile(std::filesystem::path target, Sibling sibling = Sibling::Unique);
     ~SafeFile();
     SafeFile(const SafeFile&) = delete;

@@ -1,6 +1,6 @@
 #include "import/ImportProtocol.h"
 
-#include "foundation/Platform.h"
+#include "foundation/FailureText.h"
 #include "foundation/Windows1252.h"
 #include "import/FieldChecks.h"
 #include "import/ImportErrors.h"
@@ -16,8 +16,13 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 ImportProtocol::ImportProtocol(const std::filesystem::path& file) : m_path(file)
 {
-    m_out.open(file, std::ios::binary | std::ios::out | std::ios::trunc);
-    if (!m_out) throw ImportIoError("Die Protokolldatei " + m_path.string() + " kann nicht angelegt werden.");
+    try {
+        m_file.emplace(file);
+        m_out = &m_file->Stream();
+    } catch (const std::filesystem::filesystem_error& error) {
+        throw ImportIoError("Die Protokolldatei " + m_path.string() +
+                            " kann nicht angelegt werden: " + GermanErrorText(error.code()));
+    }
 }
 
 void ImportProtocol::SetImportFileName(std::string_view importFileName)
@@ -29,36 +34,40 @@ void ImportProtocol::SetImportFileName(std::string_view importFileName)
 void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_view parameter,
                                        std::string_view recordKey, std::string_view comment)
 {
+    const auto fail = [this] {
+        throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");
+    };
+    if (m_out == nullptr) fail();  // closed
     if (parameter == kHeaderLineParameter) {
-        m_out << kProtocolHeader << kLineEnd;
+        *m_out << kProtocolHeader << kLineEnd;
     } else {
         const std::string_view key = recordKey.substr(0, kRecordKeyLength);
-        m_out << m_importFileName << ';' << FieldAt(key, kKeyFields.Hospital) << ';'
-              << FieldAt(key, kKeyFields.Department) << ';' << FieldAt(key, kKeyFields.Kind) << ';'
-              << FieldAt(key, kKeyFields.KisId) << ';' << FieldAt(key, kKeyFields.Dob) << ';'
-              << FieldAt(key, kKeyFields.AdmDate) << ';' << EncodeWindows1252(severity) << ';'
-              << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment) << kLineEnd;
+        *m_out << m_importFileName << ';' << FieldAt(key, kKeyFields.Hospital) << ';'
+               << FieldAt(key, kKeyFields.Department) << ';' << FieldAt(key, kKeyFields.Kind) << ';'
+               << FieldAt(key, kKeyFields.KisId) << ';' << FieldAt(key, kKeyFields.Dob) << ';'
+               << FieldAt(key, kKeyFields.AdmDate) << ';' << EncodeWindows1252(severity) << ';'
+               << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment) << kLineEnd;
         ++m_linesOfFile;
     }
     // The stream is buffered: a failing disk shows here when the buffer goes out, and at the latest in Close.
-    if (!m_out) throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");
+    if (!*m_out) fail();
 }
 
 void ImportProtocol::Close()
 {
-    if (!m_out.is_open()) return;
-    const std::string failure = "Die Protokolldatei " + m_path.string() + " kann nicht gespeichert werden.";
-    m_out.flush();
-    const bool written = static_cast<bool>(m_out);
-    m_out.close();
-    if (!written || !m_out) throw ImportIoError(failure);
-
-    // The protocol is the only record of the run's findings: it must be on disk before the run counts as done.
+    if (!m_file) return;
+    // The protocol is the only record of the run's findings: it must be on disk before the run counts
+    // as done.
     try {
-        platform::SyncFile(m_path);
-    } catch (const std::filesystem::filesystem_error&) {
-        throw ImportIoError(failure);
+        m_file->Commit();
+    } catch (const std::filesystem::filesystem_error& error) {
+        m_out = nullptr;
+        m_file.reset();
+        throw ImportIoError("Die Protokolldatei " + m_path.string() +
+                            " kann nicht gespeichert werden: " + GermanErrorText(error.code()));
     }
+    m_out = nullptr;
+    m_file.reset();
 }
 
 }  // namespace kalmora

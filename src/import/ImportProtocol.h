@@ -1,7 +1,10 @@
 #pragma once
 
+#include "foundation/SafeFile.h"
+
 #include <filesystem>
-#include <fstream>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -14,10 +17,12 @@ inline constexpr std::string_view kProtocolHeader =
     "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar";
 
 // The import protocol of one run: a new file with one ";"-separated line per finding, in
-// Windows-1252 with CR LF line ends, as the spreadsheets that read it expect.
+// Windows-1252 with CR LF line ends, as the spreadsheets that read it expect. It is written beside
+// its name and replaces an existing protocol (or a link of that name, never what it points to) only
+// when it is closed; dropped unclosed, it leaves the old protocol as it was.
 class ImportProtocol {
 public:
-    // Creates the file anew; an existing one is replaced. Throws ImportIoError when it can't.
+    // Throws ImportIoError when the file beside the name can't be made.
     explicit ImportProtocol(const std::filesystem::path& file);
 
     // The name of the file being imported, shown in the first column of every line.
@@ -29,7 +34,7 @@ public:
     void WriteProtocolLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
                            std::string_view comment);
 
-    // Writes everything to disk and closes the file; throws ImportIoError when that fails.
+    // Writes everything to disk and puts the file in place; throws ImportIoError when that fails.
     void Close();
 
     const std::filesystem::path& Path() const { return m_path; }
@@ -39,7 +44,8 @@ public:
 
 private:
     std::filesystem::path m_path;
-    std::ofstream m_out;
+    std::optional<SafeFile> m_file;
+    std::ostream* m_out = nullptr;
     std::string m_importFileName;  // Windows-1252
     int m_linesOfFile = 0;
 };

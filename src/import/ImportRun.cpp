@@ -38,15 +38,24 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
         ImportProtocol protocol(DataFilePath(environment.Config.ExportDataPath, TrimBlanks(protocolFileName)));
         protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
         const BusyPointer busy(ui);
-        for (const auto& file : files) {
-            ++run.CurrentFileIndex;
-            run.ImportFileName = file.filename().string();
-            run.ImportFilePath = file;
-            run.FileResult.clear();
-            std::string& row = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
-            row = BeginResultRow(run.ImportFileName);
-            ImportFile(run, protocol, environment);
-            row += run.FileResult;
+        try {
+            for (const auto& file : files) {
+                ++run.CurrentFileIndex;
+                run.ImportFileName = file.filename().string();
+                run.ImportFilePath = file;
+                run.FileResult.clear();
+                std::string& row = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
+                row = BeginResultRow(run.ImportFileName);
+                ImportFile(run, protocol, environment);
+                row += run.FileResult;
+            }
+        } catch (...) {
+            // The findings about the files before stay; the failure itself is what is reported.
+            try {
+                protocol.Close();
+            } catch (const std::exception&) {
+            }
+            throw;
         }
         protocol.Close();
         return true;

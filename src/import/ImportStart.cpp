@@ -4,6 +4,8 @@
 #include "foundation/Messages.h"
 #include "import/FieldChecks.h"
 #include "import/ImportResults.h"
+#include "storage/Database.h"
+#include "storage/SystemFiles.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,6 +39,17 @@ fs::path HeldDirectory(std::string_view held)
     return held.empty() ? fs::path("/") : fs::path(held);
 }
 
+// With the export directory set to the system data directory, a protocol named "iadmin.mdb" would
+// replace the program's own data. An admin database that cannot be read counts as a reason to refuse.
+bool NamesSystemDataFile(const Settings& settings, std::string_view protocolFileName)
+{
+    try {
+        return IsSystemDataFile(settings, DataFilePath(settings.ExportDataPath, ""), TrimBlanks(protocolFileName));
+    } catch (const StorageError&) {
+        return true;
+    }
+}
+
 }  // namespace
 
 ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFileName, bool initialiseDepartment,
@@ -54,6 +67,12 @@ ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFil
     // would otherwise ask about a file elsewhere.
     if (NameLeavesDirectory(protocolFileName)) {
         ShowNotice(ui, Notice::InvalidFileName);
+        return ImportStart::StopAtProtocolName;
+    }
+    if (NamesSystemDataFile(settings, protocolFileName)) {
+        ShowGeneralError(ui, " Die Protokolldatei " + std::string(TrimBlanks(protocolFileName)) +
+                                 " würde eine Datei des Systemverzeichnisses ersetzen. Bitte einen anderen Namen "
+                                 "oder ein anderes Exportverzeichnis wählen.");
         return ImportStart::StopAtProtocolName;
     }
     // An empty protocol holds nothing worth a question.

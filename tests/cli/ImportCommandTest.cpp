@@ -1,6 +1,7 @@
 // The batch import command: what it prints, when it asks and stops, and that a stop changes nothing.
 #include "cli/CliCommands.h"
 
+#include "foundation/IniFile.h"
 #include "storage/Database.h"
 #include "support/DepartmentRows.h"
 #include "support/Files.h"
@@ -146,6 +147,24 @@ TEST_F(ImportCommandTest, InvalidProtocolNameStopsBeforeAnythingIsWritten)
         EXPECT_EQ(outcome.Status, cli::kExitFailure);
         EXPECT_EQ(outcome.Out, "");
         EXPECT_NE(outcome.Err.find("Ungültiger Dateiname!"), std::string::npos) << outcome.Err;
+        EXPECT_TRUE(Snapshot() == before) << "the refused command changed files";
+    }
+}
+
+// With the export directory set to the system directory, the protocol must not replace the
+// program's own files: refused before anything is asked or written, --yes or not.
+TEST_F(ImportCommandTest, ProtocolNeverReplacesAFileOfTheSystemDirectory)
+{
+    ASSERT_EQ(Import({CaseFile("new_department", "A2100101X002.txt")}).Status, 0);
+    WriteProfileString(Installation() / "Kalmora11_0.ini", "Path", "ExportDataPath",
+                       (Installation() / "system").string());
+    for (const char* name : {"iadmin.mdb", "12100101X002", "kalmora.lock", "kalmora.log"}) {
+        SCOPED_TRACE(name);
+        const auto before = Snapshot();
+        const Outcome outcome = Import({"--yes", "--protocol", name, CaseFile("new_department", "A2100101X002.txt")});
+        EXPECT_EQ(outcome.Status, cli::kExitFailure);
+        EXPECT_NE(outcome.Err.find("würde eine Datei des Systemverzeichnisses ersetzen"), std::string::npos)
+            << outcome.Err;
         EXPECT_TRUE(Snapshot() == before) << "the refused command changed files";
     }
 }

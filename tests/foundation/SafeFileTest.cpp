@@ -129,6 +129,20 @@ TEST(SafeFileTest, SymbolicLinkTargetIsReplacedNotFollowed)
     EXPECT_EQ(test::ReadText(dir / "anderswo" / "fremd.dat"), "fremd");
 }
 
+// A device or a directory never gives way to a file, not even for a program run with every right.
+TEST(SafeFileTest, OnlyAFileOrALinkIsReplaced)
+{
+    test::TempDir dir;
+    fs::create_directories(dir / "ordner");
+    for (const fs::path& target : {fs::path("/dev/null"), dir / "ordner"}) {
+        SCOPED_TRACE(target);
+        EXPECT_THROW(SafeFile file(target), fs::filesystem_error);
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_directory(dir / "ordner"));
+    EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"ordner"});
+}
+
 TEST(SafeFileTest, CommitNewKeepsAFileMadeMeanwhile)
 {
     test::TempDir dir;

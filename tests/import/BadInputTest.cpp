@@ -10,6 +10,7 @@
 #include "import/ImportRun.h"
 #include "support/CliRunner.h"
 #include "support/Files.h"
+#include "support/FileSizeCap.h"
 #include "support/ImportInstallation.h"
 
 #include <gtest/gtest.h>
@@ -25,6 +26,8 @@
 
 namespace kalmora {
 namespace {
+
+using test::FileSizeCap;
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -230,30 +233,6 @@ TEST(BadInputTest, FileThatChangesWhileItIsRead)
         }
     }
 }
-
-// Caps the size of every file this process writes, as a full disk would: a write beyond the cap
-// fails (EFBIG) instead of raising SIGXFSZ.
-class FileSizeCap {
-public:
-    explicit FileSizeCap(rlim_t bytes)
-    {
-        m_signal = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        const rlimit cap{bytes, m_saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &cap);
-    }
-    ~FileSizeCap()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_signal);
-    }
-    FileSizeCap(const FileSizeCap&) = delete;
-    FileSizeCap& operator=(const FileSizeCap&) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_signal)(int) = nullptr;
-};
 
 // Without the right to override file permissions, as a user other than root runs. Permissions are
 // per thread, and the tests run on one.

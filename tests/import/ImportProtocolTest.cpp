@@ -1,6 +1,7 @@
 #include "import/ImportProtocol.h"
 
 #include "import/ImportErrors.h"
+#include "support/FileSizeCap.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
@@ -80,7 +81,8 @@ TEST(ImportProtocolTest, ReplacesAnEarlierProtocolAndNamesEachLineByItsFile)
 TEST(ImportProtocolTest, ReportsAFileItCannotCreate)
 {
     test::TempDir dir;
-    const std::filesystem::path paths[] = {dir / "missing" / "protocol.dat", dir.Path()};
+    // No folder, a directory of the name, a device: nothing is written, and nothing replaced.
+    const std::filesystem::path paths[] = {dir / "missing" / "protocol.dat", dir.Path(), "/dev/null"};
     for (const auto& path : paths) {
         SCOPED_TRACE(path.string());
         try {
@@ -92,18 +94,20 @@ TEST(ImportProtocolTest, ReportsAFileItCannotCreate)
     }
 }
 
-// /dev/full accepts the open and fails every write, as a full disk does.
+// A disk that is full from the first byte: every write fails.
 TEST(ImportProtocolTest, AFailedWriteIsNeverTakenForSuccess)
 {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    test::TempDir dir;
+    test::WriteText(dir / "protocol.dat", "alt");
+    const test::FileSizeCap full(0);
     {
-        ImportProtocol protocol("/dev/full");
+        ImportProtocol protocol(dir / "protocol.dat");
         protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
         EXPECT_THROW(protocol.Close(), ImportIoError);
     }
     {
         // Lines beyond the stream's buffer must fail while they are written, not only at the end.
-        ImportProtocol protocol("/dev/full");
+        ImportProtocol protocol(dir / "protocol.dat");
         EXPECT_THROW(
             {
                 for (int i = 0; i < 100000; ++i) {
@@ -112,6 +116,32 @@ TEST(ImportProtocolTest, AFailedWriteIsNeverTakenForSuccess)
             },
             ImportIoError);
     }
+    // The old protocol is what stays.
+    EXPECT_EQ(test::ReadText(dir / "protocol.dat"), "alt");
+}
+
+// The protocol is written beside its name and put in place when the run closes it: a run that
+// ends before leaves the old one, and a link of the name is replaced, never written through.
+TEST(ImportProtocolTest, ReplacesTheOldProtocolOnlyWhenClosed)
+{
+    test::TempDir dir;
+    test::WriteText(dir / "protocol.dat", "alt");
+    {
+        ImportProtocol unfinished(dir / "protocol.dat");
+        unfinished.WriteProtocolLine("", kHeaderLineParameter, "", "");
+    }
+    EXPECT_EQ(test::ReadText(dir / "protocol.dat"), "alt");
+
+    test::WriteText(dir / "elsewhere" / "target.dat", "fremd");
+    std::filesystem::create_symlink(dir / "elsewhere" / "target.dat", dir / "link.dat");
+    ImportProtocol protocol(dir / "link.dat");
+    protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
+    protocol.Close();
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / "link.dat"));
+    EXPECT_EQ(test::ReadText(dir / "link.dat"), std::string(kProtocolHeader) + "\r\n");
+    EXPECT_EQ(test::ReadText(dir / "elsewhere" / "target.dat"), "fremd");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+              3);  // the two files and the folder, nothing beside them
 }
 
 TEST(ImportProtocolTest, WritingAfterCloseFails)

@@ -1,0 +1,32 @@
+#include "storage/SystemFiles.h"
+
+#include "foundation/DiagnosticLog.h"
+#include "foundation/FixedText.h"
+#include "foundation/Settings.h"
+#include "storage/Database.h"
+#include "storage/FileSafety.h"
+#include "storage/Schema.h"
+
+#include <system_error>
+
+namespace kalmora {
+
+bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& directory, std::string_view name)
+{
+    std::error_code error;
+    if (!std::filesystem::equivalent(directory, DataFilePath(settings.SystemDataPath, ""), error)) return false;
+    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kScratchDatabaseFile, kDiagnosticLogFile}) {
+        if (name == own) return true;
+    }
+    if (name == SystemDataLockFile(settings).filename().string()) return true;
+    const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
+    if (!std::filesystem::is_regular_file(admin, error)) return false;
+    Database database(admin, OpenMode::ReadOnly);
+    auto files = database.Prepare("SELECT \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable));
+    while (files.Step()) {
+        if (TrimBlanks(files.Text(0)) == name) return true;
+    }
+    return false;
+}
+
+}  // namespace kalmora
