@@ -49,7 +49,9 @@ constexpr std::string_view kUsage =
     "      Importiert die Dateien mit einem Protokoll NAME (Vorgabe protocol.dat) im\n"
     "      Exportverzeichnis und gibt die Ergebnistabelle aus. --initialise löscht vorher\n"
     "      die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
-    "      bestehenden Protokolls verlangen --yes.\n"
+    "      bestehenden Protokolls verlangen --yes. Rückgabewert 3: der Import ist\n"
+    "      durchgelaufen, aber eine Datei konnte nicht gespeichert werden\n"
+    "      (\"schwerwiegende Dateninkonsistenz\"; der Grund steht im Protokoll).\n"
     "  generate VERZEICHNIS [--hospital K001] [--department 125101] [--stays N] [--seed S]\n"
     "           [--year JJJJ]\n"
     "      Schreibt eine Importdatei mit N erfundenen Aufenthalten (Vorgabe 100, davon etwa\n"
@@ -272,7 +274,7 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
     const bool completed = RunImport(run, files, protocolName, initialise, ImportEnvironment{settings, ui});
     if (!completed) return kExitFailure;
     out << WithLineFeeds(ResultClipboardText(run.ResultRows, run.CurrentFileIndex)) << '\n';
-    return kExitSuccess;
+    return AnyFileNotStored(run) ? kExitNotStored : kExitSuccess;
 }
 
 std::uint64_t NumberOption(const CommandLine& line, const std::string& name, std::uint64_t fallback)

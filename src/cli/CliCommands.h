@@ -10,6 +10,8 @@ namespace kalmora::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitUsage = 1;
 inline constexpr int kExitFailure = 2;
+// import: the run completed, but a file could not be stored ("schwerwiegende Dateninkonsistenz").
+inline constexpr int kExitNotStored = 3;
 
 struct Environment {
     // Directory of the running program; the shipped data is looked for beside it.

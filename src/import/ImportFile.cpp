@@ -9,6 +9,7 @@
 #include "foundation/Windows1252.h"
 #include "import/CrossRecordChecks.h"
 #include "import/FieldChecks.h"
+#include "import/ImportErrors.h"
 #include "import/ImportFileName.h"
 #include "import/ImportLineReader.h"
 #include "import/ImportProtocol.h"
@@ -35,7 +36,7 @@ namespace {
 constexpr std::string_view kInvalidFileName = "Periode, Jahr, Abteilung oder KA ungültig";
 constexpr std::string_view kOtherRecordKind = "nur gültige Satzarten verarbeitbar";
 constexpr std::string_view kNoRecords = "kein Datensatz der Satzarten 1 oder 3";
-constexpr std::string_view kStoringFailed = "schwerwiegende Dateninkonsistenz";
+constexpr std::string_view kStoringFailed = kStoringFailedComment;
 constexpr std::string_view kMissingStay = "Satzart 1 des Aufenthalts fehlt oder folgt erst später";
 
 // The progress text is repainted at most this often; the per-line cost stays a clock read.
@@ -465,6 +466,22 @@ void EmptyDepartment(const Settings& settings, const Department& department)
     building.Commit();
 }
 
+// The fixed text tells the user that the file was not stored; the reason (a full disk, a file
+// system without hard links, ...) goes into the protocol and the diagnostic log.
+void ReportStoringFailure(ImportRun& run, ImportProtocol& protocol, const Settings& settings,
+                          const ImportFileNameCodes& codes, const std::exception& error)
+{
+    run.FileResult = FileResultWithoutNumbers(kStoringFailed);
+    const std::string reason = std::string(kStoringFailed) + ": " + GermanReason(error);
+    WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Import " + run.ImportFileName, reason);
+    try {
+        protocol.WriteProtocolLine(kSeverityError, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department),
+                                   reason);
+    } catch (const ImportIoError&) {
+        // A protocol that cannot be written stops the run at its next line or at its close.
+    }
+}
+
 }  // namespace
 
 void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment)
@@ -525,9 +542,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         try {
             EmptyDepartment(settings, department);
         } catch (const std::exception& error) {
-            run.FileResult = FileResultWithoutNumbers(kStoringFailed);
-            WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Import " + run.ImportFileName,
-                            std::string(kStoringFailed) + ": " + GermanReason(error));
+            ReportStoringFailure(run, protocol, settings, codes, error);
         }
         return;
     }
@@ -540,9 +555,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     try {
         StoreDepartment(workingCopy, admin, settings, codes, department);
     } catch (const std::exception& error) {
-        run.FileResult = FileResultWithoutNumbers(kStoringFailed);
-        WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Import " + run.ImportFileName,
-                        std::string(kStoringFailed) + ": " + GermanReason(error));
+        ReportStoringFailure(run, protocol, settings, codes, error);
         return;
     }
     const auto patients = static_cast<int>(stayCount - totals.EarlierCount);

@@ -17,6 +17,14 @@ namespace kalmora {
 
 namespace {}  // namespace
 
+bool AnyFileNotStored(const ImportRun& run)
+{
+    for (int file = 0; file < run.CurrentFileIndex; ++file) {
+        if (run.ResultRows.Entries.at(static_cast<std::size_t>(file)).ends_with(kStoringFailedComment)) return true;
+    }
+    return false;
+}
+
 bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
                bool initialiseDepartment, const ImportEnvironment& environment)
 {

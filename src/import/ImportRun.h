@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalmora {
@@ -22,6 +23,12 @@ struct ImportRun {
     std::string FileResult;             // patients (6), imported (6), comment
     ImportResultRows ResultRows;
 };
+
+// The comment of a file whose stays could not be stored.
+inline constexpr std::string_view kStoringFailedComment = "schwerwiegende Dateninkonsistenz";
+
+// Whether a file of the run could not be stored, so that a script sees it beside a completed run.
+bool AnyFileNotStored(const ImportRun& run);
 
 // What a run needs besides its state.
 struct ImportEnvironment {

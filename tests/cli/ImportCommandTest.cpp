@@ -169,6 +169,17 @@ TEST_F(ImportCommandTest, ProtocolNeverReplacesAFileOfTheSystemDirectory)
     }
 }
 
+// A run that completes with a file not stored ends with its own status, so a nightly script sees it.
+TEST_F(ImportCommandTest, AFileThatCouldNotBeStoredEndsWithStatusThree)
+{
+    ASSERT_EQ(Import({CaseFile("append", "A2100101X002.txt")}).Status, 0);
+    // Storing into the stored department needs the template, which is gone.
+    std::filesystem::remove(Installation() / "system" / "ibds.mdb");
+    const Outcome outcome = Import({"--yes", CaseFile("append", "B2100101X002.txt")});
+    EXPECT_EQ(outcome.Status, cli::kExitNotStored);
+    EXPECT_NE(outcome.Out.find("schwerwiegende Dateninkonsistenz"), std::string::npos) << outcome.Out;
+}
+
 TEST_F(ImportCommandTest, OtherProtocolNameIsWrittenInTheExportDirectory)
 {
     const Outcome outcome = Import({"--protocol", "lauf1.txt", CaseFile("new_department", "A2100101X002.txt")});

@@ -86,6 +86,10 @@ TEST(ImportFailuresTest, FailureWhileStoringKeepsTheStoredDatabases)
                   std::string::npos)
             << log;
         EXPECT_EQ(log.find("100000000"), std::string::npos) << log;
+        // The protocol names the reason too, in a line about the file.
+        EXPECT_NE(installation.Protocol().find(";K002;12100101;0;;;;Error; ;schwerwiegende Dateninkonsistenz: Datei "),
+                  std::string::npos)
+            << installation.Protocol();
     }
 }
 
