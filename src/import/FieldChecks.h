@@ -18,6 +18,8 @@ inline constexpr std::int16_t kCheckInvalidPeriod = 2;
 inline constexpr std::int16_t kCheckInvalidYear = 3;
 inline constexpr std::int16_t kCheckUnknownDepartment = 4;
 inline constexpr std::int16_t kCheckUnknownHospital = 5;
+// An import file name that would reach the protocol or a database file name unsafely.
+inline constexpr std::int16_t kCheckUnsafeFileName = 6;
 inline constexpr std::int16_t kCheckError = 8;
 inline constexpr std::int16_t kCheckWarning = 9;
 inline constexpr std::int16_t kCheckOtherRecordKind = 12;

@@ -491,6 +491,12 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     protocol.SetImportFileName(run.ImportFileName);
 
     Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
+    // A refused name touches no database: its codes may not even make a file name.
+    std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
+    if (CheckImportFileName(run.ImportFileName, admin, resultRow, ui) != kCheckOk) {
+        run.FileResult = FileResultWithoutNumbers(kInvalidFileName);
+        return;
+    }
     const ImportFileNameCodes codes = DeriveImportFileNameCodes(run.ImportFileName);
     const Department department = FindDepartment(admin, codes);
 
@@ -510,12 +516,6 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     // The stays stored before this run keep their state under a flag of their own while it lasts.
     for (const auto& flag : kEarlierStayFlags)
         ChangeStayFlags(workingCopy, flag.Stored, flag.DuringImport);
-
-    std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
-    if (CheckImportFileName(run.ImportFileName, admin, resultRow, ui) != kCheckOk) {
-        run.FileResult = FileResultWithoutNumbers(kInvalidFileName);
-        return;
-    }
 
     ImportChecks checks{protocol};
     checks.Strict = StrictChecks(settings);

@@ -7,6 +7,7 @@
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 
@@ -35,8 +36,19 @@ ImportFileNameCodes DeriveImportFileNameCodes(std::string_view fileName)
     return codes;
 }
 
+bool IsSafeImportFileName(std::string_view fileName)
+{
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
+    if (std::any_of(fileName.begin(), fileName.end(), [&](char c) { return isControl(c) || c == ';'; })) return false;
+    return MidCharacters(fileName, 3, 10).find_first_of(R"(/\:*?"<>|)") == std::string_view::npos;
+}
+
 std::int16_t CheckImportFileName(std::string_view fileName, Database& admin, std::string& resultRow, UserInterface& ui)
 {
+    if (!IsSafeImportFileName(fileName)) {
+        resultRow += Blanks(kHospitalColumn + kDepartmentColumn);
+        return kCheckUnsafeFileName;
+    }
     const std::string_view period = MidCharacters(fileName, 1, 1);
     const char periodLetter =
         period.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(period[0]))) : '\0';

@@ -19,8 +19,14 @@ struct ImportFileNameCodes {
 
 ImportFileNameCodes DeriveImportFileNameCodes(std::string_view fileName);
 
+// False for a name that would reach the protocol or a database file name unsafely: a control
+// character or the protocol's separator ";" anywhere, or in characters 3-12 (the database file name)
+// a character that Linux or Windows does not allow in file names.
+bool IsSafeImportFileName(std::string_view fileName);
+
 // Checks the name against the period and year rules and the reference tables of the open admin
-// database. Returns the CheckState: 0 valid; 2 period, 3 year, 5 hospital, 4 department invalid.
+// database. Returns the CheckState: 0 valid; 6 unsafe name (checked first), 2 period, 3 year,
+// 5 hospital, 4 department invalid.
 // Appends the hospital (27) and department (49) columns to the file's result row and shows the
 // names in status panels 2 and 3.
 std::int16_t CheckImportFileName(std::string_view fileName, Database& admin, std::string& resultRow,

@@ -156,7 +156,7 @@ std::vector<DepartmentLine> ReadDepartmentLines(Database& admin)
 
 std::vector<DepartmentLine> ReadDepartmentLines(const Settings& settings)
 {
-    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+    Database admin = OpenForReading(settings, DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
     return ReadDepartmentLines(admin);
 }
 
@@ -182,7 +182,7 @@ bool IsExternal(std::string_view line)
 
 bool CheckDataImported(const Settings& settings, UserInterface& ui)
 {
-    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+    Database admin = OpenForReading(settings, DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
     auto rows = admin.Prepare("SELECT 1 FROM " + QuoteIdentifier(kDepartmentsTable) + " LIMIT 1");
     if (rows.Step()) return true;
     ShowNotice(ui, Notice::NoDataImported);

@@ -5,6 +5,7 @@
 #include "foundation/Settings.h"
 #include "reports/DepartmentLines.h"
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "storage/Schema.h"
 
 #include <exception>
@@ -60,7 +61,7 @@ bool DepartmentHoldsPatient(const Settings& settings, std::string_view departmen
 {
     const std::string_view file = DatabaseFileOf(departmentLine);
     if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
-    Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
+    Database department = OpenForReading(settings, DataFilePath(settings.SystemDataPath, file));
     const int mode = SearchModeOf(key);
     std::string sql = "SELECT 1 FROM " + QuoteIdentifier(kStaysTable) + " WHERE ";
     if (mode == kByKisId)

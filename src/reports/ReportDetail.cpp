@@ -9,6 +9,7 @@
 #include "reports/DepartmentLines.h"
 #include "scoring/Tiss28Items.h"
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "storage/Schema.h"
 
 namespace kalmora {
@@ -93,7 +94,7 @@ ReportDetail ReadReportDetail(const Settings& settings, std::string_view departm
 
     const std::string_view file = DatabaseFileOf(departmentLine);
     if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
-    Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
+    Database department = OpenForReading(settings, DataFilePath(settings.SystemDataPath, file));
     ReadBaseData(department, stay, detail.Base);
     detail.Days = ReadSurveyDays(department, stay);
     return detail;

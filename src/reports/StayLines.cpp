@@ -4,6 +4,7 @@
 #include "foundation/Settings.h"
 #include "reports/DepartmentLines.h"
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "storage/Schema.h"
 #include "storage/StayFlags.h"
 
@@ -60,7 +61,7 @@ std::vector<std::string> ReadStayLines(const Settings& settings, std::string_vie
 {
     const std::string_view file = DatabaseFileOf(departmentLine);
     if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
-    Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
+    Database department = OpenForReading(settings, DataFilePath(settings.SystemDataPath, file));
     std::vector<std::string> lines;
     for (const auto& stay : ReadStays(department))
         lines.push_back(StayLineText(stay));

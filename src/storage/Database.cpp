@@ -119,6 +119,11 @@ bool StorageError::IsRowRefused() const
     return (m_engineCode & 0xFF) == SQLITE_CONSTRAINT;
 }
 
+bool StorageError::IsUnfinishedWrite() const
+{
+    return m_engineCode == SQLITE_READONLY_ROLLBACK;
+}
+
 bool Database::ExecuteIfPossible(std::string_view sql) noexcept
 {
     const std::string text(sql);

@@ -28,6 +28,8 @@ public:
 
     // A row the table's rules refuse (a check, a unique key, a value that is not allowed).
     bool IsRowRefused() const;
+    // A journal left by a crashed writer must be played back, which a read-only connection cannot.
+    bool IsUnfinishedWrite() const;
 
 private:
     int m_engineCode;

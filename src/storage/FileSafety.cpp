@@ -3,7 +3,48 @@
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
 
+#include <optional>
+
 namespace kalmora {
+
+namespace {
+
+// Reading the schema is where the engine looks for a journal to play back.
+void ReadSchema(Database& database)
+{
+    database.Execute("SELECT count(*) FROM sqlite_schema");
+}
+
+std::string UnfinishedWriteText(const std::filesystem::path& file)
+{
+    return "Die Datenbank " + file.string() +
+           " wurde bei einem abgebrochenen Schreibvorgang unvollständig "
+           "hinterlassen";
+}
+
+// Opening the database for writing plays the journal back; only a run that holds the lock may write.
+void FinishUnfinishedWrite(const Settings& settings, const std::filesystem::path& file)
+{
+    std::optional<ExclusiveLock> lock;
+    try {
+        lock.emplace(SystemDataLockFile(settings));
+    } catch (const LockedError&) {
+        throw LockedError(UnfinishedWriteText(file) +
+                          " und kann erst wiederhergestellt werden, wenn der Import oder Export fertig ist, der "
+                          "gerade mit den Daten arbeitet. Bitte später erneut versuchen.");
+    }
+    Database writing(file, OpenMode::ReadWrite);
+    try {
+        ReadSchema(writing);
+    } catch (const StorageError& error) {
+        // The engine opens a file it may not write read-only.
+        if (!error.IsUnfinishedWrite()) throw;
+        throw StorageError(UnfinishedWriteText(file) + " und kann ohne Schreibrecht nicht wiederhergestellt werden.",
+                           error);
+    }
+}
+
+}  // namespace
 
 void ReplaceFileDurably(const std::filesystem::path& source, const std::filesystem::path& target)
 {
@@ -43,6 +84,23 @@ ExclusiveLock::~ExclusiveLock()
 std::filesystem::path SystemDataLockFile(const Settings& settings)
 {
     return DataFilePath(settings.SystemDataPath, "kalmora.lock");
+}
+
+Database OpenForReading(const Settings& settings, const std::filesystem::path& file)
+{
+    {
+        Database reading(file, OpenMode::ReadOnly);
+        try {
+            ReadSchema(reading);
+            return reading;
+        } catch (const StorageError& error) {
+            if (!error.IsUnfinishedWrite()) throw;
+        }
+    }
+    FinishUnfinishedWrite(settings, file);
+    Database reading(file, OpenMode::ReadOnly);
+    ReadSchema(reading);
+    return reading;
 }
 
 }  // namespace kalmora

@@ -2,6 +2,7 @@
 
 #include "foundation/FailureText.h"
 #include "foundation/Platform.h"
+#include "storage/Database.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -44,5 +45,10 @@ class LockedError : public NoticeError {
 public:
     using NoticeError::NoticeError;
 };
+
+// Opens a database to read it. A journal that a crashed writer left beside it is first played back
+// under the system data lock (a read-only connection cannot do it); when another run holds the lock,
+// throws LockedError with a text that says so.
+Database OpenForReading(const Settings& settings, const std::filesystem::path& file);
 
 }  // namespace kalmora

@@ -135,23 +135,46 @@ TEST(BadInputTest, ContentEndsWithAClearResultAndKeepsTheStoredStays)
     }
 }
 
-// Names the file system allows: the name's first twelve characters decide the department.
-TEST(BadInputTest, FileNamesWithBlanksUmlautsAndQuotes)
+// Names the file system allows: the name's first twelve characters decide the department. A name
+// that would carry a control character or ";" into the protocol, or a character Linux or Windows
+// refuses into the database file name (characters 3-12), is refused like any invalid name: no
+// protocol line, no database, no admin row.
+TEST(BadInputTest, FileNamesWithBlanksUmlautsQuotesAndControlCharacters)
 {
+    constexpr std::string_view kInvalidName = "            Periode, Jahr, Abteilung oder KA ungültig";
     struct Case {
-        const char* Name;
+        std::string Name;
         std::string_view Result;
         std::string_view DatabaseFile;
     };
     const Case cases[] = {
         {"A2100101X002 Kopie (2).txt", kTwoOfTwo, "12100101X002"},
+        {"A2100101X002 - Kopie.txt", kTwoOfTwo, "12100101X002"},
         {"A2100101X002 'ä\".txt", kTwoOfTwo, "12100101X002"},
+        {"A2100101X002 [1] {2} ü.txt", kTwoOfTwo, "12100101X002"},
         {"A2100101 002.txt", kTwoOfTwo, "12100101 002"},
-        {"A2100101\"002.txt", kTwoOfTwo, "12100101\"002"},
         {"A2100101ä002.txt", kTwoOfTwo, "12100101ä002"},
-        {"Ä2100101X002.txt", "            Periode, Jahr, Abteilung oder KA ungültig", ""},
-        {" 2100101X002.txt", "            Periode, Jahr, Abteilung oder KA ungültig", ""},
-        {"A2", "            Periode, Jahr, Abteilung oder KA ungültig", ""},
+        {"Ä2100101X002.txt", kInvalidName, ""},
+        {" 2100101X002.txt", kInvalidName, ""},
+        {"A2", kInvalidName, ""},
+        // A line feed made a database of that name and forged protocol lines.
+        {"A2100101\n002.txt", kInvalidName, ""},
+        {"A2100101X002\n;K002;12100101;1;x;y;z;Error;p;c.txt", kInvalidName, ""},
+        {"A2100101X002;.txt", kInvalidName, ""},
+        {"A2100101;002.txt", kInvalidName, ""},
+        {"A2100101\t002.txt", kInvalidName, ""},
+        {"A2100101X002\r.txt", kInvalidName, ""},
+        {"A2100101X002 Kopie\x7f.txt", kInvalidName, ""},
+        {"A2100101X002\x01", kInvalidName, ""},
+        // Characters Windows refuses in file names, at the one free character of the database name.
+        {"A2100101\"002.txt", kInvalidName, ""},
+        {"A2100101\\002.txt", kInvalidName, ""},
+        {"A2100101:002.txt", kInvalidName, ""},
+        {"A2100101*002.txt", kInvalidName, ""},
+        {"A2100101?002.txt", kInvalidName, ""},
+        {"A2100101<002.txt", kInvalidName, ""},
+        {"A2100101>002.txt", kInvalidName, ""},
+        {"A2100101|002.txt", kInvalidName, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -163,12 +186,17 @@ TEST(BadInputTest, FileNamesWithBlanksUmlautsAndQuotes)
         EXPECT_EQ(installation.Run.FileResult, c.Result);
         EXPECT_TRUE(installation.Run.ResultRows.Entries[0].starts_with(LeftCharacters(c.Name, 12)))
             << installation.Run.ResultRows.Entries[0];
-        ProtocolLines(installation.Protocol(), c.Name);
+        const int protocolLines = ProtocolLines(installation.Protocol(), c.Name);
         if (!c.DatabaseFile.empty()) {
             EXPECT_EQ(installation.StoredStays(c.DatabaseFile), "1000000001|19600101|202401101200|O|1|2|2\n"
                                                                 "1000000003|19800808|202402010700|O|1|2|2\n");
         } else {
+            EXPECT_EQ(protocolLines, 0);
             EXPECT_EQ(Snapshot(installation.System()).size(), 2u) << "a department was stored";
+            Database admin(installation.System() / "iadmin.mdb", OpenMode::ReadOnly);
+            auto rows = admin.Prepare("SELECT count(*) FROM \"Dateiverwaltung\"");
+            ASSERT_TRUE(rows.Step());
+            EXPECT_EQ(rows.Int(0), 0) << "a department was registered";
         }
     }
 }
