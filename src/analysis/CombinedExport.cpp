@@ -83,6 +83,7 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
                            UserInterface& ui)
 {
     if (!IsValidExportFileName(fileName)) throw ExportError("Ungültiger Dateiname: " + std::string(fileName));
+    RequireFullPath("SystemDataPath", settings.SystemDataPath);
     const ReadyAtEnd ready(ui);
     const BusyPointer busy(ui);
 

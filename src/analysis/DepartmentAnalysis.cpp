@@ -95,6 +95,10 @@ std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, con
 {
     const ReadyAtEnd ready(ui);
     std::vector<DepartmentAnalysis> analyses;
+    if (auto refusal = RelativePathText("SystemDataPath", settings.SystemDataPath)) {
+        ShowGeneralError(ui, " " + *refusal);
+        return analyses;
+    }
     {
         const BusyPointer busy(ui);
         for (const std::string& line : lines) {

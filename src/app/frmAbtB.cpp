@@ -58,8 +58,8 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
     nameRows->addWidget(department);
 
     const BaseDataInput input = BaseDataInputOf(m_entry);
-    m_dgkp = NumberBox("txt_dgkp", input.DgkpText, 6);
-    m_beds = NumberBox("txt_sBett", input.BedsText, 3);
+    m_dgkp = NumberBox("txt_dgkp", *input.DgkpText, 6);
+    m_beds = NumberBox("txt_sBett", *input.BedsText, 3);
     m_fields = new CheckedFields(*this);
     for (QLineEdit* box : {m_dgkp, m_beds})
         m_fields->CheckOnLeaving(*box, [this](QLineEdit& left) { return CheckField(left); });
@@ -74,7 +74,7 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
     // Sized for the entries, not for the empty one that is often current.
     m_preClassification->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_preClassification->setMinimumContentsLength(3);
-    m_preClassification->setCurrentIndex(std::max(0, m_preClassification->findText(ToQt(input.PreClassification))));
+    m_preClassification->setCurrentIndex(std::max(0, m_preClassification->findText(ToQt(*input.PreClassification))));
     auto* explanation = NamedLabel("Label1", "Bei Bedarf kann eine Einstufung vorgegeben werden. Die Zusatzpunkte "
                                              "werden dann innerhalb der vorgegebenen Stufe rechnerisch ermittelt.");
     explanation->setWordWrap(true);
@@ -137,8 +137,10 @@ void frmAbtB::OnOk()
 {
     // A field typed and confirmed with Enter never left its box: an invalid number is not saved.
     if (!m_fields->Check(*m_dgkp) || !m_fields->Check(*m_beds)) return;
-    const BaseDataInput input{FromQt(m_dgkp->text()), FromQt(m_beds->text()),
-                              FromQt(m_preClassification->currentText())};
+    // Only what the user changed is written, so a field stored meanwhile by someone else stays.
+    const BaseDataInput input =
+        ChangedBaseData(BaseDataInputOf(m_entry),
+                        {FromQt(m_dgkp->text()), FromQt(m_beds->text()), FromQt(m_preClassification->currentText())});
     try {
         const BaseDataOutcome outcome = SaveDepartmentBaseData(m_context.Config, m_entry, input);
         if (outcome.ErrorText) {

@@ -244,9 +244,16 @@ void frmOpt::PointListsAt(const QString& labelText)
 
 bool frmOpt::AcceptDirectory(const std::filesystem::path& directory)
 {
-    if (DirectoryReadable(directory)) return true;
-    ShowNotice(m_context.Ui, Notice::UnreadableDirectory);
-    return false;
+    if (!DirectoryReadable(directory)) {
+        ShowNotice(m_context.Ui, Notice::UnreadableDirectory);
+        return false;
+    }
+    // The settings file would cut a longer path, and the program would then look somewhere else.
+    if (const auto tooLong = PathTooLongForSettings(directory.string())) {
+        ShowGeneralError(m_context.Ui, " " + *tooLong);
+        return false;
+    }
+    return true;
 }
 
 bool frmOpt::CheckDateBox(QLineEdit& box)

@@ -190,16 +190,27 @@ Settings LoadedSettings(const CommandLine& line, std::ostream& err)
     return settings;
 }
 
+// The settings of a command that works on the data: a relative system data directory is refused
+// before anything is read there, rather than taken relative to the current directory.
+Settings RunSettings(const CommandLine& line, std::ostream& err)
+{
+    Settings settings = LoadedSettings(line, err);
+    RequireFullPath("SystemDataPath", settings.SystemDataPath);
+    return settings;
+}
+
 int LoadReference(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     ExpectOptions(line, {"hospitals", "departments"}, 0);
     const std::filesystem::path hospitals = line.Option("hospitals");
     const std::filesystem::path departments = line.Option("departments");
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
     if (!std::filesystem::is_regular_file(admin)) {
         throw std::runtime_error("Die Verwaltungsdatenbank " + admin.string() + " wurde nicht gefunden.");
     }
+    // Replacing the reference tables must not meet an import or a save of base data half-way.
+    const ExclusiveLock lock(SystemDataLockFile(settings));
     LoadReferenceData(admin, hospitals, departments);
     out << "Referenzdaten geladen: " << admin.string() << '\n';
     return kExitSuccess;
@@ -256,7 +267,7 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     ExpectOptions(line, {"initialise", "protocol", "yes"}, std::nullopt);
     if (line.Words.empty()) throw UsageError("Es wurde keine Importdatei angegeben.");
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     const bool yes = line.Flags.contains("yes");
     const bool initialise = line.Flags.contains("initialise");
     ImportConsole ui(err, yes ? MessageAnswer::Yes : MessageAnswer::No, platform::StandardErrorIsTerminal());
@@ -353,7 +364,7 @@ int Classify(const CommandLine& line, std::ostream& out, std::ostream& err)
     std::vector<std::pair<std::string, std::string>> named;
     for (const auto& word : line.Words)
         named.push_back(DepartmentKey(word));
-    Settings settings = LoadedSettings(line, err);
+    Settings settings = RunSettings(line, err);
     settings.Erhebungvon = DateOption(line, "from", settings.Erhebungvon.Trimmed());
     settings.Erhebungbis = DateOption(line, "to", settings.Erhebungbis.Trimmed());
     if (line.Options.contains("min-hours")) {
@@ -400,7 +411,7 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     ExpectOptions(line, {"dgkp", "beds", "pre"}, 1);
     const auto [kanr, abteilung] = DepartmentKey(line.Words.front());
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     std::optional<DepartmentEntry> entry;
     {
         Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
@@ -412,7 +423,9 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
         return kExitSuccess;
     }
 
-    BaseDataInput input = BaseDataInputOf(*entry);
+    // Only the named fields: the others are read and kept under the lock, so two calls at once
+    // that set different fields both take effect.
+    BaseDataInput input;
     if (line.Options.contains("dgkp")) input.DgkpText = GermanDecimal(line.Option("dgkp"));
     if (line.Options.contains("beds")) input.BedsText = line.Option("beds");
     if (line.Options.contains("pre")) {
@@ -476,7 +489,7 @@ int Analyse(const CommandLine& line, std::ostream& out, std::ostream& err)
     ExpectOptions(line, {}, std::nullopt);
     for (const auto& word : line.Words)
         DepartmentKey(word);
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     const auto lines = NamedDepartmentLines(settings, line.Words);
     ConsoleUserInterface ui(err, MessageAnswer::No);
     const auto analyses = AnalyseDepartments(settings, lines, ui);
@@ -489,7 +502,7 @@ int Export(const CommandLine& line, std::ostream& out, std::ostream& err)
     ExpectOptions(line, {"output"}, std::nullopt);
     for (const auto& word : line.Words)
         DepartmentKey(word);
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     const std::string fileName =
         line.Options.contains("output") ? line.Option("output") : std::string(kExportDatabaseFile);
     ConsoleUserInterface ui(err, MessageAnswer::No);

@@ -155,6 +155,26 @@ std::int16_t WriteIniValue(SettingsFile& file, UserInterface& ui, std::string_vi
     }
 }
 
+std::optional<std::string> PathTooLongForSettings(std::string_view path)
+{
+    if (CharacterCount(path) <= kMaxProfileValueLength) return std::nullopt;
+    return "Der Pfad ist zu lang: ein Eintrag der Einstellungsdatei fasst höchstens " +
+           std::to_string(kMaxProfileValueLength) + " Zeichen (" + std::string(path) + ").";
+}
+
+std::optional<std::string> RelativePathText(std::string_view key, std::string_view directory)
+{
+    if (directory.empty() || fs::path(directory).is_absolute()) return std::nullopt;
+    return "Der Pfad " + std::string(key) + "=" + std::string(directory) +
+           " der Einstellungsdatei ist kein vollständiger Pfad; bitte dort einen vollständigen Pfad "
+           "eintragen.";
+}
+
+void RequireFullPath(std::string_view key, std::string_view directory)
+{
+    if (auto refusal = RelativePathText(key, directory)) throw SettingsPathError(*refusal);
+}
+
 void LoadSettings(SettingsFile& file, UserInterface& ui, Settings& settings)
 {
     settings.ImportDataPath = ReadIniValue(file, ui, kPathSection, "ImportDataPath");

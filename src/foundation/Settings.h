@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -84,6 +86,24 @@ std::string ReadIniValue(SettingsFile& file, UserInterface& ui, std::string_view
 // one where the next start looks for it). Returns 1, or 0 after a failure, which is shown to the user.
 std::int16_t WriteIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key,
                            std::string_view value);
+
+// The German refusal for a path longer than a settings value can hold (it would be cut when read
+// back), or nothing when it fits.
+std::optional<std::string> PathTooLongForSettings(std::string_view path);
+
+// A run refused because the settings give a directory it works in as a relative path.
+class SettingsPathError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The German refusal for a directory held for `key` as a relative path, or nothing when it is a full
+// one: a run would otherwise work in whatever the current directory happens to be. "" stands for
+// the root and is accepted.
+std::optional<std::string> RelativePathText(std::string_view key, std::string_view directory);
+
+// Throws SettingsPathError with RelativePathText when the directory is relative.
+void RequireFullPath(std::string_view key, std::string_view directory);
 
 // Reads all nine settings in their fixed order and removes the directories' trailing separators.
 void LoadSettings(SettingsFile& file, UserInterface& ui, Settings& settings);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <system_error>
+#include <utility>
 
 namespace kalmora {
 
@@ -62,6 +63,14 @@ ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFil
     if (fileCount == 0) {
         ShowNotice(ui, Notice::NoFileSelected);
         return ImportStart::Stop;
+    }
+    // The run and its protocol must not land relative to whatever the current directory is.
+    for (const auto& [key, directory] : {std::pair{"SystemDataPath", &settings.SystemDataPath},
+                                         std::pair{"ExportDataPath", &settings.ExportDataPath}}) {
+        if (auto refusal = RelativePathText(key, *directory)) {
+            ShowGeneralError(ui, " " + *refusal);
+            return ImportStart::Stop;
+        }
     }
     // A name that leaves the export directory is refused before the question about overwriting, which
     // would otherwise ask about a file elsewhere.

@@ -116,6 +116,7 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
     const ReadyAtEnd ready(ui);
     const BusyPointer busy(ui);
     ui.SetStatusText(1, " Intensivberichte vorbereiten...");
+    RequireFullPath("SystemDataPath", settings.SystemDataPath);
     Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
     std::vector<std::pair<std::string, std::string>> keys;
     {

@@ -21,15 +21,19 @@ NumberInputDecision ValidateBedsInput(std::string_view text);
 std::optional<std::string> DgkpPerBedText(std::string_view dgkpText, std::string_view bedsText);
 
 // The base data fields as typed: DGKP and beds in German form, the pre-classification "" or "E0"
-// to "E3".
+// to "E3". A field left out is not written, so that a save of one field keeps what another caller
+// has just stored in the others.
 struct BaseDataInput {
-    std::string DgkpText;
-    std::string BedsText;
-    std::string PreClassification;
+    std::optional<std::string> DgkpText;
+    std::optional<std::string> BedsText;
+    std::optional<std::string> PreClassification;
 };
 
-// The fields as the window fills them from a list entry.
+// The fields as the window fills them from a list entry; all three are given.
 BaseDataInput BaseDataInputOf(const DepartmentEntry& entry);
+
+// The fields of `typed` whose value differs from what `shown` holds; the others are left out.
+BaseDataInput ChangedBaseData(const BaseDataInput& shown, const BaseDataInput& typed);
 
 struct BaseDataOutcome {
     // Set when a field is invalid; then nothing was saved and Entry is unchanged.
@@ -40,9 +44,10 @@ struct BaseDataOutcome {
     DepartmentEntry Entry;
 };
 
-// Checks the fields as leaving them does, writes DGKP, SBETT and VOREINSTUFUNG of the department's
-// row in "Dateiverwaltung" and rebuilds its entry. An empty DGKP counts as 0. Holds the system data
-// lock while writing; throws LockedError when another process holds it.
+// Checks the given fields as leaving them does, writes those of DGKP, SBETT and VOREINSTUFUNG to the
+// department's row in "Dateiverwaltung" and rebuilds its entry from the row as it then stands (from
+// `entry` and the given fields when the row is gone). An empty DGKP counts as 0. Reads and writes
+// under the system data lock; throws LockedError when another process holds it.
 BaseDataOutcome SaveDepartmentBaseData(const Settings& settings, const DepartmentEntry& entry,
                                        const BaseDataInput& input);
 

@@ -83,6 +83,7 @@ ExclusiveLock::~ExclusiveLock()
 
 std::filesystem::path SystemDataLockFile(const Settings& settings)
 {
+    RequireFullPath("SystemDataPath", settings.SystemDataPath);
     return DataFilePath(settings.SystemDataPath, "kalmora.lock");
 }
 

@@ -37,7 +37,8 @@ private:
     platform::LockHandle m_lock;
 };
 
-// The lock file that keeps two runs on one system data directory apart.
+// The lock file that keeps two runs on one system data directory apart. Throws SettingsPathError
+// when the settings give the system data directory as a relative path.
 std::filesystem::path SystemDataLockFile(const Settings& settings);
 
 // Another process holds the lock: a notice, to be tried again later.

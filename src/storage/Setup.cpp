@@ -37,6 +37,12 @@ SetupReport SetupInstallation(const std::filesystem::path& directory, const std:
         (created ? report.Created : report.Kept).push_back(path);
     };
 
+    // The settings file could not hold these paths in full: refused before anything is made.
+    const Settings settings = InitialSettings(root, year);
+    for (const auto* path : {&settings.ImportDataPath, &settings.ExportDataPath, &settings.SystemDataPath}) {
+        if (auto problem = PathTooLongForSettings(*path)) throw SettingsPathError(*problem);
+    }
+
     for (const char* folder : {"system", "import", "export"}) {
         note(root / folder, std::filesystem::create_directories(root / folder));
     }
@@ -44,7 +50,7 @@ SetupReport SetupInstallation(const std::filesystem::path& directory, const std:
     if (std::filesystem::exists(settingsFile)) {
         note(settingsFile, false);
     } else {
-        WriteSettingsFile(settingsFile, InitialSettings(root, year));
+        WriteSettingsFile(settingsFile, settings);
         note(settingsFile, true);
     }
 

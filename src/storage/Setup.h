@@ -14,6 +14,7 @@ struct SetupReport {
 // settings file `settingsFile` (survey period = the calendar year `year`), the admin database with
 // an empty department list and the reference names from `referenceDirectory` (hospitals.csv,
 // departments.csv), and the empty department template. Existing files are never overwritten.
+// Throws SettingsPathError, with nothing made, when the directories are too long for the settings file.
 SetupReport SetupInstallation(const std::filesystem::path& directory, const std::filesystem::path& settingsFile,
                               const std::filesystem::path& referenceDirectory, int year);
 

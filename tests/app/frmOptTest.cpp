@@ -411,6 +411,27 @@ private slots:
         QCOMPARE(d.Find<QLabel>("lbl_export")->text(), Q(d.exportDir.string()));
         QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
     }
+
+    void directoryTooLongForTheSettingsFileIsRefused()
+    {
+        OpenDialog d;
+        const fs::path tooLong = d.exportDir / std::string(254 - d.exportDir.string().size(), 'x');
+        QCOMPARE(tooLong.string().size(), std::size_t{255});
+        fs::create_directories(tooLong);
+
+        d.ChooseDirectory(tooLong);
+
+        QCOMPARE(
+            d.MessageTexts(),
+            QStringList{Q(" Der Pfad ist zu lang: ein Eintrag der Einstellungsdatei fasst höchstens 254 Zeichen (" +
+                          tooLong.string() + ").")});
+        QCOMPARE(d.Find<QLabel>("lbl_export")->text(), Q(d.exportDir.string()));
+        QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
+        d.ui.ScriptAnswer(MessageAnswer::Yes);
+        d.Click("cmd_verzeichnis_0");
+        QCOMPARE(Q(d.config.ExportDataPath), Q(d.exportDir.string()));
+        QVERIFY(d.RawFile().find(tooLong.filename().string()) == std::string::npos);
+    }
 };
 
 }  // namespace kalmora

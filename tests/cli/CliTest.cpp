@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "support/Files.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
@@ -111,6 +112,87 @@ TEST_F(CliTest, LoadReferenceReplacesTheListsOrChangesNothing)
                               "--departments", (dir / "d.csv").string()});
     EXPECT_EQ(good.Status, 0) << good.Err;
     EXPECT_EQ(hospitalNumbers(), "K009");
+}
+
+TEST_F(CliTest, SetupRefusesPathsTooLongForTheSettingsFile)
+{
+    // The longest path written is "<directory>/system" (as long as import and export).
+    const auto installationFor = [this](std::size_t settingsValueLength) {
+        const std::size_t nameLength =
+            settingsValueLength - dir.Path().string().size() - std::string("//system").size();
+        return dir / std::string(nameLength, 'i');
+    };
+    const auto fits = installationFor(254);
+    const Outcome accepted = Run({"setup", fits.string()});
+    EXPECT_EQ(accepted.Status, 0) << accepted.Err;
+    EXPECT_EQ((fits / "system").string().size(), 254u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(fits / "system" / "iadmin.mdb"));
+
+    const auto tooLong = installationFor(255);
+    const Outcome refused = Run({"setup", tooLong.string()});
+    EXPECT_EQ(refused.Status, 2);
+    EXPECT_NE(refused.Err.find("höchstens 254 Zeichen"), std::string::npos) << refused.Err;
+    EXPECT_FALSE(std::filesystem::exists(tooLong)) << "nothing is made for a refused set-up";
+}
+
+TEST_F(CliTest, LoadReferenceWaitsForTheSystemDataLock)
+{
+    ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+    Write("h.csv", "KANR;BEZEICHNUNG\nK009;Haus Neun\n");
+    Write("d.csv", "ABTEILUNG;BEZEICHNUNG\n129901;Station\n");
+    const ExclusiveLock importRunning(dir / "inst" / "system" / "kalmora.lock");
+
+    const Outcome outcome = Run({"--ini", Ini(), "load-reference", "--hospitals", (dir / "h.csv").string(),
+                                 "--departments", (dir / "d.csv").string()});
+
+    EXPECT_EQ(outcome.Status, 2);
+    EXPECT_NE(outcome.Err.find("Ein anderer Import oder Export arbeitet gerade"), std::string::npos) << outcome.Err;
+    Database admin(dir / "inst" / "system" / "iadmin.mdb", OpenMode::ReadOnly);
+    auto names = admin.Prepare("SELECT count(*) FROM \"KANR-Bezeichnung\" WHERE \"KANR\" = 'K009'");
+    ASSERT_TRUE(names.Step());
+    EXPECT_EQ(names.Int(0), 0);
+}
+
+TEST_F(CliTest, RunsRefuseARelativeDirectoryInTheSettings)
+{
+    ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+    const std::string written = test::ReadText(Ini());
+    const auto withRelative = [&written](const std::string& key, const std::string& folder) {
+        const auto start = written.find(key + "=");
+        const auto end = written.find('\n', start);
+        std::string text = written;
+        text.replace(start, end - start, key + "=" + folder);
+        return text;
+    };
+    Write("h.csv", "KANR;BEZEICHNUNG\nK009;Haus Neun\n");
+    Write("d.csv", "ABTEILUNG;BEZEICHNUNG\n129901;Station\n");
+    struct Case {
+        std::string key;
+        std::vector<std::string> arguments;
+    };
+    const std::string importFile = (dir / "A1210101X001").string();
+    const Case cases[] = {
+        {"SystemDataPath", {"import", importFile}},
+        {"ExportDataPath", {"import", importFile}},
+        {"SystemDataPath", {"classify"}},
+        {"SystemDataPath", {"department", "K001/12100101", "--beds", "10"}},
+        {"SystemDataPath", {"analyse"}},
+        {"SystemDataPath", {"export"}},
+        {"SystemDataPath",
+         {"load-reference", "--hospitals", (dir / "h.csv").string(), "--departments", (dir / "d.csv").string()}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key + " " + c.arguments.front());
+        test::WriteText(Ini(), withRelative(c.key, "inst/data"));
+        std::vector<std::string> arguments{"--ini", Ini()};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.Status, 2);
+        EXPECT_NE(
+            outcome.Err.find("Der Pfad " + c.key + "=inst/data der Einstellungsdatei ist kein vollständiger Pfad"),
+            std::string::npos)
+            << outcome.Err;
+    }
 }
 
 TEST_F(CliTest, UsageErrorsAndFailuresHaveTheirExitStatus)

@@ -378,7 +378,8 @@ TEST(BadInputTest, SettingsFileWithBinaryContent)
         const auto imported = test::RunCliInProcess(
             {"--ini", settings.string(), "import", "--yes", kSecondDelivery.string()}, installation.Root(), 2024);
         EXPECT_EQ(imported.Status, 2);
-        EXPECT_NE(imported.Err.find("Das Systemdatenverzeichnis \""), std::string::npos) << imported.Err;
+        // None of these yields a full path; a relative one would be taken in the current directory.
+        EXPECT_NE(imported.Err.find("Der Pfad SystemDataPath="), std::string::npos) << imported.Err;
         EXPECT_EQ(imported.Out, "");
         auto after = Snapshot(installation.Root());
         after.erase("binary.ini");

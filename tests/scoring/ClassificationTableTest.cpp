@@ -278,7 +278,7 @@ TEST_F(DepartmentsTest, RefusesInvalidBaseDataAndSavesNothing)
         {"12,5", "10", "E4"},  // no such level
     };
     for (const auto& input : inputs) {
-        SCOPED_TRACE(input.DgkpText + " " + input.BedsText + " " + input.PreClassification);
+        SCOPED_TRACE(*input.DgkpText + " " + *input.BedsText + " " + *input.PreClassification);
         const BaseDataOutcome outcome = SaveDepartmentBaseData(settings, entry, input);
         EXPECT_TRUE(outcome.ErrorText);
         EXPECT_FALSE(outcome.Saved);
@@ -288,6 +288,53 @@ TEST_F(DepartmentsTest, RefusesInvalidBaseDataAndSavesNothing)
         ASSERT_TRUE(row.Step());
         EXPECT_EQ(row.Double(0), 1);
         EXPECT_EQ(row.Double(1), 1);
+    }
+}
+
+TEST_F(DepartmentsTest, SavesOfDifferentFieldsFromOneStaleEntryBothSurvive)
+{
+    AddDepartment("K001", "12510101", "a.mdb", 1, 1);
+    Database(AdminPath()).Execute("UPDATE \"Dateiverwaltung\" SET \"VOREINSTUFUNG\" = 'E1'");
+    // Both callers read the entry before either saved, as two batch calls at once do.
+    const DepartmentEntry stale = EntryOf("K001", "12510101");
+
+    const BaseDataOutcome first = SaveDepartmentBaseData(settings, stale, {"12,5", std::nullopt, std::nullopt});
+    const BaseDataOutcome second = SaveDepartmentBaseData(settings, stale, {std::nullopt, "10", std::nullopt});
+
+    ASSERT_TRUE(first.Saved);
+    ASSERT_TRUE(second.Saved);
+    Database admin(AdminPath());
+    auto row = admin.Prepare("SELECT \"DGKP\", \"SBETT\", \"VOREINSTUFUNG\" FROM \"Dateiverwaltung\"");
+    ASSERT_TRUE(row.Step());
+    EXPECT_EQ(row.Double(0), 12.5);
+    EXPECT_EQ(row.Double(1), 10);
+    EXPECT_EQ(row.Text(2), "E1");
+    // The second entry shows the row as stored, with the first save's DGKP.
+    EXPECT_EQ(Columns(second.Entry.Text, 30, 62), " 12,50     10      1,25        E1");
+}
+
+TEST(DepartmentBaseDataTest, OnlyChangedFieldsAreGiven)
+{
+    const BaseDataInput shown{"12,50", "10", "E1"};
+    struct Case {
+        std::string_view name;
+        BaseDataInput typed;
+        BaseDataInput changed;
+    };
+    const Case cases[] = {
+        {"nothing changed", {"12,5", "10", " E1"}, {}},
+        {"DGKP changed", {"13", "10", "E1"}, {"13", std::nullopt, std::nullopt}},
+        {"beds emptied", {"12,50", "", "E1"}, {std::nullopt, "", std::nullopt}},
+        {"pre-classification removed", {"12,50", "10", ""}, {std::nullopt, std::nullopt, ""}},
+        // An invalid text is passed on, so that the save reports it.
+        {"invalid DGKP", {"abc", "10", "E1"}, {"abc", std::nullopt, std::nullopt}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const BaseDataInput changed = ChangedBaseData(shown, c.typed);
+        EXPECT_EQ(changed.DgkpText, c.changed.DgkpText);
+        EXPECT_EQ(changed.BedsText, c.changed.BedsText);
+        EXPECT_EQ(changed.PreClassification, c.changed.PreClassification);
     }
 }
 
