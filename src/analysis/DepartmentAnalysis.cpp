@@ -113,14 +113,15 @@ std::vector<DepartmentAnalysis> AnalyseDepartments(const Settings& settings, con
                 DepartmentAnalysis analysis{line, {}};
                 bool leftover = false;
                 {
-                    Database department(file, OpenMode::ReadOnly);
+                    Database department = OpenForReading(settings, file);
                     analysis.Months = CountStaysPerMonth(department);
                     leftover = HasLeftoverQuery(department);
                 }
                 if (leftover) DropLeftoverQuery(settings, file);
                 analyses.push_back(std::move(analysis));
-            } catch (const StorageError& error) {
-                // The code and the whole name, which the status bar's text cuts short.
+            } catch (const std::runtime_error& error) {
+                // A damaged file, or one a crashed writer left while another run holds the data. The
+                // code and the whole name, which the status bar's text cuts short.
                 const std::string department(TrimBlanks(MidCharacters(line, 30, 52)));
                 ShowGeneralError(ui, " Analyse der Abteilung " + department + " (" + fileName +
                                          ") nicht möglich: " + error.what());

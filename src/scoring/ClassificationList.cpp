@@ -6,6 +6,7 @@
 #include "foundation/UserInterface.h"
 #include "foundation/Val.h"
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 #include "storage/StayFlags.h"
@@ -133,9 +134,10 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
         try {
             const auto file = std::string(entry->DatabaseFile.Trimmed());
             if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
-            Database department(DataFilePath(settings.SystemDataPath, file), OpenMode::ReadOnly);
+            Database department = OpenForReading(settings, DataFilePath(settings.SystemDataPath, file));
             if (HasClassifiableStays(department)) entries.push_back(std::move(*entry));
-        } catch (const StorageError& error) {
+        } catch (const std::runtime_error& error) {
+            // A damaged file, or one a crashed writer left while another run holds the data.
             ShowGeneralError(ui, " Abteilung " + entry->Key() + " (" + std::string(entry->DatabaseFile.Trimmed()) +
                                      ") kann nicht gelesen werden: " + error.what());
         }
