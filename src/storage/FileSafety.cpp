@@ -2,6 +2,7 @@
 
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
+#include "storage/Schema.h"
 
 #include <optional>
 
@@ -73,6 +74,25 @@ ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile) : m_lock(pla
     if (m_lock == platform::kNoLock) {
         throw LockedError("Ein anderer Import oder Export arbeitet gerade mit den Daten in " +
                           lockFile.parent_path().string() + ". Bitte später erneut versuchen.");
+    }
+    RemoveLeftoversOfEarlierRuns(lockFile.parent_path());
+}
+
+void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept
+{
+    std::error_code error;
+    std::filesystem::directory_iterator entries(directory, error);
+    if (error) return;
+    for (const auto& entry : entries) {
+        // The scratch database, a database built beside its name and the previous one kept while it
+        // was put in place, each with the engine's side files.
+        std::string name = entry.path().filename().string();
+        for (std::string_view side : {"-journal", "-wal", "-shm"}) {
+            if (name.ends_with(side)) name.resize(name.size() - side.size());
+        }
+        const bool leftover = name == kScratchDatabaseFile || name.ends_with(".new") || name.ends_with(".old");
+        std::error_code ignored;
+        if (leftover && entry.is_regular_file(ignored)) std::filesystem::remove(entry.path(), ignored);
     }
 }
 

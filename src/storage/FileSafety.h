@@ -22,8 +22,14 @@ void RemoveDatabaseSideFiles(const std::filesystem::path& database);
 // stale journal can never be replayed into a new file of the same name. Missing files are fine.
 void RemoveDatabaseFiles(const std::filesystem::path& database);
 
+// Removes what runs that were killed left in the system data directory (the scratch database, a
+// database built beside its name, a previous one kept while the new one was put in place): files
+// with patient data that nobody reads. Only a holder of the system data lock may call it.
+void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept;
+
 // Holds an exclusive lock on a lock file for its lifetime, so two processes (two workstations on a
-// shared directory, or the program and the batch tool) never work on the same data at once.
+// shared directory, or the program and the batch tool) never work on the same data at once. Taking
+// it first removes the leftovers of earlier runs beside the lock file.
 class ExclusiveLock {
 public:
     // Throws LockedError when another process holds the lock, std::filesystem::filesystem_error

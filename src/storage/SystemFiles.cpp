@@ -19,6 +19,8 @@ bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& dir
         if (name == own) return true;
     }
     if (name == SystemDataLockFile(settings).filename().string()) return true;
+    // Names that every run holding the lock clears away as a killed run's leftovers.
+    if (name.ends_with(".new") || name.ends_with(".old")) return true;
     const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
     if (!std::filesystem::is_regular_file(admin, error)) return false;
     Database database(admin, OpenMode::ReadOnly);
