@@ -323,7 +323,7 @@ ReadingOutcome ReadLines(const ImportRun& run, Database& workingCopy, ImportChec
         checks.DuplicateRecord = false;
         progress.Line(++lineNumber);
 
-        if (IsBlank(line)) continue;
+        if (IsBlank(line) && reader.SkippedOnlyBlanks()) continue;
         const char kind = line.front();
         if (kind == '$') {
             outcome.Sum = {true, SumRecordTotal(line)};

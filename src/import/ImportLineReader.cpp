@@ -3,6 +3,8 @@
 #include "foundation/Platform.h"
 #include "import/ImportErrors.h"
 
+#include <algorithm>
+
 namespace kalmora {
 
 namespace {
@@ -35,6 +37,8 @@ bool ImportLineReader::Refill()
 bool ImportLineReader::Next(std::string& line)
 {
     line.clear();
+    m_cut = false;
+    m_skippedOnlyBlanks = true;
     bool any = false;
     for (;;) {
         if (m_position == m_size && !Refill()) return any;
@@ -50,7 +54,16 @@ bool ImportLineReader::Next(std::string& line)
         const char* stop = begin;
         while (stop != end && *stop != '\r' && *stop != '\n')
             ++stop;
-        line.append(begin, stop);
+        const std::size_t room = kMaxImportLineBytes - line.size();
+        const std::size_t length = static_cast<std::size_t>(stop - begin);
+        if (length <= room) {
+            line.append(begin, stop);
+        } else {
+            line.append(begin, room);
+            m_cut = true;
+            if (m_skippedOnlyBlanks)
+                m_skippedOnlyBlanks = std::all_of(begin + room, stop, [](char c) { return c == ' '; });
+        }
         any = true;
         m_position = static_cast<std::size_t>(stop - m_buffer.data());
         if (stop != end) {

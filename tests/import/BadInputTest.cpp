@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <random>
 
@@ -113,6 +114,10 @@ TEST(BadInputTest, ContentEndsWithAClearResultAndKeepsTheStoredStays)
          kFirstStays},
         {"a line of 10 MB", second + "1" + std::string(10 << 20, '7') + "\r\n", "", kBothStays},
         {"a record of 10 MB", "1" + std::string(10 << 20, ' '), "", kFirstStays},
+        // Only the start of a long line is kept: what lies beyond still decides whether it is empty.
+        {"blanks beyond the kept part", second + std::string(10000, ' ') + "\r\n", kTwoOfTwo, kBothStays},
+        {"blanks, then a character beyond the kept part", second + std::string(10000, ' ') + "x\r\n", kOtherRecordKind,
+         kFirstStays},
         {"lines without their end", second.substr(0, second.size() - 1), kTwoOfTwo, kBothStays},
     };
     for (const auto& c : cases) {
@@ -133,6 +138,50 @@ TEST(BadInputTest, ContentEndsWithAClearResultAndKeepsTheStoredStays)
         EXPECT_TRUE(installation.Ui.Messages().empty());
         EXPECT_EQ(installation.StoredStays(), c.Stays);
     }
+}
+
+std::int64_t PeakMemoryKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// A file of one huge line is read in a few kilobytes, and its line gets exactly the findings of
+// the same record with a short tail: nothing beyond the record is ever read.
+TEST(BadInputTest, LineOfFiftyMegabytesTakesLittleMemory)
+{
+    const std::string second = test::ReadText(kSecondDelivery);
+    const std::string record = second.substr(0, second.find('\r'));
+    ASSERT_EQ(record.front(), '1');
+    const std::string tail(1 << 20, '7');
+
+    Installation shortLine("short");
+    Installation longLine("long");
+    ASSERT_TRUE(shortLine.Import({kFirstDelivery}));
+    ASSERT_TRUE(longLine.Import({kFirstDelivery}));
+    test::WriteText(shortLine.Scratch() / "A2100101X002.txt", record + tail.substr(0, 200) + "\r\n");
+    ASSERT_TRUE(shortLine.Import({shortLine.Scratch() / "A2100101X002.txt"}));
+
+    const auto file = longLine.Scratch() / "A2100101X002.txt";
+    fs::create_directories(file.parent_path());
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << record;
+        for (int i = 0; i < 50; ++i)
+            out << tail;
+        out << "\r\n";
+    }
+    ASSERT_EQ(fs::file_size(file), record.size() + (50u << 20) + 2);
+    const std::int64_t before = PeakMemoryKilobytes();
+    ASSERT_TRUE(longLine.Import({file}));
+    const std::int64_t growth = PeakMemoryKilobytes() - before;
+    fs::remove(file);
+
+    EXPECT_LT(growth, 16 * 1024) << "peak memory grew by " << growth << " kB";
+    EXPECT_EQ(longLine.Run.FileResult, shortLine.Run.FileResult);
+    EXPECT_EQ(longLine.Protocol(), shortLine.Protocol());
+    EXPECT_EQ(longLine.StoredStays(), shortLine.StoredStays());
 }
 
 // Names the file system allows: the name's first twelve characters decide the department. A name
