@@ -14,7 +14,8 @@ constexpr std::string_view kLineEnd = "\r\n";
 
 }  // namespace
 
-ImportProtocol::ImportProtocol(const std::filesystem::path& file) : m_path(file)
+ImportProtocol::ImportProtocol(const std::filesystem::path& file, std::int64_t maxLinesPerFile)
+    : m_path(file), m_maxLinesPerFile(maxLinesPerFile)
 {
     try {
         m_file.emplace(file);
@@ -27,12 +28,34 @@ ImportProtocol::ImportProtocol(const std::filesystem::path& file) : m_path(file)
 
 void ImportProtocol::SetImportFileName(std::string_view importFileName)
 {
+    EndImportFile();
     m_importFileName = EncodeWindows1252(importFileName);
     m_linesOfFile = 0;
 }
 
+void ImportProtocol::EndImportFile()
+{
+    if (m_omittedOfFile == 0) return;
+    const std::int64_t omitted = m_omittedOfFile;
+    m_omittedOfFile = 0;
+    WriteLine(kSeverityWarning, "Datei", "",
+              std::to_string(omitted) +
+                  (omitted == 1 ? " weiterer Befund nicht protokolliert" : " weitere Befunde nicht protokolliert") +
+                  " (höchstens " + std::to_string(m_maxLinesPerFile) + " je Datei)");
+}
+
 void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_view parameter,
                                        std::string_view recordKey, std::string_view comment)
+{
+    if (parameter != kHeaderLineParameter && m_out != nullptr && m_linesOfFile >= m_maxLinesPerFile) {
+        ++m_omittedOfFile;
+        return;
+    }
+    WriteLine(severity, parameter, recordKey, comment);
+}
+
+void ImportProtocol::WriteLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
+                               std::string_view comment)
 {
     const auto fail = [this] {
         throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");
@@ -56,6 +79,7 @@ void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_vi
 void ImportProtocol::Close()
 {
     if (!m_file) return;
+    EndImportFile();
     // The protocol is the only record of the run's findings: it must be on disk before the run counts
     // as done.
     try {

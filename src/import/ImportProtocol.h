@@ -2,6 +2,7 @@
 
 #include "foundation/SafeFile.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -13,6 +14,9 @@ namespace kalmora {
 inline constexpr std::string_view kSeverityError = "Error";
 inline constexpr std::string_view kSeverityWarning = "Warning";
 inline constexpr std::string_view kHeaderLineParameter = "HEADER_LINE";
+// Findings about one import file beyond this many are counted, not written: a file of faulty lines
+// must not fill the disk with its protocol.
+inline constexpr std::int64_t kMaxProtocolLinesPerFile = 100000;
 inline constexpr std::string_view kProtocolHeader =
     "Datei;Krankenanstalt;Abteilung;Satzart;KH-Aufnahmezahl;Geburtsdatum;Aufnahmezeitpunkt;Typ;Parameter;Kommentar";
 
@@ -20,12 +24,15 @@ inline constexpr std::string_view kProtocolHeader =
 // Windows-1252 with CR LF line ends, as the spreadsheets that read it expect. It is written beside
 // its name and replaces an existing protocol (or a link of that name, never what it points to) only
 // when it is closed; dropped unclosed, it leaves the old protocol as it was.
+// After `maxLinesPerFile` findings about one import file the further ones are only counted; one line
+// with their number follows when the next file begins or the protocol is closed.
 class ImportProtocol {
 public:
     // Throws ImportIoError when the file beside the name can't be made.
-    explicit ImportProtocol(const std::filesystem::path& file);
+    explicit ImportProtocol(const std::filesystem::path& file, std::int64_t maxLinesPerFile = kMaxProtocolLinesPerFile);
 
-    // The name of the file being imported, shown in the first column of every line.
+    // The name of the file being imported, shown in the first column of every line. Ends the
+    // previous file's findings.
     void SetImportFileName(std::string_view importFileName);
 
     // One finding about the import line or key `recordKey` (its first 43 bytes count; Windows-1252,
@@ -34,7 +41,8 @@ public:
     void WriteProtocolLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
                            std::string_view comment);
 
-    // Writes everything to disk and puts the file in place; throws ImportIoError when that fails.
+    // Ends the current file's findings, writes everything to disk and puts the file in place;
+    // throws ImportIoError when that fails.
     void Close();
 
     const std::filesystem::path& Path() const { return m_path; }
@@ -43,11 +51,17 @@ public:
     bool HasLinesOfFile() const { return m_linesOfFile > 0; }
 
 private:
+    void WriteLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
+                   std::string_view comment);
+    void EndImportFile();
+
     std::filesystem::path m_path;
     std::optional<SafeFile> m_file;
     std::ostream* m_out = nullptr;
     std::string m_importFileName;  // Windows-1252
-    int m_linesOfFile = 0;
+    std::int64_t m_maxLinesPerFile;
+    std::int64_t m_linesOfFile = 0;
+    std::int64_t m_omittedOfFile = 0;
 };
 
 }  // namespace kalmora

@@ -144,6 +144,39 @@ TEST(ImportProtocolTest, ReplacesTheOldProtocolOnlyWhenClosed)
               3);  // the two files and the folder, nothing beside them
 }
 
+// A file of faulty lines gets its first findings and then one line with the number left out; the
+// next file starts counting anew.
+TEST(ImportProtocolTest, LeavesOutFindingsBeyondTheLimitOfAFile)
+{
+    test::TempDir dir;
+    ImportProtocol protocol(dir / "protocol.dat", 2);
+    protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
+    protocol.SetImportFileName("A2ABC123XK01");
+    for (int i = 0; i < 5; ++i)
+        protocol.WriteProtocolLine(kSeverityError, "TISS28", "3K001", "Parameter ungültig");
+    EXPECT_TRUE(protocol.HasLinesOfFile());
+    protocol.SetImportFileName("B2ABC123XK01");
+    EXPECT_FALSE(protocol.HasLinesOfFile());
+    for (int i = 0; i < 2; ++i)
+        protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K001", "Summensatz fehlt");
+    protocol.SetImportFileName("C2ABC123XK01");
+    for (int i = 0; i < 3; ++i)
+        protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K001", "Summensatz fehlt");
+    protocol.Close();
+
+    const std::string tiss = "A2ABC123XK01;K001;;3;;;;Error;TISS28;Parameter ung\xFCltig\r\n";
+    const std::string sum = ";K001;;0;;;;Warning;Datei;Summensatz fehlt\r\n";
+    EXPECT_EQ(test::ReadText(dir / "protocol.dat"),
+              kHeader + tiss + tiss +
+                  "A2ABC123XK01;;;;;;;Warning;Datei;3 weitere Befunde nicht protokolliert (h\xF6"
+                  "chstens 2 je "
+                  "Datei)\r\n" +
+                  "B2ABC123XK01" + sum + "B2ABC123XK01" + sum + "C2ABC123XK01" + sum + "C2ABC123XK01" + sum +
+                  "C2ABC123XK01;;;;;;;Warning;Datei;1 weiterer Befund nicht protokolliert (h\xF6"
+                  "chstens 2 je "
+                  "Datei)\r\n");
+}
+
 TEST(ImportProtocolTest, WritingAfterCloseFails)
 {
     test::TempDir dir;
