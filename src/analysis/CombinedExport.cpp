@@ -11,6 +11,7 @@
 #include "storage/CopyTables.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
+#include "storage/Integrity.h"
 #include "storage/Schema.h"
 #include "storage/SystemFiles.h"
 
@@ -58,6 +59,7 @@ void ExportDepartment(const Settings& settings, const std::string& line, const f
         // Read-write only because the combined database is attached to it; the department's data
         // are only read.
         Database source(file);
+        CheckDatabaseIntegrity(source);
         CopyTablesToDatabase(source, building, CopyTarget::Existing, CopiedSurveyDays::ImportedOnly);
     } catch (const StorageError& error) {
         throw ExportError("Die Abteilung " + department + " (" + fileName +

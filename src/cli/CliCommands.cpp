@@ -19,6 +19,7 @@
 #include "scoring/DepartmentBaseData.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
+#include "storage/Integrity.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 #include "storage/Setup.h"
@@ -76,6 +77,10 @@ constexpr std::string_view kUsage =
     "  export [--output NAME] [KANR/ABTEILUNG...]\n"
     "      Schreibt die genannten Abteilungen (ohne Angabe alle) in die Gesamtdatenbank NAME\n"
     "      (Vorgabe gesamt.mdb) im Exportverzeichnis; eine bestehende Datei wird ersetzt.\n"
+    "  check\n"
+    "      Prüft die Verwaltungsdatenbank und die Datenbank jeder angelegten Abteilung und\n"
+    "      gibt je Datei eine Zeile aus: \"ok\" oder den ersten gefundenen Fehler.\n"
+    "      Rückgabewert 0, wenn alle Dateien in Ordnung sind, sonst 2.\n"
     "\n"
     "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
     "             oder im Konfigurationsverzeichnis des Benutzers)\n";
@@ -515,6 +520,19 @@ int Export(const CommandLine& line, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
+// One line per file for the hospital IT: its path and "ok" or the first problem found.
+int Check(const CommandLine& line, std::ostream& out, std::ostream& err)
+{
+    ExpectOptions(line, {}, 0);
+    const Settings settings = RunSettings(line, err);
+    bool allSound = true;
+    for (const auto& finding : CheckInstallation(settings)) {
+        out << finding.File.string() << ": " << (finding.Problem.empty() ? "ok" : finding.Problem) << '\n';
+        allSound = allSound && finding.Problem.empty();
+    }
+    return allSound ? kExitSuccess : kExitFailure;
+}
+
 int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
 {
     if (line.Command == "setup") return Setup(line, environment, out);
@@ -528,6 +546,7 @@ int Dispatch(const CommandLine& line, const Environment& environment, std::ostre
     if (line.Command == "stays") return Stays(line, out, err);
     if (line.Command == "analyse") return Analyse(line, out, err);
     if (line.Command == "export") return Export(line, out, err);
+    if (line.Command == "check") return Check(line, out, err);
     if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
     throw UsageError("Unbekannter Befehl: " + line.Command);
 }

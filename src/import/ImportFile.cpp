@@ -20,6 +20,7 @@
 #include "storage/CopyTables.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
+#include "storage/Integrity.h"
 #include "storage/Schema.h"
 #include "storage/StayFlags.h"
 
@@ -505,6 +506,14 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     const auto source = fromTemplate ? DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile)
                                      : DataFilePath(settings.SystemDataPath, department.DatabaseFile);
     MakeConsistent(source);
+    // A damaged department database is left as it is: storing would carry its damage into the new file.
+    try {
+        Database stored(source, OpenMode::ReadOnly);
+        CheckDatabaseIntegrity(stored);
+    } catch (const StorageError& error) {
+        ReportStoringFailure(run, protocol, settings, codes, error);
+        return;
+    }
     std::filesystem::copy_file(source, scratch.Path());
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.

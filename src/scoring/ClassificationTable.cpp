@@ -7,6 +7,7 @@
 #include "foundation/UserInterface.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
+#include "storage/Integrity.h"
 
 namespace kalmora {
 
@@ -29,6 +30,7 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
                 const std::string file(entry.DatabaseFile.Trimmed());
                 if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
                 Database department(DataFilePath(settings.SystemDataPath, file));
+                CheckDatabaseIntegrity(department);
                 ClassifyDepartment(department, classification, row.Result);
                 rows.push_back(std::move(row));
             } catch (const StorageError& error) {

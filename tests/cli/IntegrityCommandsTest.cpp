@@ -1,0 +1,164 @@
+// Damaged department databases: the import, the export and the classification leave them untouched,
+// and `check` reports them.
+#include "cli/CliCommands.h"
+
+#include "storage/Database.h"
+#include "storage/Schema.h"
+#include "support/CliRunner.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace kalmora {
+namespace {
+
+using Outcome = test::CliOutcome;
+
+namespace fs = std::filesystem;
+
+const fs::path kData = fs::path(KALMORA_TEST_DATA_DIR);
+const fs::path kImportFile = kData / "classification" / "A2100101X002.txt";
+
+std::string ReadBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& file, const std::string& bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::size_t PageSize(const std::string& bytes)
+{
+    const auto size =
+        static_cast<std::size_t>(static_cast<unsigned char>(bytes[16]) << 8 | static_cast<unsigned char>(bytes[17]));
+    return size == 1 ? 65536 : size;
+}
+
+// The kind of b-tree page the byte at `offset` lies in (0x0D a table leaf, 0x0A an index leaf).
+unsigned char PageKind(const std::string& bytes, std::size_t offset)
+{
+    const std::size_t page = offset / PageSize(bytes);
+    return static_cast<unsigned char>(bytes[page * PageSize(bytes) + (page == 0 ? 100 : 0)]);
+}
+
+// Changes one digit of a stay's admission number in a table page: the row no longer matches its
+// index entries, which only the full check finds.
+void ChangeKeyInTablePage(const fs::path& file)
+{
+    std::string key;
+    {
+        Database database(file, OpenMode::ReadOnly);
+        auto first = database.Prepare("SELECT \"KIS_ID\" FROM " + QuoteIdentifier(kStaysTable) + " LIMIT 1");
+        ASSERT_TRUE(first.Step());
+        key = first.Text(0);
+    }
+    std::string bytes = ReadBytes(file);
+    for (auto at = bytes.find(key); at != std::string::npos; at = bytes.find(key, at + 1)) {
+        if (PageKind(bytes, at) != 0x0D) continue;
+        const std::size_t digit = at + key.find_last_of("0123456789");
+        bytes[digit] = bytes[digit] == '9' ? '8' : static_cast<char>(bytes[digit] + 1);
+        WriteBytes(file, bytes);
+        return;
+    }
+    FAIL() << "no table page holds " << key;
+}
+
+// Zeroes the first index leaf page.
+void ZeroIndexPage(const fs::path& file)
+{
+    std::string bytes = ReadBytes(file);
+    const std::size_t size = PageSize(bytes);
+    for (std::size_t page = 1; page * size < bytes.size(); ++page) {
+        if (static_cast<unsigned char>(bytes[page * size]) != 0x0A) continue;
+        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(page * size), size, '\0');
+        WriteBytes(file, bytes);
+        return;
+    }
+    FAIL() << "no index page";
+}
+
+class IntegrityCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+        const Outcome imported = Command({"import", kImportFile.string()});
+        ASSERT_EQ(imported.Status, 0) << imported.Err;
+    }
+
+    Outcome Run(const std::vector<std::string>& arguments)
+    {
+        return test::RunCliInProcess(arguments, dir / "bin", 2024);
+    }
+
+    Outcome Command(std::vector<std::string> arguments)
+    {
+        arguments.insert(arguments.begin(), {"--ini", (dir / "inst" / "Kalmora11_0.ini").string()});
+        return Run(arguments);
+    }
+
+    fs::path Department() const { return dir / "inst" / "system" / "12100101X002"; }
+
+    test::TempDir dir;
+};
+
+TEST_F(IntegrityCommandsTest, CheckReportsEverySoundFile)
+{
+    const Outcome outcome = Command({"check"});
+    EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+    EXPECT_EQ(outcome.Out,
+              (dir / "inst" / "system" / "iadmin.mdb").string() + ": ok\n" + Department().string() + ": ok\n");
+}
+
+TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)
+{
+    struct Case {
+        const char* Name;
+        void (*Damage)(const fs::path&);
+    };
+    for (const auto& c :
+         {Case{"changed key in a table page", ChangeKeyInTablePage}, Case{"zeroed index page", ZeroIndexPage}}) {
+        SCOPED_TRACE(c.Name);
+        fs::remove_all(dir / "inst");
+        SetUp();
+        c.Damage(Department());
+        const std::string damaged = ReadBytes(Department());
+
+        const Outcome imported = Command({"import", "--yes", kImportFile.string()});
+        EXPECT_EQ(imported.Status, 3) << imported.Out << imported.Err;
+        EXPECT_NE(imported.Out.find("schwerwiegende Dateninkonsistenz"), std::string::npos) << imported.Out;
+        const std::string protocol = ReadBytes(dir / "inst" / "export" / "protocol.dat");
+        EXPECT_NE(protocol.find("12100101X002 ist besch"), std::string::npos) << protocol;
+        EXPECT_EQ(ReadBytes(Department()), damaged);
+
+        const Outcome exported = Command({"export"});
+        EXPECT_EQ(exported.Status, 2);
+        EXPECT_NE(exported.Err.find("12100101X002 ist besch"), std::string::npos) << exported.Err;
+        EXPECT_FALSE(fs::exists(dir / "inst" / "export" / "gesamt.mdb"));
+        EXPECT_EQ(ReadBytes(Department()), damaged);
+
+        const Outcome classified = Command({"classify", "K002/12100101"});
+        EXPECT_EQ(classified.Status, 2);
+        EXPECT_NE(classified.Err.find("12100101X002 ist besch"), std::string::npos) << classified.Err;
+        EXPECT_EQ(ReadBytes(Department()), damaged);
+
+        const Outcome checked = Command({"check"});
+        EXPECT_EQ(checked.Status, 2);
+        EXPECT_NE(checked.Out.find("iadmin.mdb: ok\n"), std::string::npos) << checked.Out;
+        EXPECT_EQ(checked.Out.find(Department().string() + ": ok"), std::string::npos) << checked.Out;
+        EXPECT_EQ(ReadBytes(Department()), damaged);
+    }
+}
+
+}  // namespace
+}  // namespace kalmora
