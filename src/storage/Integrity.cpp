@@ -5,8 +5,6 @@
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
 
-#include <sqlite3.h>
-
 namespace kalmora {
 
 namespace {
@@ -20,8 +18,8 @@ std::string FirstProblem(Database& database)
     try {
         auto check = database.Prepare("PRAGMA integrity_check(1)");
         if (!check.Step()) return "keine Antwort der Prüfung";
-        std::string result = check.Text(0);
-        return result == "ok" ? std::string() : result;
+        // The engine names the damage in English; the user reads that the file is damaged.
+        return check.Text(0) == "ok" ? std::string() : std::string("Tabellen oder Indizes sind fehlerhaft");
     } catch (const StorageError& error) {
         return error.what();
     }
@@ -47,8 +45,7 @@ void CheckDatabaseIntegrity(Database& database)
     const std::string problem = FirstProblem(database);
     if (problem.empty()) return;
     throw StorageError("Die Datenbank " + database.Path().filename().string() + " ist beschädigt (" + problem +
-                           "); sie wird nicht verwendet.",
-                       SQLITE_CORRUPT);
+                       "); sie wird nicht verwendet.");
 }
 
 std::vector<IntegrityFinding> CheckInstallation(const Settings& settings)
