@@ -101,9 +101,34 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
         ThrowLastError(result, "Datenbank kann nicht geöffnet werden");
     }
     sqlite3_busy_timeout(handle, kBusyTimeoutMs);
-    const int registered = sqlite3_create_function_v2(handle, "Val", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                                      &ValFunction, nullptr, nullptr, nullptr);
+    // Val reads a text and nothing else, so a view or constraint of a file may use it.
+    const int registered =
+        sqlite3_create_function_v2(handle, "Val", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   &ValFunction, nullptr, nullptr, nullptr);
     if (registered != SQLITE_OK) ThrowLastError(registered, "Funktion Val nicht verfügbar");
+    // A file's schema may not run other functions with side effects.
+    Execute("PRAGMA trusted_schema = OFF");
+    if (mode != OpenMode::ReadOnly) UseRollbackJournal();
+}
+
+void Database::UseRollbackJournal()
+{
+    // Another tool may have left the file in write-ahead-log mode; leaving it takes the log's last
+    // changes into the file, so that a copy of the file alone holds them all.
+    bool rollback = false;
+    try {
+        auto mode = Prepare("PRAGMA journal_mode = DELETE");
+        rollback = mode.Step() && mode.Text(0) == "delete";
+    } catch (const StorageError&) {
+        // Another connection holds the log open.
+    }
+    if (!rollback) {
+        throw StorageError("Die Datenbank " + m_path.string() +
+                               " wird von einem anderen Programm im WAL-Modus verwendet; bitte dieses Programm "
+                               "beenden und erneut versuchen.",
+                           SQLITE_BUSY);
+    }
+    Execute("PRAGMA synchronous = FULL");
 }
 
 Database::~Database() = default;

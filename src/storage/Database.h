@@ -73,6 +73,7 @@ public:
 
 private:
     friend class Statement;
+    void UseRollbackJournal();
     sqlite3* Handle() const { return m_handle.get(); }
 
     struct Closer {

@@ -248,6 +248,29 @@ TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
 // A writer of the department database that crashed (any program working on it in place) leaves a
 // journal beside it. The import replaces the file; the old journal must not be replayed into the new one,
 // or the run would report its stays as imported while the department holds the old ones again.
+// Another tool has the department database open in write-ahead-log mode, its last change (the
+// removal of a stay) still in the log: a copy of the file alone would bring the stay back. The import
+// refuses the file with a clear message and leaves it to the tool.
+TEST(ImportFailuresTest, ADatabaseAnotherToolHoldsInWriteAheadLogModeIsRefused)
+{
+    Installation installation;
+    ASSERT_TRUE(installation.Import({kFirstDelivery}));
+    {
+        Database tool(installation.System() / kDepartmentFile);
+        tool.Execute("PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0");
+        for (const char* table : {"\"Gesamt - Patientenadministration\"",
+                                  "\"Satzart 1 - Patientenadministration Intensiv\"", "\"Satzart 3 - TISS28\""})
+            tool.Execute(std::string("DELETE FROM ") + table + " WHERE \"KIS_ID\" = '1000000002'");
+
+        EXPECT_FALSE(installation.Import({kSecondDelivery}));
+        ASSERT_FALSE(installation.Ui.Messages().empty());
+        EXPECT_NE(installation.Ui.Messages().back().Text.find("im WAL-Modus"), std::string::npos)
+            << installation.Ui.Messages().back().Text;
+    }
+    // The tool's change is kept, and nothing of the refused file came in.
+    EXPECT_EQ(installation.StoredStays(), "1000000001|19600101|202401101200|O|1|3|3\n");
+}
+
 TEST(ImportFailuresTest, JournalLeftBesideTheDepartmentDatabaseIsNotReplayedIntoTheNewOne)
 {
     Installation installation;
