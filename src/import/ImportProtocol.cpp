@@ -19,7 +19,7 @@ ImportProtocol::ImportProtocol(const std::filesystem::path& file, std::int64_t m
 {
     try {
         m_file.emplace(file);
-        m_out = &m_file->Stream();
+        m_file->Stream();
     } catch (const std::filesystem::filesystem_error& error) {
         throw ImportIoError("Die Protokolldatei " + m_path.string() +
                             " kann nicht angelegt werden: " + GermanErrorText(error.code()));
@@ -47,7 +47,7 @@ void ImportProtocol::EndImportFile()
 void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_view parameter,
                                        std::string_view recordKey, std::string_view comment)
 {
-    if (parameter != kHeaderLineParameter && m_out != nullptr && m_linesOfFile >= m_maxLinesPerFile) {
+    if (parameter != kHeaderLineParameter && m_file && m_linesOfFile >= m_maxLinesPerFile) {
         ++m_omittedOfFile;
         return;
     }
@@ -60,20 +60,21 @@ void ImportProtocol::WriteLine(std::string_view severity, std::string_view param
     const auto fail = [this] {
         throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");
     };
-    if (m_out == nullptr) fail();  // closed
+    if (!m_file) fail();  // closed
+    std::ostream& out = m_file->Stream();
     if (parameter == kHeaderLineParameter) {
-        *m_out << kProtocolHeader << kLineEnd;
+        out << kProtocolHeader << kLineEnd;
     } else {
         const std::string_view key = recordKey.substr(0, kRecordKeyLength);
-        *m_out << m_importFileName << ';' << FieldAt(key, kKeyFields.Hospital) << ';'
-               << FieldAt(key, kKeyFields.Department) << ';' << FieldAt(key, kKeyFields.Kind) << ';'
-               << FieldAt(key, kKeyFields.KisId) << ';' << FieldAt(key, kKeyFields.Dob) << ';'
-               << FieldAt(key, kKeyFields.AdmDate) << ';' << EncodeWindows1252(severity) << ';'
-               << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment) << kLineEnd;
+        out << m_importFileName << ';' << FieldAt(key, kKeyFields.Hospital) << ';'
+            << FieldAt(key, kKeyFields.Department) << ';' << FieldAt(key, kKeyFields.Kind) << ';'
+            << FieldAt(key, kKeyFields.KisId) << ';' << FieldAt(key, kKeyFields.Dob) << ';'
+            << FieldAt(key, kKeyFields.AdmDate) << ';' << EncodeWindows1252(severity) << ';'
+            << EncodeWindows1252(parameter) << ';' << EncodeWindows1252(comment) << kLineEnd;
         ++m_linesOfFile;
     }
     // The stream is buffered: a failing disk shows here when the buffer goes out, and at the latest in Close.
-    if (!*m_out) fail();
+    if (!out) fail();
 }
 
 void ImportProtocol::Close()
@@ -85,12 +86,10 @@ void ImportProtocol::Close()
     try {
         m_file->Commit();
     } catch (const std::filesystem::filesystem_error& error) {
-        m_out = nullptr;
         m_file.reset();
         throw ImportIoError("Die Protokolldatei " + m_path.string() +
                             " kann nicht gespeichert werden: " + GermanErrorText(error.code()));
     }
-    m_out = nullptr;
     m_file.reset();
 }
 

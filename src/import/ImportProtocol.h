@@ -57,7 +57,6 @@ private:
 
     std::filesystem::path m_path;
     std::optional<SafeFile> m_file;
-    std::ostream* m_out = nullptr;
     std::string m_importFileName;  // Windows-1252
     std::int64_t m_maxLinesPerFile;
     std::int64_t m_linesOfFile = 0;
