@@ -157,7 +157,8 @@ void CheckRun(const Installation& installation, const std::string& name, bool co
               const ScriptedUserInterface& ui)
 {
     const fs::path system = installation.System();
-    Check(!fs::exists(system / kScratchDatabaseFile), "scratch database left behind");
+    for (const auto& entry : fs::directory_iterator(system))
+        Check(!IsScratchDatabaseName(entry.path().filename().string()), "scratch database left behind");
     Check(ui.BusyDepth() == 0, "busy pointer left on");
     Database admin(system / kAdminDatabaseFile, OpenMode::ReadOnly);
     CheckIntegrity(admin);

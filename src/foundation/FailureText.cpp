@@ -25,6 +25,7 @@ constexpr std::array kCauses{
     std::pair{std::errc::directory_not_empty, "das Verzeichnis ist nicht leer"},
     std::pair{std::errc::io_error, "Ein-/Ausgabefehler beim Zugriff auf den Datenträger"},
     std::pair{std::errc::filename_too_long, "der Dateiname ist zu lang"},
+    std::pair{std::errc::too_many_symbolic_link_levels, "unter diesem Namen besteht eine symbolische Verknüpfung"},
     std::pair{std::errc::too_many_files_open, "zu viele offene Dateien"},
     std::pair{std::errc::device_or_resource_busy, "die Datei ist in Gebrauch"},
     std::pair{std::errc::resource_unavailable_try_again, "die Datei ist in Gebrauch"},

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 // What differs between operating systems, behind one small interface with one implementation per
 // system. Nothing else in the program makes a system call of its own.
@@ -21,6 +22,10 @@ void SyncDirectory(const std::filesystem::path& directory);
 // std::filesystem::filesystem_error for any other failure.
 bool CreateFileExclusively(const std::filesystem::path& file);
 
+// Makes `link` a second name of the file `existing`. Throws std::filesystem::filesystem_error, also
+// where the file system has no hard links (many network shares, FAT).
+void CreateHardLink(const std::filesystem::path& existing, const std::filesystem::path& link);
+
 // Renames `source` over `target` in one step: `target` is then either its old or its new file. A
 // symbolic link named `target` is replaced itself, never followed. Throws
 // std::filesystem::filesystem_error.
@@ -30,10 +35,29 @@ void RenameReplacing(const std::filesystem::path& source, const std::filesystem:
 using LockHandle = std::intptr_t;
 inline constexpr LockHandle kNoLock = -1;
 
-// Opens `file` (creating it) and locks it without waiting; kNoLock when another process holds the
-// lock. Throws std::filesystem::filesystem_error when the file cannot be opened or locked.
+// Opens `file` (creating it) and locks it without waiting; kNoLock when another process, or another
+// lock of this one, holds it. The lock is a record lock, which network file systems carry to the
+// other workstations. A lock file removed or replaced while it was being locked is taken again, so
+// the lock returned is on the file that bears the name. A symbolic link of the name is refused.
+// Throws std::filesystem::filesystem_error when the file cannot be opened or locked.
 LockHandle TryLockFile(const std::filesystem::path& file);
 void ReleaseLock(LockHandle lock) noexcept;
+
+// Whether `file` still names the file that `lock` holds: false once it was removed or replaced.
+bool LockStillOnFile(LockHandle lock, const std::filesystem::path& file);
+
+// What tells one file from another, and a file from its earlier self: two looks at a name that give
+// the same identity saw the same, unchanged file.
+struct FileIdentity {
+    std::uintmax_t Device = 0;
+    std::uintmax_t Inode = 0;
+    std::uintmax_t Size = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the file `file` names (a link is not followed); nothing when there is none.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& file);
 
 // The folder of the running program; empty when the system does not tell.
 std::filesystem::path ExecutableDirectory();
@@ -46,5 +70,12 @@ std::tm LocalTime(std::time_t time);
 
 // The size of an open file when it is a regular file; nothing for a pipe or a device.
 std::optional<std::uintmax_t> RegularFileSize(std::FILE* file);
+
+// Whether a test asked the platform functions to behave as a file system with a fault would:
+// "no-hard-links" (CreateHardLink fails as on a share without them), "unshared-locks" (every lock
+// is granted, as on a share that does not carry locks to other workstations). The faults are named
+// in the environment variable KALMORA_SIMULATE_FAULTS, separated by commas; a program run without it
+// simulates nothing.
+bool FaultSimulated(std::string_view fault);
 
 }  // namespace kalmora::platform

@@ -2,11 +2,11 @@
 #include "foundation/Platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +58,15 @@ bool CreateFileExclusively(const fs::path& file)
     return true;
 }
 
+void CreateHardLink(const fs::path& existing, const fs::path& link)
+{
+    if (FaultSimulated("no-hard-links")) ThrowErrno("link", link, EPERM);
+    if (::link(existing.c_str(), link.c_str()) != 0) {
+        const int error = errno;
+        throw fs::filesystem_error("link", existing, link, std::error_code(error, std::generic_category()));
+    }
+}
+
 void RenameReplacing(const fs::path& source, const fs::path& target)
 {
     if (::rename(source.c_str(), target.c_str()) != 0) {
@@ -66,22 +75,88 @@ void RenameReplacing(const fs::path& source, const fs::path& target)
     }
 }
 
+namespace {
+
+// An open-file-description lock belongs to the open file, as the lock of another process would, so
+// two locks of one process exclude each other too; a system without them has the older record lock
+// of the whole process.
+bool LockRecord(int descriptor)
+{
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+#ifdef F_OFD_SETLK
+    if (::fcntl(descriptor, F_OFD_SETLK, &whole) == 0) return true;
+    if (errno != EINVAL) return false;
+#endif
+    return ::fcntl(descriptor, F_SETLK, &whole) == 0;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+constexpr int kLockAttempts = 10;
+
+}  // namespace
+
 LockHandle TryLockFile(const fs::path& file)
 {
-    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (descriptor < 0) ThrowErrno("open lock file", file);
-    if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (descriptor < 0) ThrowErrno("open lock file", file);
+        if (!FaultSimulated("unshared-locks") && !LockRecord(descriptor)) {
+            const int error = errno;
+            ::close(descriptor);
+            if (error == EAGAIN || error == EACCES) return kNoLock;
+            ThrowErrno("lock", file, error);
+        }
+        // The file may have been removed (it looks stale between runs) after it was opened, and a
+        // new one made that another run locks: only a lock on the file at the name counts.
+        if (LockStillOnFile(descriptor, file)) return descriptor;
         ::close(descriptor);
-        if (error == EWOULDBLOCK) return kNoLock;
-        ThrowErrno("lock", file, error);
     }
-    return descriptor;
+    ThrowErrno("lock", file, EAGAIN);
 }
 
 void ReleaseLock(LockHandle lock) noexcept
 {
     if (lock != kNoLock) ::close(static_cast<int>(lock));  // closing releases the lock
+}
+
+bool LockStillOnFile(LockHandle lock, const fs::path& file)
+{
+    struct stat locked {};
+    struct stat named {};
+    return ::fstat(static_cast<int>(lock), &locked) == 0 && ::lstat(file.c_str(), &named) == 0 &&
+           SameFile(locked, named);
+}
+
+std::optional<FileIdentity> IdentityOf(const fs::path& file)
+{
+    struct stat status {};
+    if (::lstat(file.c_str(), &status) != 0) {
+        if (errno == ENOENT) return std::nullopt;
+        ThrowErrno("stat", file);
+    }
+    return FileIdentity{static_cast<std::uintmax_t>(status.st_dev), static_cast<std::uintmax_t>(status.st_ino),
+                        static_cast<std::uintmax_t>(status.st_size),
+                        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
+bool FaultSimulated(std::string_view fault)
+{
+    const char* faults = std::getenv("KALMORA_SIMULATE_FAULTS");
+    if (!faults) return false;
+    std::string_view rest = faults;
+    while (!rest.empty()) {
+        const auto comma = rest.find(',');
+        if (rest.substr(0, comma) == fault) return true;
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return false;
 }
 
 fs::path ExecutableDirectory()

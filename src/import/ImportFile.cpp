@@ -1,6 +1,7 @@
 #include "foundation/DiagnosticLog.h"
 #include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
+#include "foundation/Platform.h"
 #include "foundation/Rounding.h"
 #include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
@@ -29,6 +30,9 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <random>
+#include <string>
+#include <system_error>
 
 namespace kalmora {
 
@@ -43,17 +47,26 @@ constexpr std::string_view kMissingStay = "Satzart 1 des Aufenthalts fehlt oder 
 // The progress text is repainted at most this often; the per-line cost stays a clock read.
 constexpr auto kProgressInterval = std::chrono::milliseconds(200);
 
-// The scratch database of a run: removed, with any stale journal, before it is made and when the
+// The scratch database of a run, under a name no other run uses: removed, with any journal, when the
 // run leaves, whatever the path.
 class ScratchDatabase {
 public:
-    explicit ScratchDatabase(std::filesystem::path file) : m_file(std::move(file)) { RemoveDatabaseFiles(m_file); }
+    explicit ScratchDatabase(const std::filesystem::path& directory)
+    {
+        std::random_device random;
+        for (int attempt = 0; attempt < kScratchNameAttempts; ++attempt) {
+            m_file = directory / (std::string(kScratchDatabasePrefix) + std::to_string(random()) +
+                                  std::string(kScratchDatabaseSuffix));
+            if (platform::CreateFileExclusively(m_file)) return;
+        }
+        throw std::filesystem::filesystem_error("create", m_file, std::make_error_code(std::errc::file_exists));
+    }
     ~ScratchDatabase()
     {
         try {
             RemoveDatabaseFiles(m_file);
         } catch (...) {
-            // Removing it again at the next run is enough.
+            // Removing it at the next run is enough.
         }
     }
     ScratchDatabase(const ScratchDatabase&) = delete;
@@ -61,6 +74,7 @@ public:
     const std::filesystem::path& Path() const { return m_file; }
 
 private:
+    static constexpr int kScratchNameAttempts = 100;
     std::filesystem::path m_file;
 };
 
@@ -414,16 +428,31 @@ void CopyTemplate(const Settings& settings, const SafeFile& building)
                                std::filesystem::copy_options::overwrite_existing);
 }
 
+// What the department's database was when its working copy was made, so that storing can tell
+// whether another program wrote it meanwhile (a run on a share whose locks do not reach this
+// workstation, a tool of the hospital's IT).
+struct StoredState {
+    std::filesystem::path File;
+    std::optional<platform::FileIdentity> Seen;
+};
+
+// Nothing may replace the department's database but the run that holds the lock and read it last.
+void RequireSoleWriter(const ExclusiveLock& lock, const StoredState& stored)
+{
+    lock.RequireStillHeld();
+    RequireUnchanged(stored.File, stored.Seen);
+}
+
 // Builds the department's new database beside the old one, registers the department and puts the
 // new file in place. The old file stays until the new one is complete, and comes back when
 // registering fails, so the department always has either its old or its new database.
 void StoreDepartment(Database& workingCopy, Database& admin, const Settings& settings, const ImportFileNameCodes& codes,
-                     const Department& department)
+                     const Department& department, const StoredState& stored, const ExclusiveLock& lock)
 {
-    const auto target = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    const auto& target = stored.File;
     auto previous = target;
     previous += ".old";
-    RemoveDatabaseFiles(previous);
+    PutBackOrRemovePrevious(target, previous);
     try {
         SafeFile building(target, SafeFile::Sibling::Fixed);
         CopyTemplate(settings, building);
@@ -431,10 +460,11 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
 
         Transaction registration(admin);
         RegisterDepartment(admin, codes, department);
-        const bool hadPrevious = std::filesystem::exists(target);
+        RequireSoleWriter(lock, stored);
+        const bool hadPrevious = stored.Seen.has_value();
         if (hadPrevious) {
             MakeConsistent(target);
-            std::filesystem::create_hard_link(target, previous);
+            KeepPreviousDatabase(target, previous);
         }
         // No journal of the old file may stay beside the new one: it would be played back into it.
         RemoveDatabaseSideFiles(target);
@@ -443,6 +473,7 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
             registration.Commit();
         } catch (...) {
             if (hadPrevious) {
+                RemoveDatabaseSideFiles(target);
                 ReplaceFileDurably(previous, target);
             } else {
                 RemoveDatabaseFiles(target);
@@ -450,7 +481,7 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
             throw;
         }
     } catch (...) {
-        RemoveDatabaseFiles(previous);
+        PutBackOrRemovePrevious(target, previous);
         throw;
     }
     RemoveDatabaseFiles(previous);
@@ -458,12 +489,12 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
 
 // Puts a fresh copy of the template in place of the department's database, in one step: every stay
 // the department held was rejected, and an empty department keeps its admin row as it was.
-void EmptyDepartment(const Settings& settings, const Department& department)
+void EmptyDepartment(const Settings& settings, const StoredState& stored, const ExclusiveLock& lock)
 {
-    const auto target = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
-    SafeFile building(target, SafeFile::Sibling::Fixed);
+    SafeFile building(stored.File, SafeFile::Sibling::Fixed);
     CopyTemplate(settings, building);
-    RemoveDatabaseSideFiles(target);
+    RequireSoleWriter(lock, stored);
+    RemoveDatabaseSideFiles(stored.File);
     building.Commit();
 }
 
@@ -485,7 +516,8 @@ void ReportStoringFailure(ImportRun& run, ImportProtocol& protocol, const Settin
 
 }  // namespace
 
-void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment)
+void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment,
+                const ExclusiveLock& lock)
 {
     const Settings& settings = environment.Config;
     UserInterface& ui = environment.Ui;
@@ -501,10 +533,15 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     const ImportFileNameCodes codes = DeriveImportFileNameCodes(run.ImportFileName);
     const Department department = FindDepartment(admin, codes);
 
-    ScratchDatabase scratch(DataFilePath(settings.SystemDataPath, kScratchDatabaseFile));
+    ScratchDatabase scratch(DataFilePath(settings.SystemDataPath, ""));
     const bool fromTemplate = department.IsNew || run.InitialiseDepartment;
     const auto source = fromTemplate ? DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile)
                                      : DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    const auto departmentFile = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    if (auto refusal = RefusalOfLink(departmentFile)) {
+        ReportStoringFailure(run, protocol, settings, codes, *refusal);
+        return;
+    }
     MakeConsistent(source);
     // A damaged department database is left as it is: storing would carry its damage into the new file.
     try {
@@ -514,7 +551,8 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         ReportStoringFailure(run, protocol, settings, codes, error);
         return;
     }
-    std::filesystem::copy_file(source, scratch.Path());
+    const StoredState stored{departmentFile, platform::IdentityOf(departmentFile)};
+    std::filesystem::copy_file(source, scratch.Path(), std::filesystem::copy_options::overwrite_existing);
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.
     // Width checks are left to the copy into the department database, which fails loudly.
@@ -549,7 +587,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         if (department.IsNew) return;
         scratchWork.reset();
         try {
-            EmptyDepartment(settings, department);
+            EmptyDepartment(settings, stored, lock);
         } catch (const std::exception& error) {
             ReportStoringFailure(run, protocol, settings, codes, error);
         }
@@ -562,7 +600,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     ui.SetStatusText(1, " Importiere gültige Datensätze ");
     ui.ProcessPendingEvents();
     try {
-        StoreDepartment(workingCopy, admin, settings, codes, department);
+        StoreDepartment(workingCopy, admin, settings, codes, department, stored, lock);
     } catch (const std::exception& error) {
         ReportStoringFailure(run, protocol, settings, codes, error);
         return;

@@ -54,7 +54,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
                 run.FileResult.clear();
                 std::string& row = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
                 row = BeginResultRow(run.ImportFileName);
-                ImportFile(run, protocol, environment);
+                ImportFile(run, protocol, environment, lock);
                 row += run.FileResult;
             }
         } catch (...) {

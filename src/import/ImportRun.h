@@ -9,6 +9,7 @@
 
 namespace kalmora {
 
+class ExclusiveLock;
 class ImportProtocol;
 class UserInterface;
 struct Settings;
@@ -38,7 +39,9 @@ struct ImportEnvironment {
 
 // Imports the file named by run.ImportFileName / ImportFilePath into its department's database and
 // sets run.FileResult. Findings go to the protocol. Failures other than the file's own faults throw.
-void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment);
+// The caller holds `lock`, the system data lock, for the whole file.
+void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment,
+                const ExclusiveLock& lock);
 
 // Imports the files in order with one protocol (`protocolFileName` in ExportDataPath, created anew)
 // and fills run.ResultRows; the questions of the dialog have been asked before. Holds the system

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <system_error>
 #include <utility>
 
 namespace kalmora {
@@ -81,6 +82,15 @@ std::string GermanEngineText(int extendedCode, std::string_view engineMessage)
 
 }  // namespace
 
+std::optional<StorageError> RefusalOfLink(const std::filesystem::path& file)
+{
+    std::error_code notFound;
+    if (!std::filesystem::is_symlink(file, notFound)) return std::nullopt;
+    return StorageError("Die Datenbank " + file.string() +
+                            " ist eine symbolische Verknüpfung; Kalmora arbeitet nur mit gewöhnlichen Dateien.",
+                        SQLITE_CANTOPEN);
+}
+
 void Database::Closer::operator()(sqlite3* handle) const
 {
     sqlite3_close_v2(handle);
@@ -91,6 +101,8 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
     if (mode == OpenMode::CreateNew && std::filesystem::exists(file)) {
         throw StorageError("Datenbank existiert bereits: " + file.string(), SQLITE_CANTOPEN);
     }
+    // Refused for reading too, so that every part of the program sees the same files.
+    if (auto refusal = RefusalOfLink(file)) throw *refusal;
     ConfigureEngineOnce();
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it.

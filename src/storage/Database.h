@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ public:
 };
 
 enum class OpenMode { ReadWrite, ReadOnly, CreateNew };
+
+// A database is never a symbolic link: replacing one would leave the link's target with the old
+// data. The refusal of `file`, when it is a link.
+std::optional<StorageError> RefusalOfLink(const std::filesystem::path& file);
 
 class Statement;
 

@@ -5,6 +5,8 @@
 #include "storage/Schema.h"
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace kalmora {
 
@@ -69,7 +71,8 @@ void RemoveDatabaseFiles(const std::filesystem::path& database)
     RemoveDatabaseSideFiles(database);
 }
 
-ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile) : m_lock(platform::TryLockFile(lockFile))
+ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile)
+    : m_file(lockFile), m_lock(platform::TryLockFile(lockFile))
 {
     if (m_lock == platform::kNoLock) {
         throw LockedError("Ein anderer Import oder Export arbeitet gerade mit den Daten in " +
@@ -83,17 +86,67 @@ void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexce
     std::error_code error;
     std::filesystem::directory_iterator entries(directory, error);
     if (error) return;
+    std::vector<std::filesystem::path> previous;
     for (const auto& entry : entries) {
-        // The scratch database, a database built beside its name and the previous one kept while it
-        // was put in place, each with the engine's side files.
+        // Scratch databases, a database built beside its name and the previous one kept while it was
+        // put in place, each with the engine's side files.
         std::string name = entry.path().filename().string();
         for (std::string_view side : {"-journal", "-wal", "-shm"}) {
             if (name.ends_with(side)) name.resize(name.size() - side.size());
         }
-        const bool leftover = name == kScratchDatabaseFile || name.ends_with(".new") || name.ends_with(".old");
         std::error_code ignored;
-        if (leftover && entry.is_regular_file(ignored)) std::filesystem::remove(entry.path(), ignored);
+        if (!entry.is_regular_file(ignored)) continue;
+        if (entry.path().filename() == name && name.ends_with(".old")) {
+            previous.push_back(entry.path());
+        } else if (IsScratchDatabaseName(name) || name.ends_with(".new") || name.ends_with(".old")) {
+            std::filesystem::remove(entry.path(), ignored);
+        }
     }
+    for (const auto& file : previous) {
+        auto target = file;
+        target.replace_extension();
+        try {
+            PutBackOrRemovePrevious(target, file);
+        } catch (const std::exception&) {
+            // Left for the next run: a previous database is never removed when its file is missing.
+        }
+    }
+}
+
+void KeepPreviousDatabase(const std::filesystem::path& target, const std::filesystem::path& previous)
+{
+    try {
+        platform::CreateHardLink(target, previous);
+    } catch (const std::filesystem::filesystem_error&) {
+        // Many network shares and FAT have no hard links: a rename keeps the file as well.
+        platform::RenameReplacing(target, previous);
+    }
+    platform::SyncDirectory(target.parent_path());
+}
+
+void PutBackOrRemovePrevious(const std::filesystem::path& target, const std::filesystem::path& previous)
+{
+    if (!std::filesystem::exists(std::filesystem::symlink_status(target)) &&
+        std::filesystem::exists(std::filesystem::symlink_status(previous))) {
+        RemoveDatabaseSideFiles(target);
+        ReplaceFileDurably(previous, target);
+    }
+    RemoveDatabaseFiles(previous);
+}
+
+void RequireUnchanged(const std::filesystem::path& file, const std::optional<platform::FileIdentity>& seen)
+{
+    if (platform::IdentityOf(file) == seen) return;
+    throw StorageError("Die Datenbank " + file.string() +
+                       " wurde während des Imports von einem anderen Programm geändert; sie bleibt, wie sie ist.");
+}
+
+void ExclusiveLock::RequireStillHeld() const
+{
+    if (platform::LockStillOnFile(m_lock, m_file)) return;
+    throw StorageError("Die Sperrdatei " + m_file.string() +
+                       " wurde entfernt oder ersetzt, während dieser Lauf mit den Daten arbeitete; damit die Arbeit "
+                       "eines anderen Laufs nicht überschrieben wird, wird nichts gespeichert.");
 }
 
 ExclusiveLock::~ExclusiveLock()

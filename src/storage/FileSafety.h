@@ -5,6 +5,7 @@
 #include "storage/Database.h"
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 
 namespace kalmora {
@@ -22,10 +23,24 @@ void RemoveDatabaseSideFiles(const std::filesystem::path& database);
 // stale journal can never be replayed into a new file of the same name. Missing files are fine.
 void RemoveDatabaseFiles(const std::filesystem::path& database);
 
-// Removes what runs that were killed left in the system data directory (the scratch database, a
+// Removes what runs that were killed left in the system data directory (scratch databases, a
 // database built beside its name, a previous one kept while the new one was put in place): files
-// with patient data that nobody reads. Only a holder of the system data lock may call it.
+// with patient data that nobody reads. A previous database whose file is missing (a run killed
+// between the two renames of a file system without hard links) is put back instead. Only a holder of
+// the system data lock may call it.
 void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept;
+
+// Keeps the database `target` under the name `previous` while a new one takes its place: as a second
+// name of the same file, or, where the file system has no hard links, by renaming it (the target is
+// then missing until the new file is put in place).
+void KeepPreviousDatabase(const std::filesystem::path& target, const std::filesystem::path& previous);
+
+// Ends keeping `previous`: put back when `target` is missing, else removed.
+void PutBackOrRemovePrevious(const std::filesystem::path& target, const std::filesystem::path& previous);
+
+// Throws StorageError when `file` is no longer the file, unchanged, that `seen` describes (nothing:
+// there was none): another program wrote it meanwhile, and replacing it would lose that.
+void RequireUnchanged(const std::filesystem::path& file, const std::optional<platform::FileIdentity>& seen);
 
 // Holds an exclusive lock on a lock file for its lifetime, so two processes (two workstations on a
 // shared directory, or the program and the batch tool) never work on the same data at once. Taking
@@ -39,7 +54,12 @@ public:
     ExclusiveLock(const ExclusiveLock&) = delete;
     ExclusiveLock& operator=(const ExclusiveLock&) = delete;
 
+    // Throws StorageError when the lock file was removed or replaced while the lock was held: another
+    // run may then have taken a lock of its own, and nothing may be written over its work.
+    void RequireStillHeld() const;
+
 private:
+    std::filesystem::path m_file;
     platform::LockHandle m_lock;
 };
 

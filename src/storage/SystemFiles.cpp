@@ -15,9 +15,10 @@ bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& dir
 {
     std::error_code error;
     if (!std::filesystem::equivalent(directory, DataFilePath(settings.SystemDataPath, ""), error)) return false;
-    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kScratchDatabaseFile, kDiagnosticLogFile}) {
+    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kDiagnosticLogFile}) {
         if (name == own) return true;
     }
+    if (IsScratchDatabaseName(name)) return true;
     if (name == SystemDataLockFile(settings).filename().string()) return true;
     // Names that every run holding the lock clears away as a killed run's leftovers.
     if (name.ends_with(".new") || name.ends_with(".old")) return true;

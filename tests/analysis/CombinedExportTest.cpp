@@ -291,7 +291,7 @@ TEST_F(CombinedExportTest, NeverReplacesADatabaseOfTheSystemDirectory)
         .Execute("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\") "
                  "VALUES ('K002', '12100101', '12100101X002', 'EXTERN')");
     settings.ExportDataPath = settings.SystemDataPath;
-    for (const char* name : {"iadmin.mdb", "ibds.mdb", "temp.mdb", "12100101X002"}) {
+    for (const char* name : {"iadmin.mdb", "ibds.mdb", "temp.mdb", "temp.4711.mdb", "12100101X002"}) {
         SCOPED_TRACE(name);
         const std::string before = test::ReadText(System() / name);
         EXPECT_THROW(ExportDepartments(settings, {a}, name, ui), ExportError);

@@ -392,7 +392,7 @@ TEST(BadInputTest, DataDirectoryThatIsReadOnlyOrFull)
         }
         EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
         EXPECT_EQ(installation.StoredStays(), kFirstStays);
-        EXPECT_FALSE(fs::exists(installation.System() / "temp.mdb"));
+        EXPECT_EQ(test::ScratchDatabasesIn(installation.System()), std::vector<std::string>{});
 
         ASSERT_TRUE(installation.Import({kSecondDelivery}));
         EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);

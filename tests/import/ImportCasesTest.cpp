@@ -139,7 +139,7 @@ TEST_P(ImportCasesTest, MatchesExpectedText)
     }
     actual << "== databases ==\n" << DumpDatabases(dir / "system");
     EXPECT_EQ(ui.BusyDepth(), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / "system" / "temp.mdb"));
+    EXPECT_EQ(test::ScratchDatabasesIn(dir / "system"), std::vector<std::string>{});
 
     const auto expectedFile = caseDir / "expected.txt";
     if (std::getenv("KALMORA_UPDATE_EXPECTED")) test::WriteText(expectedFile, actual.str());

@@ -13,12 +13,15 @@
 #include "support/DepartmentRows.h"
 #include "support/ImportInstallation.h"
 #include "support/Files.h"
+#include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace kalmora {
 namespace {
@@ -97,8 +100,11 @@ TEST(ImportFailuresTest, FailureWhileStoringKeepsTheStoredDatabases)
 // department database already put in place must go back to what it was.
 TEST(ImportFailuresTest, FailedRegistrationPutsTheDepartmentDatabaseBack)
 {
-    for (const bool newDepartment : {true, false}) {
-        SCOPED_TRACE(newDepartment ? "new department" : "stored department");
+    // Where the file system has no hard links, the previous database is kept by a rename instead.
+    for (const auto& [newDepartment, faults] : {std::pair{true, ""}, std::pair{false, ""},
+                                                 std::pair{false, "no-hard-links"}}) {
+        SCOPED_TRACE(std::string(newDepartment ? "new department " : "stored department ") + faults);
+        const test::SimulatedFaults simulated(faults);
         Installation installation;
         if (!newDepartment) {
             ASSERT_TRUE(installation.Import({kFirstDelivery}));
@@ -175,7 +181,7 @@ TEST(ImportFailuresTest, StoppedRunKeepsTheProtocolOfTheFilesBefore)
     EXPECT_EQ(installation.Protocol(), reference.Protocol());
     EXPECT_EQ(installation.Run.ResultRows.Entries[0], reference.Run.ResultRows.Entries[0]);
     EXPECT_EQ(installation.StoredStays(), reference.StoredStays());
-    EXPECT_FALSE(std::filesystem::exists(installation.System() / kScratchDatabaseFile));
+    EXPECT_EQ(test::ScratchDatabasesIn(installation.System()), std::vector<std::string>{});
 }
 
 TEST(ImportFailuresTest, RunIsRefusedWhileAnotherHoldsTheData)
@@ -198,6 +204,103 @@ TEST(ImportFailuresTest, RunIsRefusedWhileAnotherHoldsTheData)
     EXPECT_EQ(installation.StoredStays(), kBothStays);
 }
 
+// A user interface that lets another run in at the moment this one begins to store.
+class InterruptedUserInterface : public ScriptedUserInterface {
+public:
+    std::function<void()> AtStoring;
+
+    void SetStatusText(int panel, std::string_view text) override
+    {
+        ScriptedUserInterface::SetStatusText(panel, text);
+        if (text == " Importiere gültige Datensätze " && AtStoring) std::exchange(AtStoring, nullptr)();
+    }
+};
+
+// A second run gets past the lock while the first works: its lock file was removed (it looks stale
+// between runs), or the share does not carry locks between workstations. The first run must not put
+// its database over the second one's stays; it tells why instead.
+TEST(ImportFailuresTest, ARunThatGotPastTheLockKeepsItsStays)
+{
+    Installation reference;
+    ASSERT_TRUE(reference.Import({kFirstDelivery}));
+    ASSERT_TRUE(reference.Import({kWithFindings}));
+    const std::string secondRunsStays = reference.StoredStays();
+
+    struct Case {
+        const char* Name;
+        std::function<std::optional<test::SimulatedFaults>(const Installation&)> LetIn;
+        std::string_view Reason;
+    };
+    const Case cases[] = {
+        {"lock file removed",
+         [](const Installation& i) {
+             std::filesystem::remove(i.System() / "kalmora.lock");
+             return std::optional<test::SimulatedFaults>();
+         },
+         "Die Sperrdatei "},
+        {"locks not carried by the share",
+         [](const Installation&) { return std::optional<test::SimulatedFaults>(std::in_place, "unshared-locks"); },
+         "wurde während des Imports von einem anderen Programm geändert"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        InterruptedUserInterface ui;
+        ui.AtStoring = [&] {
+            const auto simulated = c.LetIn(installation);
+            ASSERT_TRUE(installation.Import({kWithFindings}));
+            EXPECT_NE(installation.Run.FileResult, kStoringFailed);
+        };
+        ImportRun first;
+        ASSERT_TRUE(RunImport(first, {kSecondDelivery}, "erster.dat", false, ImportEnvironment{installation.Config, ui}));
+        EXPECT_TRUE(ui.AtStoring == nullptr) << "the first run never began to store";
+
+        EXPECT_EQ(first.FileResult, kStoringFailed);
+        EXPECT_EQ(installation.StoredStays(), secondRunsStays);
+        const std::string protocol = DecodeWindows1252(test::ReadText(installation.Export() / "erster.dat"));
+        EXPECT_NE(protocol.find(c.Reason), std::string::npos) << protocol;
+        // The next run finds everything in order.
+        ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+    }
+}
+
+// A symbolic link in place of a department database or the lock file is refused: replacing the
+// link would leave its target with the old data, and following it would write somewhere else.
+TEST(ImportFailuresTest, SymbolicLinksAreRefusedAndLeftAsTheyAre)
+{
+    Installation installation;
+    ASSERT_TRUE(installation.Import({kFirstDelivery}));
+    const auto department = installation.System() / kDepartmentFile;
+    const auto elsewhere = installation.Scratch() / "elsewhere.mdb";
+    std::filesystem::create_directories(installation.Scratch());
+    std::filesystem::rename(department, elsewhere);
+    std::filesystem::create_symlink(elsewhere, department);
+    const auto before = Snapshot(installation.Scratch());
+
+    ASSERT_TRUE(installation.Import({kSecondDelivery}));
+    EXPECT_EQ(installation.Run.FileResult, kStoringFailed);
+    EXPECT_NE(DecodeWindows1252(installation.Protocol()).find("ist eine symbolische Verknüpfung"), std::string::npos)
+        << installation.Protocol();
+    EXPECT_TRUE(std::filesystem::is_symlink(department));
+    EXPECT_EQ(Changes(before, Snapshot(installation.Scratch())), std::vector<std::string>{});
+    std::filesystem::remove(department);
+    std::filesystem::rename(elsewhere, department);
+
+    // A lock file that is a link, even one to nowhere, is not followed.
+    const auto lockFile = installation.System() / "kalmora.lock";
+    const auto lockTarget = installation.Scratch() / "made-by-the-lock";
+    std::filesystem::remove(lockFile);
+    std::filesystem::create_symlink(lockTarget, lockFile);
+    EXPECT_FALSE(installation.Import({kSecondDelivery}));
+    ASSERT_FALSE(installation.Ui.Messages().empty());
+    EXPECT_NE(installation.Ui.Messages().back().Text.find("symbolische Verknüpfung"), std::string::npos)
+        << installation.Ui.Messages().back().Text;
+    EXPECT_FALSE(std::filesystem::exists(lockTarget));
+    EXPECT_EQ(installation.StoredStays(), kFirstStays);
+}
+
 TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
 {
     struct Case {
@@ -208,8 +311,11 @@ TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
         return installation.System() / (std::string(kDepartmentFile) + std::string(suffix));
     };
     const Case cases[] = {
-        {"garbage scratch database",
-         [](const Installation& i) { test::WriteText(i.System() / kScratchDatabaseFile, "kein Datenbankinhalt"); }},
+        {"garbage scratch databases, an older version's and a killed run's",
+         [](const Installation& i) {
+             test::WriteText(i.System() / "temp.mdb", "kein Datenbankinhalt");
+             test::WriteText(i.System() / "temp.4711.mdb", "kein Datenbankinhalt");
+         }},
         {"garbage scratch journal",
          [](const Installation& i) { test::WriteText(i.System() / "temp.mdb-journal", "kein Journal"); }},
         {"scratch journal of another database",
@@ -228,6 +334,10 @@ TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
          [&](const Installation& i) { test::WriteText(departmentSibling(i, ".new"), "halb"); }},
         {"kept previous department database",
          [&](const Installation& i) { test::WriteText(departmentSibling(i, ".old"), "alt"); }},
+        {"previous department database of a run killed between its renames (no hard links)",
+         [&](const Installation& i) {
+             std::filesystem::rename(i.System() / kDepartmentFile, departmentSibling(i, ".old"));
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);

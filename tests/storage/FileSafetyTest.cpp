@@ -2,13 +2,19 @@
 #include "storage/FileSafety.h"
 
 #include "support/Files.h"
+#include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kalmora {
 namespace {
@@ -18,9 +24,9 @@ namespace fs = std::filesystem;
 TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRuns)
 {
     test::TempDir dir;
-    const std::vector<std::string> leftovers = {"temp.mdb",         "temp.mdb-journal",
-                                                "12510101X001.new", "12510101X001.new-journal",
-                                                "12510101X001.old", "gesamt.mdb.new-wal"};
+    const std::vector<std::string> leftovers = {
+        "temp.mdb",         "temp.mdb-journal",         "temp.4711.mdb",    "temp.4711.mdb-journal",
+        "12510101X001.new", "12510101X001.new-journal", "12510101X001.old", "gesamt.mdb.new-wal"};
     const std::vector<std::string> kept = {"12510101X001", "iadmin.mdb", "ibds.mdb", "kalmora.log", "newsletter.txt"};
     for (const auto& name : leftovers)
         test::WriteText(dir / name, "Patientendaten");
@@ -45,6 +51,91 @@ TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRuns)
     test::WriteText(dir / "temp.mdb", "vom laufenden Import");
     EXPECT_THROW(ExclusiveLock(dir / "kalmora.lock"), LockedError);
     EXPECT_TRUE(fs::exists(dir / "temp.mdb"));
+}
+
+// A run killed between the two renames of a file system without hard links leaves the department's
+// database only under its ".old" name: the next run puts it back instead of removing it.
+TEST(FileSafetyTest, APreviousDatabaseWhoseFileIsMissingIsPutBack)
+{
+    test::TempDir dir;
+    test::WriteText(dir / "12510101X001.old", "alt");
+    test::WriteText(dir / "12100101X002.old", "alt");
+    test::WriteText(dir / "12100101X002", "neu");
+    {
+        const ExclusiveLock lock(dir / "kalmora.lock");
+    }
+    EXPECT_EQ(test::ReadText(dir / "12510101X001"), "alt");
+    EXPECT_EQ(test::ReadText(dir / "12100101X002"), "neu");
+    EXPECT_FALSE(fs::exists(dir / "12510101X001.old"));
+    EXPECT_FALSE(fs::exists(dir / "12100101X002.old"));
+}
+
+TEST(FileSafetyTest, ThePreviousDatabaseIsKeptWithAndWithoutHardLinks)
+{
+    for (const char* faults : {"", "no-hard-links"}) {
+        SCOPED_TRACE(faults);
+        const test::SimulatedFaults simulated(faults);
+        test::TempDir dir;
+        const auto target = dir / "12510101X001";
+        const auto previous = dir / "12510101X001.old";
+        test::WriteText(target, "alt");
+
+        KeepPreviousDatabase(target, previous);
+        EXPECT_EQ(test::ReadText(previous), "alt");
+        EXPECT_EQ(fs::exists(target), std::string(faults).empty());
+        // Put back when the new file never came, removed when it did.
+        PutBackOrRemovePrevious(target, previous);
+        EXPECT_EQ(test::ReadText(target), "alt");
+        EXPECT_FALSE(fs::exists(previous));
+        KeepPreviousDatabase(target, previous);
+        test::WriteText(target, "neu");
+        PutBackOrRemovePrevious(target, previous);
+        EXPECT_EQ(test::ReadText(target), "neu");
+        EXPECT_FALSE(fs::exists(previous));
+    }
+}
+
+// Whether another process may take a record lock on `file` now, as a run on another workstation of
+// a network share would try.
+bool OtherProcessCanLock(const fs::path& file)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        const int descriptor = open(file.c_str(), O_RDWR);
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        _exit(descriptor >= 0 && fcntl(descriptor, F_SETLK, &whole) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(FileSafetyTest, TheLockIsARecordLockOnTheFileThatBearsTheName)
+{
+    test::TempDir dir;
+    const auto lockFile = dir / "kalmora.lock";
+    {
+        const ExclusiveLock first(lockFile);
+        EXPECT_FALSE(OtherProcessCanLock(lockFile));
+        EXPECT_THROW(ExclusiveLock{lockFile}, LockedError);
+        EXPECT_NO_THROW(first.RequireStillHeld());
+
+        // Removed while held (it looks stale between runs), the lock lets the next run in: the run
+        // that held it must then know that it no longer does.
+        fs::remove(lockFile);
+        const ExclusiveLock second(lockFile);
+        EXPECT_THROW(first.RequireStillHeld(), StorageError);
+        EXPECT_NO_THROW(second.RequireStillHeld());
+    }
+    EXPECT_TRUE(OtherProcessCanLock(lockFile));
+
+    // A link in place of the lock file is not followed, not even to nowhere.
+    fs::remove(lockFile);
+    fs::create_symlink(dir / "anywhere", lockFile);
+    EXPECT_THROW(ExclusiveLock{lockFile}, fs::filesystem_error);
+    EXPECT_FALSE(fs::exists(dir / "anywhere"));
 }
 
 }  // namespace
