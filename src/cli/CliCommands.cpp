@@ -505,7 +505,7 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err)
 }
 
 using CommandRun = int (*)(const CommandLine& line, const Environment& environment, std::ostream& out,
-                          std::ostream& err);
+                           std::ostream& err);
 
 // One command: its name, what follows the name on its usage line, the lines that describe it and
 // what runs it. The overall help and each command's help are both made from this table, so that
@@ -554,9 +554,7 @@ constexpr CommandSpec kCommands[] = {
      "und gibt ihren Pfad aus. Dieselbe Zahl S (Vorgabe 1) ergibt auf jedem Rechner\n"
      "dieselbe Datei.",
      false,
-     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream&) {
-         return Generate(line, out);
-     }},
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream&) { return Generate(line, out); }},
     {"classify",
      "[--from DATUM] [--to DATUM] [--min-hours N] [--multiple-tiss J|N] [--replacement-tiss J|N] "
      "[KANR/ABTEILUNG...]",
@@ -612,9 +610,8 @@ struct OptionSpec {
 };
 
 constexpr OptionSpec kGlobalOptions[] = {
-    {"--ini DATEI",
-     "Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
-     "oder im Konfigurationsverzeichnis des Benutzers); steht vor dem Befehl."},
+    {"--ini DATEI", "Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
+                    "oder im Konfigurationsverzeichnis des Benutzers); steht vor dem Befehl."},
     {"-h, --help", "Zeigt diese Hilfe, nach einem Befehl nur die Hilfe zu diesem Befehl."},
     {"--version", "Zeigt die Version und das Service Pack des Programms."},
 };

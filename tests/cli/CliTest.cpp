@@ -261,7 +261,7 @@ TEST_F(CliTest, UsageErrorsAndFailuresHaveTheirExitStatus)
     }
 }
 
-const std::vector<std::string> kCommands{"setup",       "load-reference", "settings", "import",  "generate", "classify",
+const std::vector<std::string> kCommands{"setup",      "load-reference", "settings", "import",  "generate", "classify",
                                          "department", "departments",    "stays",    "analyse", "export",   "check"};
 
 TEST_F(CliTest, HelpAndVersionGoToStandardOutput)
@@ -281,7 +281,8 @@ TEST_F(CliTest, HelpAndVersionGoToStandardOutput)
         EXPECT_EQ(own.Status, 0);
         EXPECT_EQ(own.Err, "");
         EXPECT_EQ(Run({command, "-h"}).Out, own.Out);
-        const std::string prefix = command == "generate" ? "Aufruf: kalmora-cli " : "Aufruf: kalmora-cli [--ini DATEI] ";
+        const std::string prefix =
+            command == "generate" ? "Aufruf: kalmora-cli " : "Aufruf: kalmora-cli [--ini DATEI] ";
         ASSERT_TRUE(own.Out.starts_with(prefix + command)) << own.Out;
         const std::string entry = "\n  " + own.Out.substr(prefix.size());
         EXPECT_NE(help.Out.find(entry), std::string::npos) << own.Out;
