@@ -9,6 +9,7 @@
 #include "foundation/Messages.h"
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
+#include "foundation/Version.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
 #include "import/ImportStart.h"
@@ -29,61 +30,12 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 
 namespace kalmora::cli {
 
 namespace {
-
-constexpr std::string_view kUsage =
-    "Aufruf: kalmora-cli [--ini DATEI] BEFEHL ...\n"
-    "\n"
-    "Befehle:\n"
-    "  setup VERZEICHNIS [--reference VERZEICHNIS]\n"
-    "      Legt system, import, export, die Einstellungsdatei, die Verwaltungsdatenbank\n"
-    "      und die Vorlage an. Vorhandene Dateien bleiben unverändert.\n"
-    "  load-reference --hospitals DATEI.csv --departments DATEI.csv\n"
-    "      Ersetzt die Krankenhaus- und Abteilungsbezeichnungen der Verwaltungsdatenbank.\n"
-    "  settings\n"
-    "      Zeigt die geladenen Einstellungen.\n"
-    "  import [--initialise] [--protocol NAME] [--yes] DATEI...\n"
-    "      Importiert die Dateien mit einem Protokoll NAME (Vorgabe protocol.dat) im\n"
-    "      Exportverzeichnis und gibt die Ergebnistabelle aus. --initialise löscht vorher\n"
-    "      die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
-    "      bestehenden Protokolls verlangen --yes. Rückgabewert 3: der Import ist\n"
-    "      durchgelaufen, aber eine Datei konnte nicht gespeichert werden\n"
-    "      (\"schwerwiegende Dateninkonsistenz\"; der Grund steht im Protokoll).\n"
-    "  generate VERZEICHNIS [--hospital K001] [--department 125101] [--stays N] [--seed S]\n"
-    "           [--year JJJJ]\n"
-    "      Schreibt eine Importdatei mit N erfundenen Aufenthalten (Vorgabe 100, davon etwa\n"
-    "      2 % fehlerhaft, Aufnahmen im Jahr JJJJ, Vorgabe 2024) zum Testen in das Verzeichnis\n"
-    "      und gibt ihren Pfad aus. Dieselbe Zahl S (Vorgabe 1) ergibt auf jedem Rechner\n"
-    "      dieselbe Datei.\n"
-    "  classify [--from DATUM] [--to DATUM] [--min-hours N] [--multiple-tiss J|N]\n"
-    "           [--replacement-tiss J|N] [KANR/ABTEILUNG...]\n"
-    "      Stuft die genannten Abteilungen ein (ohne Angabe alle einstufbaren) und gibt die\n"
-    "      Ergebnistabelle aus. Zeitraum (TT.MM.JJJJ oder JJJJMMTT), Mindeststunden und die\n"
-    "      TISS-Optionen gelten nur für diesen Aufruf; Vorgabe sind die Einstellungen.\n"
-    "  department KANR/ABTEILUNG [--dgkp X] [--beds N] [--pre E0|E1|E2|E3|none]\n"
-    "      Setzt DGKP, systemisierte Betten und Voreinstufung der Abteilung und gibt ihren\n"
-    "      Listeneintrag aus.\n"
-    "  departments\n"
-    "      Gibt die Abteilungszeilen des Intensivberichts aus, eine je Zeile.\n"
-    "  stays KANR/ABTEILUNG\n"
-    "      Gibt die Aufenthaltszeilen der Abteilung aus, eine je Zeile.\n"
-    "  analyse [KANR/ABTEILUNG...]\n"
-    "      Gibt die INT-Patienten je Entlassungsmonat der genannten Abteilungen (ohne Angabe\n"
-    "      aller) tabulatorgetrennt aus, wie \"Kopieren\" der Abteilungsanalyse sie kopiert.\n"
-    "  export [--output NAME] [KANR/ABTEILUNG...]\n"
-    "      Schreibt die genannten Abteilungen (ohne Angabe alle) in die Gesamtdatenbank NAME\n"
-    "      (Vorgabe gesamt.mdb) im Exportverzeichnis; eine bestehende Datei wird ersetzt.\n"
-    "  check\n"
-    "      Prüft die Verwaltungsdatenbank und die Datenbank jeder angelegten Abteilung und\n"
-    "      gibt je Datei eine Zeile aus: \"ok\" oder den ersten gefundenen Fehler.\n"
-    "      Rückgabewert 0, wenn alle Dateien in Ordnung sind, sonst 2.\n"
-    "\n"
-    "--ini DATEI  Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
-    "             oder im Konfigurationsverzeichnis des Benutzers)\n";
 
 class UsageError : public std::runtime_error {
 public:
@@ -94,12 +46,17 @@ public:
 // Options that stand alone, without a value.
 const std::set<std::string, std::less<>> kFlags{"initialise", "yes"};
 
+// What the call asks for: a command to run, or only the help or the version, which win over
+// everything else on the line so that asking for them never reads settings or takes a lock.
+enum class Request { Run, Help, Version };
+
 struct CommandLine {
     std::optional<std::string> IniFile;
     std::string Command;
     std::vector<std::string> Words;
     std::map<std::string, std::string> Options;
     std::set<std::string, std::less<>> Flags;
+    Request Asked = Request::Run;
 
     std::string Option(const std::string& name) const
     {
@@ -112,18 +69,31 @@ struct CommandLine {
 CommandLine Parse(const std::vector<std::string>& arguments)
 {
     CommandLine parsed;
+    // A repeated option is reported only once the line has been read, since a later --help wins.
+    std::optional<UsageError> repeated;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            parsed.Asked = Request::Help;
+            return parsed;
+        }
+        if (argument == "--version") {
+            parsed.Asked = Request::Version;
+            return parsed;
+        }
         if (argument.starts_with("--") && kFlags.contains(argument.substr(2))) {
             parsed.Flags.insert(argument.substr(2));
         } else if (argument.starts_with("--")) {
-            if (i + 1 >= arguments.size()) throw UsageError("Zu " + argument + " fehlt der Wert.");
+            if (i + 1 >= arguments.size()) {
+                if (repeated) throw *repeated;
+                throw UsageError("Zu " + argument + " fehlt der Wert.");
+            }
             const std::string name = argument.substr(2);
             const std::string& value = arguments[++i];
             if (name == "ini" && parsed.Command.empty()) {
                 parsed.IniFile = value;
             } else if (!parsed.Options.emplace(name, value).second) {
-                throw UsageError(argument + " ist mehrfach angegeben.");
+                repeated = UsageError(argument + " ist mehrfach angegeben.");
             }
         } else if (parsed.Command.empty()) {
             parsed.Command = argument;
@@ -131,6 +101,7 @@ CommandLine Parse(const std::vector<std::string>& arguments)
             parsed.Words.push_back(argument);
         }
     }
+    if (repeated) throw *repeated;
     return parsed;
 }
 
@@ -533,22 +504,166 @@ int Check(const CommandLine& line, std::ostream& out, std::ostream& err)
     return allSound ? kExitSuccess : kExitFailure;
 }
 
-int Dispatch(const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream& err)
+using CommandRun = int (*)(const CommandLine& line, const Environment& environment, std::ostream& out,
+                           std::ostream& err);
+
+// One command: its name, what follows the name on its usage line, the lines that describe it and
+// what runs it. The overall help and each command's help are both made from this table, so that
+// they cannot disagree; every entry is one usage line and indented description lines, a layout a
+// script turns into the manual page.
+struct CommandSpec {
+    std::string_view Name;
+    std::string_view Arguments;
+    std::string_view Description;
+    // Whether the global --ini means anything to it.
+    bool TakesSettingsFile;
+    CommandRun Run;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {"setup", "VERZEICHNIS [--reference VERZEICHNIS]",
+     "Legt system, import, export, die Einstellungsdatei, die Verwaltungsdatenbank\n"
+     "und die Vorlage an. Vorhandene Dateien bleiben unverändert.",
+     true,
+     [](const CommandLine& line, const Environment& environment, std::ostream& out, std::ostream&) {
+         return Setup(line, environment, out);
+     }},
+    {"load-reference", "--hospitals DATEI.csv --departments DATEI.csv",
+     "Ersetzt die Krankenhaus- und Abteilungsbezeichnungen der Verwaltungsdatenbank.", true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return LoadReference(line, out, err);
+     }},
+    {"settings", "", "Zeigt die geladenen Einstellungen.", true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return ShowSettings(line, out, err);
+     }},
+    {"import", "[--initialise] [--protocol NAME] [--yes] DATEI...",
+     "Importiert die Dateien mit einem Protokoll NAME (Vorgabe protocol.dat) im\n"
+     "Exportverzeichnis und gibt die Ergebnistabelle aus. --initialise löscht vorher\n"
+     "die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
+     "bestehenden Protokolls verlangen --yes. Rückgabewert 3: der Import ist\n"
+     "durchgelaufen, aber eine Datei konnte nicht gespeichert werden\n"
+     "(\"schwerwiegende Dateninkonsistenz\"; der Grund steht im Protokoll).",
+     true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Import(line, out, err);
+     }},
+    {"generate", "VERZEICHNIS [--hospital K001] [--department 125101] [--stays N] [--seed S] [--year JJJJ]",
+     "Schreibt eine Importdatei mit N erfundenen Aufenthalten (Vorgabe 100, davon etwa\n"
+     "2 % fehlerhaft, Aufnahmen im Jahr JJJJ, Vorgabe 2024) zum Testen in das Verzeichnis\n"
+     "und gibt ihren Pfad aus. Dieselbe Zahl S (Vorgabe 1) ergibt auf jedem Rechner\n"
+     "dieselbe Datei.",
+     false,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream&) { return Generate(line, out); }},
+    {"classify",
+     "[--from DATUM] [--to DATUM] [--min-hours N] [--multiple-tiss J|N] [--replacement-tiss J|N] "
+     "[KANR/ABTEILUNG...]",
+     "Stuft die genannten Abteilungen ein (ohne Angabe alle einstufbaren) und gibt die\n"
+     "Ergebnistabelle aus. Zeitraum (TT.MM.JJJJ oder JJJJMMTT), Mindeststunden und die\n"
+     "TISS-Optionen gelten nur für diesen Aufruf; Vorgabe sind die Einstellungen.",
+     true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Classify(line, out, err);
+     }},
+    {"department", "KANR/ABTEILUNG [--dgkp X] [--beds N] [--pre E0|E1|E2|E3|none]",
+     "Setzt DGKP, systemisierte Betten und Voreinstufung der Abteilung und gibt ihren\n"
+     "Listeneintrag aus.",
+     true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Department(line, out, err);
+     }},
+    {"departments", "", "Gibt die Abteilungszeilen des Intensivberichts aus, eine je Zeile.", true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Departments(line, out, err);
+     }},
+    {"stays", "KANR/ABTEILUNG", "Gibt die Aufenthaltszeilen der Abteilung aus, eine je Zeile.", true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Stays(line, out, err);
+     }},
+    {"analyse", "[KANR/ABTEILUNG...]",
+     "Gibt die INT-Patienten je Entlassungsmonat der genannten Abteilungen (ohne Angabe\n"
+     "aller) tabulatorgetrennt aus, wie \"Kopieren\" der Abteilungsanalyse sie kopiert.",
+     true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Analyse(line, out, err);
+     }},
+    {"export", "[--output NAME] [KANR/ABTEILUNG...]",
+     "Schreibt die genannten Abteilungen (ohne Angabe alle) in die Gesamtdatenbank NAME\n"
+     "(Vorgabe gesamt.mdb) im Exportverzeichnis; eine bestehende Datei wird ersetzt.",
+     true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Export(line, out, err);
+     }},
+    {"check", "",
+     "Prüft die Verwaltungsdatenbank und die Datenbank jeder angelegten Abteilung und\n"
+     "gibt je Datei eine Zeile aus: \"ok\" oder den ersten gefundenen Fehler.\n"
+     "Rückgabewert 0, wenn alle Dateien in Ordnung sind, sonst 2.",
+     true,
+     [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
+         return Check(line, out, err);
+     }},
+};
+
+struct OptionSpec {
+    std::string_view Usage;
+    std::string_view Description;
+};
+
+constexpr OptionSpec kGlobalOptions[] = {
+    {"--ini DATEI", "Einstellungsdatei (Vorgabe: Kalmora11_0.ini im Programmverzeichnis\n"
+                    "oder im Konfigurationsverzeichnis des Benutzers); steht vor dem Befehl."},
+    {"-h, --help", "Zeigt diese Hilfe, nach einem Befehl nur die Hilfe zu diesem Befehl."},
+    {"--version", "Zeigt die Version und das Service Pack des Programms."},
+};
+
+void WriteDescription(std::ostream& out, std::string_view description)
 {
-    if (line.Command == "setup") return Setup(line, environment, out);
-    if (line.Command == "load-reference") return LoadReference(line, out, err);
-    if (line.Command == "settings") return ShowSettings(line, out, err);
-    if (line.Command == "import") return Import(line, out, err);
-    if (line.Command == "generate") return Generate(line, out);
-    if (line.Command == "classify") return Classify(line, out, err);
-    if (line.Command == "department") return Department(line, out, err);
-    if (line.Command == "departments") return Departments(line, out, err);
-    if (line.Command == "stays") return Stays(line, out, err);
-    if (line.Command == "analyse") return Analyse(line, out, err);
-    if (line.Command == "export") return Export(line, out, err);
-    if (line.Command == "check") return Check(line, out, err);
-    if (line.Command.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
-    throw UsageError("Unbekannter Befehl: " + line.Command);
+    while (!description.empty()) {
+        const auto end = std::min(description.find('\n'), description.size());
+        out << "      " << description.substr(0, end) << '\n';
+        description.remove_prefix(std::min(end + 1, description.size()));
+    }
+}
+
+std::string CommandUsageLine(const CommandSpec& command)
+{
+    std::string text(command.Name);
+    if (!command.Arguments.empty()) text += " " + std::string(command.Arguments);
+    return text;
+}
+
+std::string Usage()
+{
+    std::ostringstream out;
+    out << "Aufruf: kalmora-cli [--ini DATEI] BEFEHL ...\n\nBefehle:\n";
+    for (const auto& command : kCommands) {
+        out << "  " << CommandUsageLine(command) << '\n';
+        WriteDescription(out, command.Description);
+    }
+    out << "\nOptionen:\n";
+    for (const auto& option : kGlobalOptions) {
+        out << "  " << option.Usage << '\n';
+        WriteDescription(out, option.Description);
+    }
+    return out.str();
+}
+
+std::string CommandUsage(const CommandSpec& command)
+{
+    std::ostringstream out;
+    out << "Aufruf: kalmora-cli " << (command.TakesSettingsFile ? "[--ini DATEI] " : "") << CommandUsageLine(command)
+        << '\n';
+    WriteDescription(out, command.Description);
+    return out.str();
+}
+
+const CommandSpec& FindCommand(const std::string& name)
+{
+    if (name.empty()) throw UsageError("Es wurde kein Befehl angegeben.");
+    for (const auto& command : kCommands) {
+        if (command.Name == name) return command;
+    }
+    throw UsageError("Unbekannter Befehl: " + name);
 }
 
 }  // namespace
@@ -556,14 +671,21 @@ int Dispatch(const CommandLine& line, const Environment& environment, std::ostre
 int RunCli(const std::vector<std::string>& arguments, const Environment& environment, std::ostream& out,
            std::ostream& err)
 {
-    if (arguments.size() == 1 && (arguments.front() == "--help" || arguments.front() == "-h")) {
-        out << kUsage;
-        return kExitSuccess;
-    }
     try {
-        return Dispatch(Parse(arguments), environment, out, err);
+        const CommandLine line = Parse(arguments);
+        switch (line.Asked) {
+        case Request::Version:
+            out << "kalmora-cli " << kVersionNumber << '\n' << kServicePack << " (" << kFullVersion << ")\n";
+            return kExitSuccess;
+        case Request::Help:
+            out << (line.Command.empty() ? Usage() : CommandUsage(FindCommand(line.Command)));
+            return kExitSuccess;
+        case Request::Run:
+            break;
+        }
+        return FindCommand(line.Command).Run(line, environment, out, err);
     } catch (const UsageError& error) {
-        err << "kalmora-cli: " << error.what() << "\n\n" << kUsage;
+        err << "kalmora-cli: " << error.what() << "\n\n" << Usage();
         return kExitUsage;
     } catch (const ReferenceDataError& error) {
         err << "kalmora-cli: Die Referenzdaten sind fehlerhaft; es wurde nichts geändert.\n";

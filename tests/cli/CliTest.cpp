@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "foundation/Version.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "support/Files.h"
@@ -195,32 +196,164 @@ TEST_F(CliTest, RunsRefuseARelativeDirectoryInTheSettings)
     }
 }
 
+std::string FirstLine(const std::string& text)
+{
+    return text.substr(0, text.find('\n'));
+}
+
 TEST_F(CliTest, UsageErrorsAndFailuresHaveTheirExitStatus)
 {
     struct Case {
         std::vector<std::string> Arguments;
         int Status;
+        // The first line on standard error, or on standard output when the call succeeds.
+        std::string Message;
     };
     const Case cases[] = {
-        {{}, 1},
-        {{"import-everything"}, 1},
-        {{"setup"}, 1},
-        {{"setup", "a", "b"}, 1},
-        {{"setup", "x", "--color", "red"}, 1},
-        {{"load-reference", "--hospitals", "h.csv"}, 1},
-        {{"--ini"}, 1},
-        {{"--ini", "/nonexistent/k.ini", "load-reference", "--hospitals", "h", "--departments", "d"}, 2},
-        {{"--help"}, 0},
+        {{}, 1, "kalmora-cli: Es wurde kein Befehl angegeben."},
+        {{"import-everything"}, 1, "kalmora-cli: Unbekannter Befehl: import-everything"},
+        {{"setup"}, 1, "kalmora-cli: Falsche Anzahl von Angaben zu setup."},
+        {{"setup", "a", "b"}, 1, "kalmora-cli: Falsche Anzahl von Angaben zu setup."},
+        {{"setup", "x", "--color", "red"}, 1, "kalmora-cli: Unbekannte Angabe --color."},
+        {{"load-reference", "--hospitals", "h.csv"}, 1, "kalmora-cli: Die Angabe --departments fehlt."},
+        {{"--ini"}, 1, "kalmora-cli: Zu --ini fehlt der Wert."},
+        {{"import", "f", "--protocol"}, 1, "kalmora-cli: Zu --protocol fehlt der Wert."},
+        {{"import", "--protocol", "a", "--protocol", "b", "f"}, 1, "kalmora-cli: --protocol ist mehrfach angegeben."},
+        {{"import", "--protocol", "a", "--protocol", "b", "--yes"},
+         1,
+         "kalmora-cli: --protocol ist mehrfach angegeben."},
+        // Only "--name value" is understood; the whole word is named back.
+        {{"import", "--protocol=p.dat", "f"}, 1, "kalmora-cli: Unbekannte Angabe --protocol=p.dat."},
+        {{"import", "f", "--ini", "k.ini"}, 1, "kalmora-cli: Unbekannte Angabe --ini."},
+        {{"import"}, 1, "kalmora-cli: Es wurde keine Importdatei angegeben."},
+        {{"generate", "d", "--stays", "-5"},
+         1,
+         "kalmora-cli: --stays erwartet eine ganze Zahl ohne Vorzeichen, nicht \"-5\"."},
+        {{"stays", "K002"}, 1, "kalmora-cli: Eine Abteilung wird als KANR/ABTEILUNG angegeben, nicht \"K002\"."},
+        {{"settings", "--version"}, 0, "kalmora-cli " + std::string(kVersionNumber)},
+        // A value is taken as it stands, even one that looks like a request for help.
+        {{"--ini", "--help"}, 1, "kalmora-cli: Es wurde kein Befehl angegeben."},
+        {{"check", "--help", "extra"}, 0, "Aufruf: kalmora-cli [--ini DATEI] check"},
+        {{"nonsense", "--help"}, 1, "kalmora-cli: Unbekannter Befehl: nonsense"},
+        {{"--ini", "/nonexistent/k.ini", "load-reference", "--hospitals", "h", "--departments", "d"},
+         2,
+         "kalmora-cli: Fehler: Der Pfad SystemDataPath=unknown der Einstellungsdatei ist kein vollständiger Pfad; "
+         "bitte dort einen vollständigen Pfad eintragen."},
+        {{"--help"}, 0, "Aufruf: kalmora-cli [--ini DATEI] BEFEHL ..."},
     };
     for (const auto& c : cases) {
         const Outcome outcome = Run(c.Arguments);
         std::string shown;
         for (const auto& argument : c.Arguments) shown += argument + " ";
-        EXPECT_EQ(outcome.Status, c.Status) << shown << "\n" << outcome.Err;
-        if (c.Status != 0) {
-            EXPECT_TRUE(outcome.Err.starts_with("kalmora-cli: ")) << outcome.Err;
+        SCOPED_TRACE(shown);
+        EXPECT_EQ(outcome.Status, c.Status) << outcome.Err;
+        if (c.Status == 0) {
+            EXPECT_EQ(FirstLine(outcome.Out), c.Message);
+            EXPECT_EQ(outcome.Err, "");
+        } else {
+            EXPECT_EQ(FirstLine(outcome.Err), c.Message);
+            EXPECT_EQ(outcome.Out, "");
+        }
+        // A usage error is followed by the whole usage, a failure is not.
+        EXPECT_EQ(outcome.Err.find("\nAufruf: kalmora-cli [--ini DATEI] BEFEHL ...\n") != std::string::npos,
+                  c.Status == 1)
+            << outcome.Err;
+    }
+}
+
+const std::vector<std::string> kCommands{"setup",      "load-reference", "settings", "import",  "generate", "classify",
+                                         "department", "departments",    "stays",    "analyse", "export",   "check"};
+
+TEST_F(CliTest, HelpAndVersionGoToStandardOutput)
+{
+    const Outcome help = Run({"--help"});
+    ASSERT_EQ(help.Status, 0);
+    EXPECT_EQ(help.Err, "");
+    for (const auto& arguments : {std::vector<std::string>{"-h"}, std::vector<std::string>{"--ini", Ini(), "--help"},
+                                  std::vector<std::string>{"--help", "setup"}}) {
+        EXPECT_EQ(Run(arguments).Out, help.Out) << arguments.front();
+    }
+
+    // Each command's help is its entry of the overall help: one usage line, then the description.
+    for (const auto& command : kCommands) {
+        SCOPED_TRACE(command);
+        const Outcome own = Run({command, "--help"});
+        EXPECT_EQ(own.Status, 0);
+        EXPECT_EQ(own.Err, "");
+        EXPECT_EQ(Run({command, "-h"}).Out, own.Out);
+        const std::string prefix =
+            command == "generate" ? "Aufruf: kalmora-cli " : "Aufruf: kalmora-cli [--ini DATEI] ";
+        ASSERT_TRUE(own.Out.starts_with(prefix + command)) << own.Out;
+        const std::string entry = "\n  " + own.Out.substr(prefix.size());
+        EXPECT_NE(help.Out.find(entry), std::string::npos) << own.Out;
+        EXPECT_NE(own.Out.find("\n      "), std::string::npos) << "no description";
+    }
+
+    // The layout a script turns into the manual page: headings, usage lines indented by two,
+    // descriptions by six.
+    std::istringstream lines(help.Out);
+    std::string line;
+    int usageLines = 0;
+    while (std::getline(lines, line)) {
+        const bool heading = !line.empty() && line[0] != ' ' && line.back() == ':';
+        const bool usage = line.starts_with("  ") && line[2] != ' ';
+        const bool description = line.starts_with("      ") && line[6] != ' ';
+        EXPECT_TRUE(line.empty() || heading || usage || description || line.starts_with("Aufruf: ")) << line;
+        usageLines += usage ? 1 : 0;
+    }
+    EXPECT_EQ(usageLines, static_cast<int>(kCommands.size()) + 3) << "each command and --ini, --help, --version";
+
+    const Outcome version = Run({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Err, "");
+    EXPECT_EQ(version.Out, "kalmora-cli " + std::string(kVersionNumber) + "\n" + std::string(kServicePack) + " (" +
+                               std::string(kFullVersion) + ")\n");
+}
+
+// Asking for help runs nothing: no settings read, no lock waited for, no file touched, whatever
+// else stands on the line.
+TEST_F(CliTest, AskingForACommandsHelpDoesNothingElse)
+{
+    ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+    Write("h.csv", "KANR;BEZEICHNUNG\nK009;Haus Neun\n");
+    Write("d.csv", "ABTEILUNG;BEZEICHNUNG\n129901;Station\n");
+    const Outcome generated = Run({"generate", dir.Path().string(), "--stays", "5"});
+    ASSERT_EQ(generated.Status, 0) << generated.Err;
+    const std::string importFile = FirstLine(generated.Out);
+    // The settings name a directory that is not a full path, which every command reading them refuses.
+    test::WriteText(dir / "relative.ini", "[Path]\nSystemDataPath=system\n");
+    const ExclusiveLock importRunning(dir / "inst" / "system" / "kalmora.lock");
+
+    const std::vector<std::vector<std::string>> cases{
+        {"setup", (dir / "new").string(), "--help"},
+        {"load-reference", "--hospitals", (dir / "h.csv").string(), "--help", "--departments",
+         (dir / "d.csv").string()},
+        {"settings", "-h"},
+        {"import", "--initialise", "--yes", importFile, "--help"},
+        {"import", "--protocol", "a", "--protocol", "b", "--help"},
+        {"generate", (dir / "new").string(), "--help"},
+        {"classify", "--help", "K001/12100101"},
+        {"department", "K001/12100101", "--beds", "2", "--help"},
+        {"departments", "--help"},
+        {"stays", "K001/12100101", "--help"},
+        {"analyse", "--help"},
+        {"export", "--output", "x.mdb", "--help"},
+        {"check", "--help"},
+    };
+    const auto before = Snapshot(dir.Path());
+    for (const auto& ini : {Ini(), (dir / "relative.ini").string()}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(ini + " " + c.front());
+            std::vector<std::string> arguments{"--ini", ini};
+            arguments.insert(arguments.end(), c.begin(), c.end());
+            const Outcome outcome = Run(arguments);
+            EXPECT_EQ(outcome.Status, 0) << outcome.Err;
+            EXPECT_EQ(outcome.Err, "");
+            EXPECT_EQ(outcome.Out, Run({c.front(), "--help"}).Out);
         }
     }
+    EXPECT_EQ(Snapshot(dir.Path()), before);
+    EXPECT_FALSE(std::filesystem::exists(dir / "new"));
 }
 
 TEST_F(CliTest, TheProgramReportsItsExitStatusToTheShell)
