@@ -154,6 +154,9 @@ int Setup(const CommandLine& line, const Environment& environment, std::ostream&
         out << "angelegt:     " << path.string() << '\n';
     for (const auto& path : report.Kept)
         out << "unverändert:  " << path.string() << '\n';
+    // An existing installation is not changed behind its owner's back: told what to tighten.
+    for (const auto& path : report.OpenToOthers)
+        out << "für alle Benutzer zugänglich (mit chmod o-rwx einschränken): " << path.string() << '\n';
     return kExitSuccess;
 }
 

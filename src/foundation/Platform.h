@@ -18,7 +18,16 @@ void SyncFile(const std::filesystem::path& file);
 // system that cannot sync a directory is passed over. Throws std::filesystem::filesystem_error.
 void SyncDirectory(const std::filesystem::path& directory);
 
-// Creates an empty `file`; false when a file of that name exists already. Throws
+// Takes every access of users outside the owner and the group away from the file or folder `path`
+// (a group of users may share an installation; nobody else sees its patient data). Where rights are
+// inherited from the folder instead, nothing is changed. Throws std::filesystem::filesystem_error.
+void RestrictToOwnerAndGroup(const std::filesystem::path& path);
+
+// Whether users outside the owner and the group may read, write or enter `path`.
+bool OpenToOthers(const std::filesystem::path& path);
+
+// Creates an empty `file`, open to its owner and group only; false when a file of that name exists
+// already. Throws
 // std::filesystem::filesystem_error for any other failure.
 bool CreateFileExclusively(const std::filesystem::path& file);
 

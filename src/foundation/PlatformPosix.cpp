@@ -47,9 +47,26 @@ void SyncDirectory(const fs::path& directory)
     Sync(directory.empty() ? fs::path(".") : directory, O_DIRECTORY, true);
 }
 
+void RestrictToOwnerAndGroup(const fs::path& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) ThrowErrno("stat", path);
+    if ((status.st_mode & S_IRWXO) == 0) return;
+    if (::chmod(path.c_str(), status.st_mode & 07770) != 0) ThrowErrno("chmod", path);
+}
+
+bool OpenToOthers(const fs::path& path)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && !S_ISLNK(status.st_mode) && (status.st_mode & S_IRWXO) != 0;
+}
+
+// Whatever the process's umask, a file made here is never open to others.
+constexpr mode_t kOwnerAndGroup = 0660;
+
 bool CreateFileExclusively(const fs::path& file)
 {
-    const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerAndGroup);
     if (descriptor < 0) {
         if (errno == EEXIST) return false;
         ThrowErrno("create", file);
@@ -104,7 +121,7 @@ constexpr int kLockAttempts = 10;
 LockHandle TryLockFile(const fs::path& file)
 {
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kOwnerAndGroup);
         if (descriptor < 0) ThrowErrno("open lock file", file);
         if (!FaultSimulated("unshared-locks") && !LockRecord(descriptor)) {
             const int error = errno;

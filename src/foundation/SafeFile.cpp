@@ -93,6 +93,8 @@ void SafeFile::FinishWriting()
         m_stream.close();
         if (!written || !m_stream) ThrowWriteFailure(m_path);
     }
+    // A copy takes the permissions of its source; what is put in place is never open to others.
+    platform::RestrictToOwnerAndGroup(m_path);
     platform::SyncFile(m_path);
 }
 

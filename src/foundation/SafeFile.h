@@ -38,7 +38,8 @@ public:
         Stream().write(content.data(), static_cast<std::streamsize>(content.size()));
     }
 
-    // Gives the new file the permissions of `file`, where that exists.
+    // Gives the new file the permissions of `file`, where that exists, but for any access of others,
+    // which no file put in place keeps.
     void KeepPermissionsOf(const std::filesystem::path& file);
 
     // Replaces the target; a symbolic link of the target's name is replaced itself, never followed.

@@ -553,6 +553,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
     }
     const StoredState stored{departmentFile, platform::IdentityOf(departmentFile)};
     std::filesystem::copy_file(source, scratch.Path(), std::filesystem::copy_options::overwrite_existing);
+    platform::RestrictToOwnerAndGroup(scratch.Path());
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.
     // Width checks are left to the copy into the department database, which fails loudly.

@@ -1,5 +1,6 @@
 #include "storage/Setup.h"
 
+#include "foundation/Platform.h"
 #include "foundation/Settings.h"
 #include "storage/Database.h"
 #include "storage/ReferenceData.h"
@@ -26,6 +27,17 @@ Settings InitialSettings(const std::filesystem::path& directory, int year)
     return settings;
 }
 
+// The installation's folder and everything in it (import files and protocols hold patient data too).
+void ListWhatIsOpenToOthers(const std::filesystem::path& root, std::vector<std::filesystem::path>& open)
+{
+    if (platform::OpenToOthers(root)) open.push_back(root);
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator entry(root, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (platform::OpenToOthers(entry->path())) open.push_back(entry->path());
+    }
+}
+
 }  // namespace
 
 SetupReport SetupInstallation(const std::filesystem::path& directory, const std::filesystem::path& settingsFile,
@@ -43,8 +55,14 @@ SetupReport SetupInstallation(const std::filesystem::path& directory, const std:
         if (auto problem = PathTooLongForSettings(*path)) throw SettingsPathError(*problem);
     }
 
+    if (!std::filesystem::exists(root)) {
+        std::filesystem::create_directories(root);
+        platform::RestrictToOwnerAndGroup(root);
+    }
     for (const char* folder : {"system", "import", "export"}) {
-        note(root / folder, std::filesystem::create_directories(root / folder));
+        const bool created = std::filesystem::create_directory(root / folder);
+        if (created) platform::RestrictToOwnerAndGroup(root / folder);
+        note(root / folder, created);
     }
 
     if (std::filesystem::exists(settingsFile)) {
@@ -73,6 +91,8 @@ SetupReport SetupInstallation(const std::filesystem::path& directory, const std:
         CreateDepartmentTemplate(templateFile);
         note(templateFile, true);
     }
+
+    ListWhatIsOpenToOthers(root, report.OpenToOthers);
     return report;
 }
 
