@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -14,7 +15,6 @@ namespace kalmora {
 namespace {
 
 using test::Child;
-using test::Clock;
 
 // Big enough that an import takes a second or two in a debug build; sanitizers slow it down.
 #if defined(__SANITIZE_ADDRESS__)
@@ -24,33 +24,8 @@ constexpr std::uint64_t kStays = 3000;
 #endif
 constexpr int kKills = 15;
 
-class CrashImportTest : public test::CrashTrialTest {
-protected:
-    struct Timing {
-        double Storing = 0;  // seconds from the start until the new department database is begun
-        double End = 0;
-    };
-
-    // Runs an import to its end and notes when it began to store, so kills can aim at that part.
-    Timing TimedImport(const std::filesystem::path& file)
-    {
-        const auto building = System() / "12510101X001.new";
-        const auto start = Clock::now();
-        auto elapsed = [&start] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-        Child child(ImportArguments(file));
-        EXPECT_TRUE(child.Started());
-        Timing timing;
-        int status = 0;
-        while (!child.Ended(status)) {
-            if (timing.Storing == 0 && std::filesystem::exists(building)) timing.Storing = elapsed();
-            std::this_thread::sleep_for(std::chrono::microseconds(500));
-        }
-        timing.End = elapsed();
-        if (timing.Storing == 0) timing.Storing = timing.End;
-        EXPECT_TRUE(test::ExitedWith(status, 0)) << "import of " << file << ": " << status;
-        return timing;
-    }
-};
+using CrashImportTest = test::CrashTrialTest;
+using test::Timing;
 
 TEST_F(CrashImportTest, AKilledImportLeavesTheOldOrTheNewDepartmentAndTheNextOneWorks)
 {
@@ -87,7 +62,7 @@ TEST_F(CrashImportTest, AKilledImportLeavesTheOldOrTheNewDepartmentAndTheNextOne
         if (storing) {
             // A killed run may have left a database under construction; only a new one counts.
             int ended = 0;
-            while (!test::WrittenSince(System() / "12510101X001.new", started) && !child.Ended(ended)) {
+            while (!test::WrittenSince(BuildingDepartment(), started) && !child.Ended(ended)) {
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             }
         }

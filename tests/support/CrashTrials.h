@@ -125,6 +125,12 @@ inline std::vector<std::string> FileNames(const std::filesystem::path& folder)
     return names;
 }
 
+// When an import run began to store and when it ended, in seconds from its start.
+struct Timing {
+    double Storing = 0;  // the new department database is begun
+    double End = 0;
+};
+
 // An installation made by `setup` in a test's own folder, and the batch tool run on it.
 class CrashTrialTest : public ::testing::Test {
 protected:
@@ -157,6 +163,30 @@ protected:
         options.Stays = stays;
         options.Seed = seed;
         return cli::GenerateImportFile(dir / folder, options).Path;
+    }
+
+    // The database an import of K001/12510101 builds beside the department's; its appearance marks
+    // the start of storing.
+    std::filesystem::path BuildingDepartment() const { return System() / "12510101X001.new"; }
+
+    // Runs an import of K001/12510101 to its end and notes when it began to store, so kills can aim
+    // at that part.
+    Timing TimedImport(const std::filesystem::path& file)
+    {
+        const auto start = Clock::now();
+        auto elapsed = [&start] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+        Child child(ImportArguments(file));
+        EXPECT_TRUE(child.Started());
+        Timing timing;
+        int status = 0;
+        while (!child.Ended(status)) {
+            if (timing.Storing == 0 && std::filesystem::exists(BuildingDepartment())) timing.Storing = elapsed();
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        timing.End = elapsed();
+        if (timing.Storing == 0) timing.Storing = timing.End;
+        EXPECT_TRUE(ExitedWith(status, 0)) << "import of " << file << ": " << status;
+        return timing;
     }
 
     // Runs the tool to its end; its wait status.
