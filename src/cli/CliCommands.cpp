@@ -419,7 +419,8 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
     const Settings settings = RunSettings(line, err);
     std::optional<DepartmentEntry> entry;
     {
-        Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+        // A save of base data that was killed leaves a journal that a read-only connection cannot play back.
+        Database admin = OpenForReading(settings, DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
         entry = ReadDepartmentEntry(admin, FitToWidth(kanr, 4), FitToWidth(abteilung, 8));
     }
     if (!entry) throw UnknownDepartment(kanr + "/" + abteilung);
