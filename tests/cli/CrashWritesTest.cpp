@@ -407,8 +407,13 @@ TEST_F(CrashWritesTest, ReadersOfTheAdminDatabasePlayBackAKilledWrite)
     TimedRun(ImportArguments(Generate("a", 1, kShortStays)));
     ASSERT_EQ(test::RunCliInProcess(On({"department", "K001/12510101", "--beds", "6"}), {}, 2024).Status, 0);
     const std::string before = StoredBaseData();
-    for (const auto& command : std::vector<std::vector<std::string>>{
-             {"department", "K001/12510101"}, {"classify"}, {"departments"}, {"analyse"}, {"check"}}) {
+    for (const auto& command : std::vector<std::vector<std::string>>{{"department", "K001/12510101"},
+                                                                     {"classify"},
+                                                                     {"departments"},
+                                                                     {"stays", "K001/12510101"},
+                                                                     {"analyse"},
+                                                                     {"export"},
+                                                                     {"check"}}) {
         SCOPED_TRACE(command.front());
         LeaveUnfinishedWrite();
         const auto outcome = test::RunCliInProcess(On(command), {}, 2024);
