@@ -419,7 +419,7 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
     const Settings settings = RunSettings(line, err);
     std::optional<DepartmentEntry> entry;
     {
-        // A save of base data that was killed leaves a journal that a read-only connection cannot play back.
+        // A killed save of base data leaves a journal that a read-only connection cannot play back.
         Database admin = OpenForReading(settings, DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
         entry = ReadDepartmentEntry(admin, FitToWidth(kanr, 4), FitToWidth(abteilung, 8));
     }
