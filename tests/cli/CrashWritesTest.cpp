@@ -319,8 +319,8 @@ TEST_F(CrashWritesTest, AKilledExportLeavesNoneOrTheEarlierOrTheNewCombinedDatab
         if (HasFailure()) break;
     }
     std::cout << "[          ] " << kExportKills << " kills in exports of " << times[0] << " / " << times[1]
-              << " s: " << keptOld << " kept the old file, " << storedNew << " stored the new one, " << completed
-              << " completed first, " << leftBuilding << " left the file being built\n";
+              << " s: " << keptOld << " kept the earlier file or none, " << storedNew << " stored the new one, "
+              << completed << " completed first, " << leftBuilding << " left the file being built\n";
 
     // A last export completes on what the kills left and clears it.
     const std::size_t next = current ? 1 - *current : 0;
