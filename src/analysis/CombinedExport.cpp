@@ -59,6 +59,9 @@ void ExportDepartment(const Settings& settings, const std::string& line, const f
         // Read-write only because the combined database is attached to it; the department's data
         // are only read.
         Database source(file);
+        // Nothing is written to it, so it need not take part in the commit: otherwise the engine keeps
+        // a super-journal beside it during the commit, which a killed export would leave behind.
+        source.Execute("PRAGMA main.synchronous = OFF");
         CheckDatabaseIntegrity(source);
         CopyTablesToDatabase(source, building, CopyTarget::Existing, CopiedSurveyDays::ImportedOnly);
     } catch (const StorageError& error) {

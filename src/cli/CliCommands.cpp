@@ -393,7 +393,8 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
     const Settings settings = RunSettings(line, err);
     std::optional<DepartmentEntry> entry;
     {
-        Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+        // A killed save of base data leaves a journal that a read-only connection cannot play back.
+        Database admin = OpenForReading(settings, DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
         entry = ReadDepartmentEntry(admin, FitToWidth(kanr, 4), FitToWidth(abteilung, 8));
     }
     if (!entry) throw UnknownDepartment(kanr + "/" + abteilung);

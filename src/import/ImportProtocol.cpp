@@ -18,7 +18,9 @@ ImportProtocol::ImportProtocol(const std::filesystem::path& file, std::int64_t m
     : m_path(file), m_maxLinesPerFile(maxLinesPerFile)
 {
     try {
-        m_file.emplace(file);
+        // Written under the system data lock: a fixed name beside the protocol, which the next import
+        // clears, rather than a hidden one that a killed run would leave with its findings for good.
+        m_file.emplace(file, SafeFile::Sibling::Fixed);
         m_file->Stream();
     } catch (const std::filesystem::filesystem_error& error) {
         throw ImportIoError("Die Protokolldatei " + m_path.string() +

@@ -22,8 +22,9 @@ inline constexpr std::string_view kProtocolHeader =
 
 // The import protocol of one run: a new file with one ";"-separated line per finding, in
 // Windows-1252 with CR LF line ends, as the spreadsheets that read it expect. It is written beside
-// its name and replaces an existing protocol (or a link of that name, never what it points to) only
-// when it is closed; dropped unclosed, it leaves the old protocol as it was.
+// its name (the name and ".new"; only a holder of the system data lock may write one) and replaces
+// an existing protocol (or a link of that name, never what it points to) only when it is closed;
+// dropped unclosed, it leaves the old protocol as it was.
 // After `maxLinesPerFile` findings about one import file the further ones are only counted; one line
 // with their number follows when the next file begins or the protocol is closed.
 class ImportProtocol {

@@ -118,7 +118,8 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
     const BusyPointer busy(ui);
     ui.SetStatusText(1, " Intensivberichte vorbereiten...");
     RequireFullPath("SystemDataPath", settings.SystemDataPath);
-    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile), OpenMode::ReadOnly);
+    // Plays back what a killed writer left, which a read-only connection cannot do.
+    Database admin = OpenForReading(settings, DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
     std::vector<std::pair<std::string, std::string>> keys;
     {
         auto rows = admin.Prepare("SELECT \"KANR\", \"ABTEILUNG\" FROM " + QuoteIdentifier(kDepartmentsTable) +
