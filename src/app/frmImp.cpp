@@ -1,5 +1,6 @@
 #include "app/frmImp.h"
 
+#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/DirectoryBrowser.h"
@@ -36,6 +37,7 @@ frmImp::frmImp(AppContext& context, ImportRun& run, frmMain& mainWindow)
     : QDialog(&mainWindow), m_context(context), m_run(run), m_mainWindow(mainWindow)
 {
     setObjectName("frmImp");
+    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Datei - Import");
 
     m_fileList = new QListWidget;

@@ -1,5 +1,6 @@
 #include "app/frmInfo.h"
 
+#include "app/HandbookKey.h"
 #include "foundation/Version.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
@@ -14,9 +15,10 @@
 
 namespace kalmora {
 
-frmInfo::frmInfo(QWidget* parent) : QDialog(parent)
+frmInfo::frmInfo(UserInterface& ui, QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmInfo");
+    AddHandbookKey(*this, ui);
     setWindowTitle(" Kalmora");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -1,5 +1,6 @@
 #include "app/frmTop.h"
 
+#include "app/HandbookKey.h"
 #include "foundation/Version.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
@@ -26,6 +27,7 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, QWidget* paren
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_context(context)
 {
     setObjectName("frmTop");
+    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Kalmora");
     setAttribute(Qt::WA_DeleteOnClose);
     m_context.IniFile.SettingsFileName = SettingsFileNameFromCommandLine(commandLine);
