@@ -79,7 +79,7 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, std::optional<
     version->setStyleSheet("color: #1f5f80; font-size: 14pt;");
     auto* servicePack = NamedLabel("lbl_SP", ToQt(kServicePack));
     servicePack->setStyleSheet("color: #1f5f80; font-size: 11pt;");
-    auto* notice = NamedLabel("Label3_3", "Copyright © 2009–2013 Dorvan. Alle Rechte vorbehalten.");
+    auto* notice = NamedLabel("Label3_3", "© 2026 Kalmora-Entwickler · Apache-Lizenz 2.0");
     notice->setStyleSheet("color: #555555;");
     auto* publisher = NamedLabel("Label4", "Dorvan – Dokumentation und Auswertung für die Intensivmedizin");
     publisher->setStyleSheet("color: #555555;");

@@ -81,6 +81,18 @@ class frmTopTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void noticeNamesThisProgramAndItsLicence()
+    {
+        FirstStart start;
+        frmTop startup(start.Context, "");
+        startup.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&startup));
+        const auto* notice = Find<QLabel>(startup, "Label3_3");
+        QCOMPARE(notice->text(), QString("© 2026 Kalmora-Entwickler · Apache-Lizenz 2.0"));
+        // Nothing of the notice is cut.
+        QVERIFY(notice->width() >= notice->sizeHint().width());
+    }
+
     // "Ja" and a folder: the installation is made as `setup` makes it, the settings file goes where
     // the next start finds it, and the program starts on it.
     void yesSetsUpAndStartsOnIt_data()
