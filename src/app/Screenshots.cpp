@@ -13,6 +13,7 @@
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
 #include "app/frmInfo.h"
+#include "app/frmInst.h"
 #include "app/frmInt.h"
 #include "app/frmMain.h"
 #include "app/frmOpt.h"
@@ -183,6 +184,12 @@ int main(int argc, char* argv[])
         kalmora::frmInfo info(context.Ui, &mainWindow);
         saved &= Save(info, folder, "frmInfo");
         info.close();
+
+        // The folder question of a first start, with the folder it offers.
+        kalmora::frmInst firstStart(context, std::filesystem::path(QDir::homePath().toStdString()) / "Kalmora",
+                                    &mainWindow);
+        saved &= Save(firstStart, folder, "frmInst");
+        firstStart.close();
 
         kalmora::frmOpt options(context, &mainWindow);
         auto* tabs = options.findChild<QTabWidget*>("tab_opt");

@@ -42,7 +42,7 @@ frmInfo::frmInfo(UserInterface& ui, QWidget* parent) : QDialog(parent)
     rule->setFrameShadow(QFrame::Sunken);
 
     auto* author = NamedLabel("Label3_1", "Programmierung: Kalmora-Entwicklungsteam");
-    auto* publisher = NamedLabel("Label6", "Erstellt im Auftrag der Dorvan");
+    auto* publisher = NamedLabel("Label6", "Erstellt im Auftrag von Dorvan");
 
     auto* text = new QVBoxLayout;
     text->setSpacing(4);

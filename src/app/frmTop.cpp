@@ -5,8 +5,13 @@
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ProductPicture.h"
+#include "app/frmInst.h"
 #include "app/frmMain.h"
+#include "foundation/FailureText.h"
+#include "foundation/Messages.h"
+#include "shell/FirstInstallation.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -15,16 +20,44 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <exception>
+#include <utility>
+
 namespace kalmora {
 
 namespace {
 
 constexpr int kTimerIntervalMs = 1000;
 
+// Sets up an installation in the folder the user chooses. A failed attempt leaves nothing behind and
+// offers the folder again, until one works or the user cancels.
+void SetUpInChosenFolder(AppContext& context, const FirstStartPlaces& places, const std::filesystem::path& settingsFile)
+{
+    if (places.ReferenceDirectory.empty()) {
+        ShowGeneralError(context.Ui, " Kalmora kann nicht eingerichtet werden: die mitgelieferten Referenzdaten "
+                                     "wurden nicht gefunden.");
+        return;
+    }
+    std::filesystem::path directory = places.Directory;
+    while (true) {
+        frmInst chooser(context, directory);
+        if (context.Windows.ShowModal(chooser) != QDialog::Accepted) return;
+        directory = chooser.Directory();
+        try {
+            SetUpFirstInstallation(directory, settingsFile, places.ReferenceDirectory, places.Year);
+            return;
+        } catch (const std::exception& failure) {
+            ShowFailure(context.Ui, failure, " Kalmora kann nicht eingerichtet werden: ");
+        }
+    }
+}
+
 }  // namespace
 
-frmTop::frmTop(AppContext& context, std::string_view commandLine, QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_context(context)
+frmTop::frmTop(AppContext& context, std::string_view commandLine, std::optional<FirstStartPlaces> firstStart,
+               QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_context(context),
+      m_firstStart(std::move(firstStart))
 {
     setObjectName("frmTop");
     AddHandbookKey(*this, m_context.Ui);
@@ -48,7 +81,7 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, QWidget* paren
     version->setStyleSheet("color: #1f5f80; font-size: 14pt;");
     auto* servicePack = NamedLabel("lbl_SP", ToQt(kServicePack));
     servicePack->setStyleSheet("color: #1f5f80; font-size: 11pt;");
-    auto* notice = NamedLabel("Label3_3", "Copyright © 2009–2013 Dorvan. Alle Rechte vorbehalten.");
+    auto* notice = NamedLabel("Label3_3", "© 2026 Kalmora-Entwickler · Apache-Lizenz 2.0");
     notice->setStyleSheet("color: #555555;");
     auto* publisher = NamedLabel("Label4", "Dorvan – Dokumentation und Auswertung für die Intensivmedizin");
     publisher->setStyleSheet("color: #555555;");
@@ -101,12 +134,35 @@ void frmTop::OnTimer()
         return;
     }
     m_mainWindowShown = true;
+    if (m_firstStart) OfferInstallation(*m_firstStart);
     m_mainWindow = new frmMain(m_context, this);
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_mainWindow, &QObject::destroyed, this, &QWidget::close);
     m_mainWindow->show();
     // Maximising may have moved the main window in front; this window stays on top until it goes.
     raise();
+}
+
+void frmTop::OfferInstallation(const FirstStartPlaces& places)
+{
+    if (ExistingSettingsFile(m_context.IniFile)) return;
+    const auto settingsFile = NewSettingsFilePath(m_context.IniFile);
+    if (!settingsFile) return;
+
+    // The questions must not open behind this window, which stays on top, nor under a busy pointer.
+    // While it is hidden, closing a box leaves no window standing, which must not end the program.
+    const bool quitOnLastWindowClosed = QApplication::quitOnLastWindowClosed();
+    QApplication::setQuitOnLastWindowClosed(false);
+    hide();
+    m_busy.reset();
+
+    if (AskFirstInstallation(m_context.Ui, settingsFile->string()) == MessageAnswer::Yes) {
+        SetUpInChosenFolder(m_context, places, *settingsFile);
+    }
+
+    m_busy.emplace(m_context.Ui);
+    show();
+    QApplication::setQuitOnLastWindowClosed(quitOnLastWindowClosed);
 }
 
 void frmTop::closeEvent(QCloseEvent* event)

@@ -2,14 +2,20 @@
 #include "toolkit/GermanLanguage.h"
 #include "toolkit/ProductPicture.h"
 #include "toolkit/QtUserInterface.h"
+#include "toolkit/QtText.h"
 #include "toolkit/QtWindowOpener.h"
 #include "app/frmTop.h"
+#include "foundation/Platform.h"
 #include "foundation/Settings.h"
+#include "storage/ReferenceData.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QWidget>
 
+#include <ctime>
+#include <filesystem>
 #include <vector>
 
 int main(int argc, char* argv[])
@@ -25,7 +31,14 @@ int main(int argc, char* argv[])
     kalmora::QtWindowOpener windows;
     kalmora::AppContext context{settingsFile, settings, ui, windows};
 
-    auto* startup = new kalmora::frmTop(context, kalmora::CommandLineFromArguments(argc, argv));
+    // A start without a settings file offers to set up an installation, as `kalmora-cli setup` does.
+    kalmora::FirstStartPlaces firstStart;
+    firstStart.Directory = std::filesystem::path(kalmora::FromQt(QDir::homePath())) / "Kalmora";
+    firstStart.ReferenceDirectory =
+        kalmora::ShippedReferenceDirectory(settingsFile.ProgramDirectory, KALMORA_BUILT_IN_DATA_DIR).value_or("");
+    firstStart.Year = kalmora::platform::LocalTime(std::time(nullptr)).tm_year + 1900;
+
+    auto* startup = new kalmora::frmTop(context, kalmora::CommandLineFromArguments(argc, argv), firstStart);
     startup->show();
     const int status = QApplication::exec();
 

@@ -131,10 +131,9 @@ SettingsFile SettingsFileFor(const CommandLine& line)
 
 std::filesystem::path ShippedReferenceDirectory(const Environment& environment)
 {
-    for (const auto& candidate : {environment.ProgramDirectory / "data" / "reference",
-                                  environment.ProgramDirectory / ".." / "share" / "kalmora" / "reference",
-                                  environment.BuiltInDataDirectory / "reference"}) {
-        if (std::filesystem::is_directory(candidate)) return candidate;
+    if (auto found =
+            kalmora::ShippedReferenceDirectory(environment.ProgramDirectory, environment.BuiltInDataDirectory)) {
+        return *found;
     }
     throw std::runtime_error("Die mitgelieferten Referenzdaten wurden nicht gefunden; bitte --reference angeben.");
 }

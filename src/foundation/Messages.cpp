@@ -1,5 +1,7 @@
 #include "foundation/Messages.h"
 
+#include <string>
+
 namespace kalmora {
 
 namespace {
@@ -72,6 +74,16 @@ MessageAnswer AskConfirmation(UserInterface& ui, Question question)
     const auto answer = ui.ShowMessage(QuestionText(question), kNoticeTitle, MessageIcon::Exclamation,
                                        Deletes(question) ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo);
     // A box closed some other way is a refusal.
+    return answer == MessageAnswer::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+MessageAnswer AskFirstInstallation(UserInterface& ui, std::string_view settingsFile)
+{
+    const std::string text = " Es wurde keine Einstellungsdatei gefunden.\n\n"
+                             " Soll Kalmora jetzt eingerichtet werden? Die Datenordner werden in einem Ordner "
+                             "Ihrer Wahl angelegt, die Einstellungsdatei als\n " +
+                             std::string(settingsFile) + "\n\n Mit \"Nein\" startet Kalmora ohne Einstellungen.";
+    const auto answer = ui.ShowMessage(text, kNoticeTitle, MessageIcon::Question, MessageButtons::YesNo);
     return answer == MessageAnswer::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 

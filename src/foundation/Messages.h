@@ -44,6 +44,10 @@ MessageAnswer AskConfirmation(UserInterface& ui, Question question);
 
 void ShowNotice(UserInterface& ui, Notice notice);
 
+// Asks a program started without a settings file whether to set up an installation whose settings
+// file would be `settingsFile`. Returns MessageAnswer::Yes or MessageAnswer::No.
+MessageAnswer AskFirstInstallation(UserInterface& ui, std::string_view settingsFile);
+
 // Shows a text composed by the caller as an error.
 void ShowGeneralError(UserInterface& ui, std::string_view text);
 

@@ -36,17 +36,31 @@ std::optional<fs::path> FallbackFile(const SettingsFile& file)
     return file.UserConfigDirectory / name;
 }
 
+}  // namespace
+
+std::optional<fs::path> ExistingSettingsFile(const SettingsFile& file)
+{
+    for (const auto& candidate : {ProgramDirectoryFile(file), FallbackFile(file)}) {
+        std::error_code error;
+        if (candidate && fs::exists(*candidate, error)) return candidate;
+    }
+    return std::nullopt;
+}
+
+std::optional<fs::path> NewSettingsFilePath(const SettingsFile& file)
+{
+    return FallbackFile(file);
+}
+
+namespace {
+
 // The file the next start will read back: the one the reads used, else the first that exists,
 // else a new one at the end of the lookup.
 std::optional<fs::path> WriteTarget(const SettingsFile& file)
 {
     if (!file.LastReadFile.empty()) return file.LastReadFile;
-    const auto fallback = FallbackFile(file);
-    for (const auto& candidate : {ProgramDirectoryFile(file), fallback}) {
-        std::error_code error;
-        if (candidate && fs::exists(*candidate, error)) return candidate;
-    }
-    return fallback;
+    if (auto existing = ExistingSettingsFile(file)) return existing;
+    return NewSettingsFilePath(file);
 }
 
 }  // namespace

@@ -77,6 +77,15 @@ std::string WithoutTrailingSeparator(std::string_view directory);
 // The name always stays inside the directory, as the joined text did.
 std::filesystem::path DataFilePath(std::string_view directory, std::string_view fileName);
 
+// The settings file the reads would use: the first place looked in that holds a file; nothing when
+// there is none (a first start).
+std::optional<std::filesystem::path> ExistingSettingsFile(const SettingsFile& file);
+
+// Where a settings file that exists nowhere is to be created so that the next start reads it: the
+// named file itself for a full path, the user's configuration directory for a bare name; nothing
+// when there is no such place.
+std::optional<std::filesystem::path> NewSettingsFilePath(const SettingsFile& file);
+
 // The value of one key: looked up in the program directory first, then as a bare name in the user's
 // configuration directory or as the full path. "unknown" when found nowhere; "" after a failure,
 // which is shown to the user.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <string_view>
+#include <system_error>
 
 namespace kalmora {
 
@@ -198,6 +199,18 @@ void LoadReferenceData(const std::filesystem::path& adminDatabase, const std::fi
     const ReferenceLists lists = ReadReferenceLists(hospitalsFile, departmentsFile);
     Database admin(adminDatabase);
     ReplaceReferenceTables(admin, lists.Hospitals, lists.Departments);
+}
+
+std::optional<std::filesystem::path> ShippedReferenceDirectory(const std::filesystem::path& programDirectory,
+                                                               const std::filesystem::path& builtInDataDirectory)
+{
+    for (const auto& candidate :
+         {programDirectory / "data" / "reference", programDirectory / ".." / "share" / "kalmora" / "reference",
+          builtInDataDirectory / "reference"}) {
+        std::error_code error;
+        if (std::filesystem::is_directory(candidate, error)) return candidate;
+    }
+    return std::nullopt;
 }
 
 }  // namespace kalmora

@@ -7,6 +7,7 @@
 #include "app/frmExp.h"
 #include "app/frmImp.h"
 #include "app/frmImpe.h"
+#include "app/frmInst.h"
 #include "app/frmInt.h"
 #include "app/frmMain.h"
 #include "app/frmOpt.h"
@@ -115,6 +116,7 @@ private slots:
             {[&] { return std::make_unique<frmImp>(inst.Context, run, mainWindow); }, {"lst_file", "lst_dir"}},
             {[&] { return std::make_unique<frmImpe>(inst.Context, run); }, {"grd_erg"}},
             {[&] { return std::make_unique<frmOpt>(inst.Context); }, {"lst_dir"}, 1, "tab_opt"},
+            {[&] { return std::make_unique<frmInst>(inst.Context, inst.Dir / "Kalmora"); }, {"lst_dir"}},
             // The survey days are a column of dates: it grows in height only.
             {[&] { return std::make_unique<frmInt>(inst.Context, line); }, {"lst_erhebung_tiss"}, 1, "tab_int", false},
         };

@@ -158,6 +158,46 @@ TEST(ReadIniValue, LooksInProgramDirectoryThenFallsBack)
     }
 }
 
+// A first start is one that finds no settings file where the reads look; the new file goes where the
+// next start's reads find it.
+TEST(SettingsPaths, ExistingAndNewSettingsFile)
+{
+    struct Case {
+        const char* name;
+        std::string fileName;  // "FULL" stands for a full path in the test directory
+        const char* existing;  // relative to the test directory; "" for none
+        bool userDirectoryKnown;
+        const char* expectedExisting;
+        const char* expectedNew;
+    };
+    const Case cases[] = {
+        {"nothing anywhere", "Kalmora11_0.ini", "", true, "", "config/kalmora/Kalmora11_0.ini"},
+        {"program directory", "Kalmora11_0.ini", "program/Kalmora11_0.ini", true, "program/Kalmora11_0.ini",
+         "config/kalmora/Kalmora11_0.ini"},
+        {"user directory", "Kalmora11_0.ini", "config/kalmora/Kalmora11_0.ini", true, "config/kalmora/Kalmora11_0.ini",
+         "config/kalmora/Kalmora11_0.ini"},
+        {"bare name from the command line", "other.ini", "config/kalmora/Kalmora11_0.ini", true, "",
+         "config/kalmora/other.ini"},
+        {"full path missing", "FULL", "", true, "", "elsewhere/k.ini"},
+        {"full path there", "FULL", "elsewhere/k.ini", true, "elsewhere/k.ini", "elsewhere/k.ini"},
+        {"no user directory", "Kalmora11_0.ini", "", false, "", ""},
+        {"full path without user directory", "FULL", "", false, "", "elsewhere/k.ini"},
+        {"no name", "", "program/Kalmora11_0.ini", true, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Places places;
+        if (*c.existing != '\0') WriteText(places.dir / c.existing, kExampleFile);
+        auto file = places.File(c.fileName == "FULL" ? (places.dir / "elsewhere" / "k.ini").string() : c.fileName);
+        if (!c.userDirectoryKnown) file.UserConfigDirectory.clear();
+        auto expected = [&places](const char* path) {
+            return *path == '\0' ? std::optional<fs::path>() : std::optional<fs::path>(places.dir / path);
+        };
+        EXPECT_EQ(ExistingSettingsFile(file), expected(c.expectedExisting));
+        EXPECT_EQ(NewSettingsFilePath(file), expected(c.expectedNew));
+    }
+}
+
 TEST(ReadIniValue, ProgramDirectoryIsHeldWithoutTrailingSeparator)
 {
     Places places;
