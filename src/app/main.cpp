@@ -17,7 +17,10 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalmora");
     QApplication::setWindowIcon(QIcon(kalmora::ProductPicture(64)));
-    kalmora::UseGermanLanguage(application);
+    const auto dataDirectory = kalmora::DataDirectoryOf(kalmora::ProgramDirectoryOfProcess());
+    kalmora::UseGermanLanguage(application, dataDirectory.empty()
+                                                ? QString()
+                                                : QString::fromStdString((dataDirectory / "translations").string()));
 
     kalmora::SettingsFile settingsFile = kalmora::SettingsFileForProcess();
     kalmora::Settings settings;

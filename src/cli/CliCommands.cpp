@@ -160,12 +160,11 @@ SettingsFile SettingsFileFor(const CommandLine& line)
 
 std::filesystem::path ShippedReferenceDirectory(const Environment& environment)
 {
-    for (const auto& candidate : {environment.ProgramDirectory / "data" / "reference",
-                                  environment.ProgramDirectory / ".." / "share" / "kalmora" / "reference",
-                                  environment.BuiltInDataDirectory / "reference"}) {
-        if (std::filesystem::is_directory(candidate)) return candidate;
+    const std::filesystem::path directory = environment.DataDirectory / "reference";
+    if (environment.DataDirectory.empty() || !std::filesystem::is_directory(directory)) {
+        throw std::runtime_error("Die mitgelieferten Referenzdaten wurden nicht gefunden; bitte --reference angeben.");
     }
-    throw std::runtime_error("Die mitgelieferten Referenzdaten wurden nicht gefunden; bitte --reference angeben.");
+    return directory;
 }
 
 int Setup(const CommandLine& line, const Environment& environment, std::ostream& out)
