@@ -95,6 +95,7 @@ expected=(
 if [ "$gui" -eq 1 ]; then
   expected+=(
     bin/kalmora
+    share/kalmora/translations/qtbase_de.qm
     share/man/man1/kalmora.1.gz
     share/applications/kalmora.desktop
     share/icons/hicolor/scalable/apps/kalmora.svg
