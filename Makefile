@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO ?= demo
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build check test run screenshots sanitize bench load clean
+.PHONY: deps configure build check test run screenshots package sanitize bench load clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -44,6 +44,23 @@ screenshots: build
 	@cmake --build $(BUILD) --target kalmora-screenshots -j2 >/dev/null
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/kalmora-screenshots $(BUILD)/screenshots "/i:$(DEMO_INI)"
 
+# The Debian package kalmora_VERSION_ARCH.deb in the project folder, built in $(PACKAGE_BUILD) as a
+# release with Debian's hardening flags, then checked by scripts/check-package.sh (its content,
+# desktop-file-validate, appstreamcli validate, lintian).
+PACKAGE_BUILD ?= build-package
+package:
+	@bash scripts/install-deps.sh --package
+	@DEB_BUILD_MAINT_OPTIONS=hardening=+all; export DEB_BUILD_MAINT_OPTIONS; \
+		cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+		-DKALMORA_PACKAGE=ON -DKALMORA_BUILD_TESTS=OFF \
+		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j2
+	@rm -f $(PACKAGE_BUILD)/kalmora_*.deb
+	@cd $(PACKAGE_BUILD) && cpack -G DEB >/dev/null
+	@deb=$$(basename $(PACKAGE_BUILD)/kalmora_*.deb) && mv $(PACKAGE_BUILD)/$$deb . && \
+		bash scripts/check-package.sh $$deb
+
 # Every test, the windows' too, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
 	@$(MAKE) --no-print-directory check BUILD=build-sanitize-all CMAKE_FLAGS=-DKALMORA_SANITIZE=ON
@@ -63,4 +80,4 @@ load:
 	@bash bench/load.sh
 
 clean:
-	rm -rf $(BUILD) build-sanitize build-sanitize-all
+	rm -rf $(BUILD) build-sanitize build-sanitize-all $(PACKAGE_BUILD)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kalmora needs to build, run and test.
+# Installs the Debian packages Kalmora needs to build, run and test; with --package also what
+# `make package` needs to build and check the Debian package.
 # Idempotent: does nothing (and prints nothing) when all are present.
 set -euo pipefail
 
@@ -10,6 +11,20 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth fonts-liberation
 )
+# The package's dependencies (dpkg-shlibdeps, file), its pixel icons and its checks.
+packaging=(
+  dpkg-dev file librsvg2-bin
+  desktop-file-utils appstream lintian
+)
+
+case "${1:-}" in
+  "") ;;
+  --package) packages+=("${packaging[@]}") ;;
+  *)
+    echo "Aufruf: scripts/install-deps.sh [--package]" >&2
+    exit 1
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

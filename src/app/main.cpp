@@ -23,7 +23,10 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName("Kalmora");
     QApplication::setWindowIcon(QIcon(kalmora::ProductPicture(64)));
-    kalmora::UseGermanLanguage(application);
+    const auto dataDirectory = kalmora::DataDirectoryOf(kalmora::ProgramDirectoryOfProcess());
+    kalmora::UseGermanLanguage(application, dataDirectory.empty()
+                                                ? QString()
+                                                : QString::fromStdString((dataDirectory / "translations").string()));
 
     kalmora::SettingsFile settingsFile = kalmora::SettingsFileForProcess();
     kalmora::Settings settings;
@@ -35,7 +38,7 @@ int main(int argc, char* argv[])
     kalmora::FirstStartPlaces firstStart;
     firstStart.Directory = std::filesystem::path(kalmora::FromQt(QDir::homePath())) / "Kalmora";
     firstStart.ReferenceDirectory =
-        kalmora::ShippedReferenceDirectory(settingsFile.ProgramDirectory, KALMORA_BUILT_IN_DATA_DIR).value_or("");
+kalmora::ShippedReferenceDirectory(dataDirectory).value_or("");
     firstStart.Year = kalmora::platform::LocalTime(std::time(nullptr)).tm_year + 1900;
 
     auto* startup = new kalmora::frmTop(context, kalmora::CommandLineFromArguments(argc, argv), firstStart);

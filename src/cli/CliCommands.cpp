@@ -131,10 +131,7 @@ SettingsFile SettingsFileFor(const CommandLine& line)
 
 std::filesystem::path ShippedReferenceDirectory(const Environment& environment)
 {
-    if (auto found =
-            kalmora::ShippedReferenceDirectory(environment.ProgramDirectory, environment.BuiltInDataDirectory)) {
-        return *found;
-    }
+    if (auto found = kalmora::ShippedReferenceDirectory(environment.DataDirectory)) return *found;
     throw std::runtime_error("Die mitgelieferten Referenzdaten wurden nicht gefunden; bitte --reference angeben.");
 }
 

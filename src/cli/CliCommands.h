@@ -14,10 +14,10 @@ inline constexpr int kExitFailure = 2;
 inline constexpr int kExitNotStored = 3;
 
 struct Environment {
-    // Directory of the running program; the shipped data is looked for beside it.
+    // Directory of the running program.
     std::filesystem::path ProgramDirectory;
-    // Where the shipped data lies in the source tree, for a program run from its build folder.
-    std::filesystem::path BuiltInDataDirectory;
+    // The shipped data (reference lists), found from the program's own place; see DataDirectoryOf.
+    std::filesystem::path DataDirectory;
     // Calendar year of today, for the survey period that set-up writes.
     int CurrentYear = 0;
 };

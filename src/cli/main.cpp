@@ -10,7 +10,7 @@ int main(int argc, char* argv[])
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     kalmora::cli::Environment environment;
     environment.ProgramDirectory = kalmora::ProgramDirectoryOfProcess();
-    environment.BuiltInDataDirectory = KALMORA_BUILT_IN_DATA_DIR;
+    environment.DataDirectory = kalmora::DataDirectoryOf(environment.ProgramDirectory);
     environment.CurrentYear = kalmora::platform::LocalTime(std::time(nullptr)).tm_year + 1900;
     return kalmora::cli::RunCli(arguments, environment, std::cout, std::cerr);
 }

@@ -80,6 +80,12 @@ fs::path ProgramDirectoryOfProcess()
     return platform::ExecutableDirectory();
 }
 
+fs::path DataDirectoryOf(const fs::path& programDirectory)
+{
+    if (programDirectory.empty()) return {};
+    return (programDirectory / ".." / "share" / "kalmora").lexically_normal();
+}
+
 fs::path UserConfigDirectoryFor(const char* xdgConfigHome, const char* home)
 {
     // A relative XDG_CONFIG_HOME is invalid and to be ignored.

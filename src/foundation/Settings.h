@@ -56,6 +56,11 @@ struct SettingsFile {
 // The directory of the running executable, or an empty path when it can't be determined.
 std::filesystem::path ProgramDirectoryOfProcess();
 
+// The shipped data (reference lists, translations) of a program in `programDirectory`:
+// "../share/kalmora" from it, which holds for an installation (bin/) and a build folder (src/)
+// alike. Empty when the program directory is unknown.
+std::filesystem::path DataDirectoryOf(const std::filesystem::path& programDirectory);
+
 // "$XDG_CONFIG_HOME/kalmora", else "$HOME/.config/kalmora"; empty when neither is usable.
 // Takes the variables' values (null when unset) so that callers and tests decide where they come from.
 std::filesystem::path UserConfigDirectoryFor(const char* xdgConfigHome, const char* home);

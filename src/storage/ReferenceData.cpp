@@ -201,16 +201,13 @@ void LoadReferenceData(const std::filesystem::path& adminDatabase, const std::fi
     ReplaceReferenceTables(admin, lists.Hospitals, lists.Departments);
 }
 
-std::optional<std::filesystem::path> ShippedReferenceDirectory(const std::filesystem::path& programDirectory,
-                                                               const std::filesystem::path& builtInDataDirectory)
+std::optional<std::filesystem::path> ShippedReferenceDirectory(const std::filesystem::path& dataDirectory)
 {
-    for (const auto& candidate :
-         {programDirectory / "data" / "reference", programDirectory / ".." / "share" / "kalmora" / "reference",
-          builtInDataDirectory / "reference"}) {
-        std::error_code error;
-        if (std::filesystem::is_directory(candidate, error)) return candidate;
-    }
-    return std::nullopt;
+    if (dataDirectory.empty()) return std::nullopt;
+    const auto directory = dataDirectory / "reference";
+    std::error_code error;
+    if (!std::filesystem::is_directory(directory, error)) return std::nullopt;
+    return directory;
 }
 
 }  // namespace kalmora

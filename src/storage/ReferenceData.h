@@ -69,10 +69,8 @@ std::optional<std::string> DepartmentName(Database& admin, std::string_view depa
 void LoadReferenceData(const std::filesystem::path& adminDatabase, const std::filesystem::path& hospitalsFile,
                        const std::filesystem::path& departmentsFile);
 
-// The folder of the reference lists shipped with the program: beside it ("data/reference"), in its
-// installed data ("../share/kalmora/reference"), else in `builtInDataDirectory` for a program run from
-// its build folder; nothing when none of them is a folder.
-std::optional<std::filesystem::path> ShippedReferenceDirectory(const std::filesystem::path& programDirectory,
-                                                               const std::filesystem::path& builtInDataDirectory);
+// The folder of the reference lists shipped with the program, in its data directory (see
+// DataDirectoryOf); nothing when there is none.
+std::optional<std::filesystem::path> ShippedReferenceDirectory(const std::filesystem::path& dataDirectory);
 
 }  // namespace kalmora

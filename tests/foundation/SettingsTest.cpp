@@ -119,6 +119,24 @@ TEST(SettingsPaths, DataFilePathKeepsNameInsideDirectory)
     }
 }
 
+TEST(SettingsPaths, DataDirectoryLiesBesideTheProgramsFolder)
+{
+    struct Case {
+        fs::path program;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"/usr/bin", "/usr/share/kalmora"},
+        {"/home/u/kalmora/build/src", "/home/u/kalmora/build/share/kalmora"},
+        // An unknown program folder must not turn into a path relative to the working directory.
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program.string());
+        EXPECT_EQ(DataDirectoryOf(c.program), c.expected);
+    }
+}
+
 TEST(ReadIniValue, LooksInProgramDirectoryThenFallsBack)
 {
     Places places;

@@ -22,7 +22,7 @@ inline CliOutcome RunCliInProcess(const std::vector<std::string>& arguments,
 {
     cli::Environment environment;
     environment.ProgramDirectory = programDirectory;
-    environment.BuiltInDataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
+    environment.DataDirectory = std::filesystem::path(KALMORA_SOURCE_DIR) / "data";
     environment.CurrentYear = year;
     std::ostringstream out;
     std::ostringstream err;
