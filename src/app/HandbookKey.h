@@ -12,7 +12,6 @@ class UserInterface;
 // Each window's section of the handbook (the anchor of its heading), by the window's object name.
 inline constexpr std::pair<std::string_view, std::string_view> kHandbookSections[] = {
     {"frmTop", "start"},
-    {"frmInst", "erster-start"},
     {"frmMain", "hauptfenster"},
     {"frmOpt", "optionen"},
     {"frmImp", "import"},

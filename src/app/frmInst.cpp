@@ -1,6 +1,5 @@
 #include "app/frmInst.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/DirectoryBrowser.h"
 #include "toolkit/Frame.h"
 #include "toolkit/NamedLabel.h"
@@ -24,7 +23,6 @@ frmInst::frmInst(AppContext& context, const std::filesystem::path& directory, QW
     : QDialog(parent), m_context(context)
 {
     setObjectName("frmInst");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Kalmora einrichten");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
