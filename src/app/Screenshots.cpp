@@ -181,7 +181,7 @@ int main(int argc, char* argv[])
             menu->close();
         }
 
-        kalmora::frmInfo info(context.Ui, &mainWindow);
+        kalmora::frmInfo info(&mainWindow);
         saved &= Save(info, folder, "frmInfo");
         info.close();
 

@@ -1,6 +1,5 @@
 #include "app/frmAbt.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/NamedLabel.h"
@@ -35,7 +34,6 @@ constexpr std::array<ColumnHeading, 2> kHeadings{{{" &Krankenanstalt ", 0}, {" A
 frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName("frmAbt");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Intensivbericht - Abteilungsebene");
 
     m_list = new FixedColumnList("lst_abteilung");

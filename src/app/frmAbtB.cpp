@@ -1,6 +1,5 @@
 #include "app/frmAbtB.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/Frame.h"
@@ -48,7 +47,6 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
     : QDialog(parent), m_context(context), m_entry(std::move(entry))
 {
     setObjectName("frmAbtB");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Extras - Einstufung");
 
     const QString text = ToQt(m_entry.Text);

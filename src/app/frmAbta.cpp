@@ -1,6 +1,5 @@
 #include "app/frmAbta.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
 #include "toolkit/QtText.h"
@@ -39,7 +38,6 @@ frmAbta::frmAbta(AppContext& context, std::vector<std::string> lines, QWidget* p
     : QDialog(parent), m_context(context)
 {
     setObjectName("frmAbta");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Abteilung - Analyse");
 
     m_grid = new CellGrid("grd_abta");

@@ -1,6 +1,5 @@
 #include "app/frmEin.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/DateBox.h"
@@ -52,7 +51,6 @@ constexpr std::array<ColumnHeading, 6> kHeadings{{
 frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName("frmEin");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Extras - Einstufung");
 
     m_list = new FixedColumnList("lst_abteilung");

@@ -1,6 +1,5 @@
 #include "app/frmEine.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
 #include "toolkit/QtText.h"
@@ -29,7 +28,6 @@ frmEine::frmEine(AppContext& context, std::vector<DepartmentEntry> selected, QWi
     : QDialog(parent), m_context(context), m_selected(std::move(selected))
 {
     setObjectName("frmEine");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Extras - Einstufungsergebnis");
 
     m_grid = new CellGrid("grd_erg");

@@ -1,6 +1,5 @@
 #include "app/frmExp.h"
 
-#include "app/HandbookKey.h"
 #include "analysis/CombinedExport.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
@@ -44,7 +43,6 @@ constexpr std::array<ColumnHeading, 2> kHeadings{{{" &Krankenanstalt ", 0}, {" A
 frmExp::frmExp(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName("frmExp");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Export");
 
     m_list = new FixedColumnList("lst_abteilung");

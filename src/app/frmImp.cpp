@@ -1,6 +1,5 @@
 #include "app/frmImp.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/DirectoryBrowser.h"
@@ -37,7 +36,6 @@ frmImp::frmImp(AppContext& context, ImportRun& run, frmMain& mainWindow)
     : QDialog(&mainWindow), m_context(context), m_run(run), m_mainWindow(mainWindow)
 {
     setObjectName("frmImp");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Datei - Import");
 
     m_fileList = new QListWidget;

@@ -1,6 +1,5 @@
 #include "app/frmImpe.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
 #include "toolkit/QtText.h"
@@ -20,7 +19,6 @@ frmImpe::frmImpe(AppContext& context, const ImportRun& run, QWidget* parent)
     : QDialog(parent), m_context(context), m_run(run)
 {
     setObjectName("frmImpe");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Datei - ImportErgebnis");
 
     m_grid = new CellGrid("grd_erg");

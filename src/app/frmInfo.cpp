@@ -1,6 +1,5 @@
 #include "app/frmInfo.h"
 
-#include "app/HandbookKey.h"
 #include "foundation/Version.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
@@ -15,10 +14,9 @@
 
 namespace kalmora {
 
-frmInfo::frmInfo(UserInterface& ui, QWidget* parent) : QDialog(parent)
+frmInfo::frmInfo(QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmInfo");
-    AddHandbookKey(*this, ui);
     setWindowTitle(" Kalmora");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

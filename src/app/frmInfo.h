@@ -4,14 +4,12 @@
 
 namespace kalmora {
 
-class UserInterface;
-
 // The info window: product, version, service pack, author and publisher.
 class frmInfo : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmInfo(UserInterface& ui, QWidget* parent = nullptr);
+    explicit frmInfo(QWidget* parent = nullptr);
 };
 
 }  // namespace kalmora

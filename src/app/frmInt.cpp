@@ -1,6 +1,5 @@
 #include "app/frmInt.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FieldHelpers.h"
 #include "toolkit/Frame.h"
@@ -85,7 +84,6 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
     : QDialog(parent), m_context(context), m_departmentLine(std::move(departmentLine))
 {
     setObjectName("frmInt");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Intensivbericht - Detailansicht");
 
     m_tabs = new QTabWidget;

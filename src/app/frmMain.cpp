@@ -1,6 +1,5 @@
 #include "app/frmMain.h"
 
-#include "app/HandbookKey.h"
 #include "shell/AdminState.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/MenuAccessKeys.h"
@@ -77,7 +76,6 @@ frmMain::frmMain(AppContext& context, QWidget* startupWindow, QWidget* parent)
     : QMainWindow(parent), m_context(context), m_startupWindow(startupWindow)
 {
     setObjectName("frmMain");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Kalmora " + ToQt(kVersionText));
     setMinimumSize(640, 400);
     setCentralWidget(CreateBackground());
@@ -213,7 +211,7 @@ void frmMain::OnIntensivbericht()
 
 void frmMain::OnInfo()
 {
-    frmInfo info(m_context.Ui, this);
+    frmInfo info(this);
     m_context.Windows.ShowModal(info);
 }
 

@@ -1,6 +1,5 @@
 #include "app/frmOpt.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/DateBox.h"
 #include "toolkit/DirectoryBrowser.h"
@@ -55,7 +54,6 @@ QLabel* DirectoryLabel(const QString& objectName)
 frmOpt::frmOpt(AppContext& context, QWidget* parent) : QDialog(parent), m_context(context)
 {
     setObjectName("frmOpt");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Extras - Optionen");
     m_fields = new CheckedFields(*this);
 

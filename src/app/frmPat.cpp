@@ -1,6 +1,5 @@
 #include "app/frmPat.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/NamedLabel.h"
@@ -42,7 +41,6 @@ frmPat::frmPat(AppContext& context, std::string departmentLine, QWidget* parent)
     : QDialog(parent), m_context(context), m_departmentLine(std::move(departmentLine))
 {
     setObjectName("frmPat");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Intensivbericht - Patientenebene");
 
     m_list = new FixedColumnList("lst_patient");

@@ -1,6 +1,5 @@
 #include "app/frmPats.h"
 
-#include "app/HandbookKey.h"
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/FixedColumnList.h"
@@ -41,7 +40,6 @@ frmPats::frmPats(AppContext& context, FixedColumnList& callerList, QString tag, 
     : QDialog(parent), m_context(context), m_callerList(callerList), m_tag(std::move(tag))
 {
     setObjectName("frmPats");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Patientensuche");
 
     m_kisId = new QLineEdit;

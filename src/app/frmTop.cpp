@@ -1,6 +1,5 @@
 #include "app/frmTop.h"
 
-#include "app/HandbookKey.h"
 #include "foundation/Version.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
@@ -60,7 +59,6 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, std::optional<
       m_firstStart(std::move(firstStart))
 {
     setObjectName("frmTop");
-    AddHandbookKey(*this, m_context.Ui);
     setWindowTitle(" Kalmora");
     setAttribute(Qt::WA_DeleteOnClose);
     m_context.IniFile.SettingsFileName = SettingsFileNameFromCommandLine(commandLine);

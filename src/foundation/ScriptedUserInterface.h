@@ -29,7 +29,6 @@ public:
     void SetClipboardText(std::string_view text) override { m_clipboard = text; }
     void ProcessPendingEvents() override { ++m_eventRuns; }
     void Beep() override { ++m_beeps; }
-    void OpenHandbook(std::string_view section) override { m_handbookSections.emplace_back(section); }
 
     const std::vector<ShownMessage>& Messages() const { return m_messages; }
     const std::string& StatusText(int panel) const { return m_status.at(panel - 1); }
@@ -38,7 +37,6 @@ public:
     int BusyDepth() const { return m_busyDepth; }
     int EventRuns() const { return m_eventRuns; }
     int Beeps() const { return m_beeps; }
-    const std::vector<std::string>& HandbookSections() const { return m_handbookSections; }
     std::size_t UnusedAnswers() const { return m_answers.size(); }
 
 private:
@@ -47,7 +45,6 @@ private:
     std::array<std::string, 4> m_status;
     std::array<std::vector<std::string>, 4> m_statusHistory;
     std::string m_clipboard;
-    std::vector<std::string> m_handbookSections;
     int m_busyDepth = 0;
     int m_eventRuns = 0;
     int m_beeps = 0;

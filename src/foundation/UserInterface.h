@@ -12,7 +12,7 @@ enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer : short { Ok = 1, Yes = 6, No = 7 };
 
 // The one way core and windows reach the screen: message boxes, the busy pointer, the status bar,
-// the clipboard, the beep, the handbook and letting pending window events run. The GUI implements it with Qt, the CLI on
+// the clipboard, the beep and letting pending window events run. The GUI implements it with Qt, the CLI on
 // the console, tests with a scripted double.
 class UserInterface {
 public:
@@ -28,8 +28,6 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // The system beep that goes with a finished long operation; nothing where no one listens.
     virtual void Beep() {}
-    // Opens the handbook at `section` (an anchor of its page); nothing where there is no screen.
-    virtual void OpenHandbook(std::string_view /*section*/) {}
 };
 
 // Shows the busy pointer for the lifetime of the guard.

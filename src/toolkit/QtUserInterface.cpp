@@ -1,15 +1,10 @@
 #include "toolkit/QtUserInterface.h"
 
 #include "toolkit/PanelStatusBar.h"
-#include "foundation/Handbook.h"
-#include "foundation/Messages.h"
-#include "foundation/Platform.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QUrl>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -94,18 +89,6 @@ void QtUserInterface::ProcessPendingEvents()
     // Repaints and timers run; clicks and keys wait until the loop is over, so a running operation
     // can't be started a second time from inside itself.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void QtUserInterface::OpenHandbook(std::string_view section)
-{
-    const auto handbook = FindHandbook(platform::ExecutableDirectory());
-    if (!handbook) {
-        ShowMessage(kHandbookMissingNotice, kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
-        return;
-    }
-    QUrl address = QUrl::fromLocalFile(QString::fromStdString(handbook->string()));
-    address.setFragment(ToQString(section));
-    QDesktopServices::openUrl(address);
 }
 
 }  // namespace kalmora

@@ -10,7 +10,7 @@ class QWidget;
 namespace kalmora {
 
 // The user interface on Qt Widgets: real message boxes with German buttons, the application's
-// override cursor, the main window's four status panels, the system clipboard and the browser.
+// override cursor, the main window's four status panels and the system clipboard.
 class QtUserInterface : public UserInterface {
 public:
     QtUserInterface() = default;
@@ -27,8 +27,6 @@ public:
     void SetClipboardText(std::string_view text) override;
     void ProcessPendingEvents() override;
     void Beep() override;
-    // The handbook opens in the desktop's browser, at the section's anchor.
-    void OpenHandbook(std::string_view section) override;
 
 private:
     QPointer<QWidget> m_mainWindow;
