@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kalmora needs to build, run and test.
+# Installs the Debian packages Kalmora needs to build, run and test; with "docs", only those that
+# `make docs` needs to render the handbook, so that building and testing never pull them in.
 # Idempotent: does nothing (and prints nothing) when all are present.
 set -euo pipefail
 
-packages=(
-  g++ cmake make pkg-config
-  qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev
-  libsqlite3-dev sqlite3
-  libgtest-dev libgmock-dev
-  xvfb xauth fonts-liberation
-)
+case "${1:-}" in
+  "")
+    packages=(
+      g++ cmake make pkg-config
+      qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-translations-l10n libgl-dev
+      libsqlite3-dev sqlite3
+      libgtest-dev libgmock-dev
+      xvfb xauth fonts-liberation
+    )
+    ;;
+  docs)
+    packages=(pandoc weasyprint fonts-liberation)
+    ;;
+  *)
+    echo "Aufruf: $0 [docs]" >&2
+    exit 1
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
