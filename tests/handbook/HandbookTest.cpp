@@ -101,8 +101,10 @@ std::vector<std::string> CallArguments(const std::string& code, const std::regex
         for (; end < code.size() && depth > 0; ++end) {
             const char c = code[end];
             if (inLiteral) {
-                if (c == '\\') ++end;
-                else if (c == '"') inLiteral = false;
+                if (c == '\\')
+                    ++end;
+                else if (c == '"')
+                    inLiteral = false;
             } else if (c == '"') {
                 inLiteral = true;
             } else if (c == '(') {
@@ -136,7 +138,8 @@ void AddPieces(std::set<std::string>& texts, const std::vector<std::string>& lit
 // its reporting calls, of the comments composed for them and of its named texts.
 std::set<std::string> ImportTexts()
 {
-    static const std::regex calls(R"(\b(Report|ReportError|ReportWarning|ReportByLevel|WriteProtocolLine|WriteLine)\s*\()");
+    static const std::regex calls(
+        R"(\b(Report|ReportError|ReportWarning|ReportByLevel|WriteProtocolLine|WriteLine)\s*\()");
     static const std::regex composed(R"(std::string comment\s*=([^;]*);)");
     static const std::regex pairRule(R"(PairRule\{[^}]*\})");
     static const std::regex named(R"(constexpr std::string_view k\w+\s*=\s*("[^"]*");)");
@@ -253,7 +256,8 @@ TEST(Handbook, ShowsOnlyPicturesTheScreenshotProgramMakes)
     std::set<std::string> shown;
     std::string unknown;
     const std::string& handbook = Handbook();
-    for (auto it = std::sregex_iterator(handbook.begin(), handbook.end(), picture); it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(handbook.begin(), handbook.end(), picture); it != std::sregex_iterator();
+         ++it) {
         const std::string name = (*it)[1].str();
         shown.insert(name);
         const bool numbered = std::any_of(prefixes.begin(), prefixes.end(), [&name](const std::string& prefix) {
