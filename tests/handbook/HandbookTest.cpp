@@ -4,6 +4,7 @@
 #include "foundation/Messages.h"
 #include "scoring/ClassificationTable.h"
 #include "scoring/Tiss28Items.h"
+#include "shell/Handbook.h"
 
 #include <gtest/gtest.h>
 
@@ -190,6 +191,8 @@ TEST(Handbook, NamesEveryQuestionAndNotice)
         if (!notice.empty()) texts.insert(CollapseBlanks(notice));
     }
     EXPECT_EQ(texts.size(), 16u);
+    texts.insert(std::string(kalmora::kHandbookMissingText));
+    texts.insert(std::string(kalmora::kHandbookNotShownText));
     EXPECT_EQ(Missing(texts), "") << "Fragen und Hinweise fehlen im Handbuch";
 }
 
@@ -234,6 +237,27 @@ TEST(Handbook, NamesEveryWindowByItsCaption)
     }
     EXPECT_TRUE(captions.contains("Datei - Import"));
     EXPECT_EQ(Missing(captions), "") << "Fenstertitel fehlen im Handbuch";
+}
+
+// F1 in every window opens a section of the handbook that exists.
+TEST(Handbook, HasTheSectionOfEveryWindowsHelpKey)
+{
+    static const std::regex key(R"re(AddHandbookKey\(\*this,\s*\w+,\s*"([^"]*)"\))re");
+    std::string missing;
+    std::string withoutKey;
+    for (const auto& file : FilesIn(kSourceDir / "src" / "app", ".cpp")) {
+        if (!file.filename().string().starts_with("frm")) continue;
+        const std::string code = ReadFile(file);
+        std::smatch found;
+        if (!std::regex_search(code, found, key)) {
+            withoutKey += " " + file.filename().string();
+            continue;
+        }
+        if (Handbook().find("{#" + found[1].str() + "}") == std::string::npos)
+            missing += " " + file.filename().string() + ":" + found[1].str();
+    }
+    EXPECT_EQ(withoutKey, "") << "Fenster ohne F1";
+    EXPECT_EQ(missing, "") << "Abschnitte, die F1 öffnet, fehlen im Handbuch";
 }
 
 // The names the screenshot program saves: fixed names, and series written "name_%1" (pages, menus).
