@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO ?= demo
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build check test run screenshots package sanitize bench load clean
+.PHONY: deps configure build check test run screenshots docs package sanitize bench load clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -43,6 +43,11 @@ screenshots: build
 	@bash scripts/demo.sh $(CLI) $(DEMO)
 	@cmake --build $(BUILD) --target kalmora-screenshots -j2 >/dev/null
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/src/kalmora-screenshots $(BUILD)/screenshots "/i:$(DEMO_INI)"
+
+# The handbook from docs/handbuch with the pictures of `make screenshots`: $(BUILD)/docs/handbuch.html
+# (one page, pictures embedded) and $(BUILD)/docs/handbuch.pdf. Installs pandoc and weasyprint.
+docs: screenshots
+	@bash scripts/docs.sh $(BUILD)
 
 # The Debian package kalmora_VERSION_ARCH.deb in the project folder, built in $(PACKAGE_BUILD) as a
 # release with Debian's hardening flags, then checked by scripts/check-package.sh (its content,

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kalmora needs to build, run and test; with --package also what
-# `make package` needs to build and check the Debian package.
+# Installs the Debian packages Kalmora needs to build, run and test; with --package only those that
+# `make package` adds to build and check the Debian package, with --docs those that `make docs` adds
+# to render the handbook, so that building and testing never pull them in.
 # Idempotent: does nothing (and prints nothing) when all are present.
 set -euo pipefail
 
@@ -16,12 +17,15 @@ packaging=(
   dpkg-dev file librsvg2-bin
   desktop-file-utils appstream lintian
 )
+# The handbook's HTML page and PDF.
+documentation=(pandoc weasyprint fonts-liberation)
 
 case "${1:-}" in
   "") ;;
   --package) packages+=("${packaging[@]}") ;;
+  --docs) packages+=("${documentation[@]}") ;;
   *)
-    echo "Aufruf: scripts/install-deps.sh [--package]" >&2
+    echo "Aufruf: scripts/install-deps.sh [--package | --docs]" >&2
     exit 1
     ;;
 esac

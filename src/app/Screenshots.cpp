@@ -181,7 +181,7 @@ int main(int argc, char* argv[])
             menu->close();
         }
 
-        kalmora::frmInfo info(&mainWindow);
+        kalmora::frmInfo info(context, &mainWindow);
         saved &= Save(info, folder, "frmInfo");
         info.close();
 

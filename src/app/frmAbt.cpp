@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FixedColumnList.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "app/frmAbta.h"
 #include "app/frmPat.h"
@@ -35,6 +36,7 @@ frmAbt::frmAbt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 {
     setObjectName("frmAbt");
     setWindowTitle(" Intensivbericht - Abteilungsebene");
+    AddHandbookKey(*this, m_context, "intensivbericht-abteilungen");
 
     m_list = new FixedColumnList("lst_abteilung");
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -3,6 +3,7 @@
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "foundation/FailureText.h"
@@ -48,6 +49,7 @@ frmAbtB::frmAbtB(AppContext& context, DepartmentEntry entry, QWidget* parent)
 {
     setObjectName("frmAbtB");
     setWindowTitle(" Extras - Einstufung");
+    AddHandbookKey(*this, m_context, "einstufung-basisdaten");
 
     const QString text = ToQt(m_entry.Text);
     auto* hospital = NamedLabel("lbl_ka", text.left(kHospitalLength).trimmed());

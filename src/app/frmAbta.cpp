@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "toolkit/WindowPlaces.h"
 
@@ -39,6 +40,7 @@ frmAbta::frmAbta(AppContext& context, std::vector<std::string> lines, QWidget* p
 {
     setObjectName("frmAbta");
     setWindowTitle(" Abteilung - Analyse");
+    AddHandbookKey(*this, m_context, "analyse");
 
     m_grid = new CellGrid("grd_abta");
     m_grid->SetFixedRows(1);

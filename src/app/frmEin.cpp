@@ -5,6 +5,7 @@
 #include "toolkit/DateBox.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "shell/OptionsValues.h"
@@ -52,6 +53,7 @@ frmEin::frmEin(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 {
     setObjectName("frmEin");
     setWindowTitle(" Extras - Einstufung");
+    AddHandbookKey(*this, m_context, "einstufung-dialog");
 
     m_list = new FixedColumnList("lst_abteilung");
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);

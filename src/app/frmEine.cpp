@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ReportLayout.h"
 #include "foundation/FailureText.h"
@@ -29,6 +30,7 @@ frmEine::frmEine(AppContext& context, std::vector<DepartmentEntry> selected, QWi
 {
     setObjectName("frmEine");
     setWindowTitle(" Extras - Einstufungsergebnis");
+    AddHandbookKey(*this, m_context, "einstufung-ergebnis");
 
     m_grid = new CellGrid("grd_erg");
     m_grid->SetFixedRows(1);

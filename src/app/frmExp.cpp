@@ -5,6 +5,7 @@
 #include "toolkit/CheckedFields.h"
 #include "toolkit/FixedColumnList.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "app/frmOpt.h"
@@ -44,6 +45,7 @@ frmExp::frmExp(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 {
     setObjectName("frmExp");
     setWindowTitle(" Export");
+    AddHandbookKey(*this, m_context, "export");
 
     m_list = new FixedColumnList("lst_abteilung");
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);

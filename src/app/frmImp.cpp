@@ -4,6 +4,7 @@
 #include "toolkit/CheckedFields.h"
 #include "toolkit/DirectoryBrowser.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ReentryGuard.h"
 #include "shell/OptionsValues.h"
@@ -37,6 +38,7 @@ frmImp::frmImp(AppContext& context, ImportRun& run, frmMain& mainWindow)
 {
     setObjectName("frmImp");
     setWindowTitle(" Datei - Import");
+    AddHandbookKey(*this, m_context, "import-dialog");
 
     m_fileList = new QListWidget;
     m_fileList->setObjectName("lst_file");

@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ReportLayout.h"
 #include "import/ImportResults.h"
@@ -20,6 +21,7 @@ frmImpe::frmImpe(AppContext& context, const ImportRun& run, QWidget* parent)
 {
     setObjectName("frmImpe");
     setWindowTitle(" Datei - ImportErgebnis");
+    AddHandbookKey(*this, m_context, "import-ergebnis");
 
     m_grid = new CellGrid("grd_erg");
     m_grid->SetFixedRows(1);

@@ -1,6 +1,7 @@
 #include "app/frmInfo.h"
 
 #include "foundation/Version.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ProductPicture.h"
@@ -14,10 +15,11 @@
 
 namespace kalmora {
 
-frmInfo::frmInfo(QWidget* parent) : QDialog(parent)
+frmInfo::frmInfo(AppContext& context, QWidget* parent) : QDialog(parent)
 {
     setObjectName("frmInfo");
     setWindowTitle(" Kalmora");
+    AddHandbookKey(*this, context, "info");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     auto* picture = NamedLabel("Image1", {});

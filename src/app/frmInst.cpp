@@ -2,6 +2,7 @@
 
 #include "toolkit/DirectoryBrowser.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "foundation/Messages.h"
@@ -23,6 +24,7 @@ frmInst::frmInst(AppContext& context, const std::filesystem::path& directory, QW
     : QDialog(parent), m_context(context)
 {
     setObjectName("frmInst");
+    AddHandbookKey(*this, m_context, "installation-start");
     setWindowTitle(" Kalmora einrichten");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -3,6 +3,7 @@
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FieldHelpers.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "foundation/FailureText.h"
@@ -85,6 +86,7 @@ frmInt::frmInt(AppContext& context, std::string departmentLine, QWidget* parent)
 {
     setObjectName("frmInt");
     setWindowTitle(" Intensivbericht - Detailansicht");
+    AddHandbookKey(*this, m_context, "intensivbericht-detail");
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName("tab_int");

@@ -2,6 +2,7 @@
 
 #include "shell/AdminState.h"
 #include "toolkit/ButtonArray.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/MenuAccessKeys.h"
 #include "toolkit/PanelStatusBar.h"
 #include "toolkit/ProductPicture.h"
@@ -77,6 +78,7 @@ frmMain::frmMain(AppContext& context, QWidget* startupWindow, QWidget* parent)
 {
     setObjectName("frmMain");
     setWindowTitle(" Kalmora " + ToQt(kVersionText));
+    AddHandbookKey(*this, m_context, "hauptfenster");
     setMinimumSize(640, 400);
     setCentralWidget(CreateBackground());
     CreateMenus();
@@ -211,7 +213,7 @@ void frmMain::OnIntensivbericht()
 
 void frmMain::OnInfo()
 {
-    frmInfo info(this);
+    frmInfo info(m_context, this);
     m_context.Windows.ShowModal(info);
 }
 

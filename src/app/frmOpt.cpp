@@ -4,6 +4,7 @@
 #include "toolkit/DateBox.h"
 #include "toolkit/DirectoryBrowser.h"
 #include "toolkit/Frame.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "foundation/Messages.h"
 
@@ -55,6 +56,7 @@ frmOpt::frmOpt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
 {
     setObjectName("frmOpt");
     setWindowTitle(" Extras - Optionen");
+    AddHandbookKey(*this, m_context, "optionen");
     m_fields = new CheckedFields(*this);
 
     m_tabs = new QTabWidget;

@@ -2,6 +2,7 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/FixedColumnList.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "app/frmInt.h"
 #include "app/frmPats.h"
@@ -42,6 +43,7 @@ frmPat::frmPat(AppContext& context, std::string departmentLine, QWidget* parent)
 {
     setObjectName("frmPat");
     setWindowTitle(" Intensivbericht - Patientenebene");
+    AddHandbookKey(*this, m_context, "intensivbericht-patienten");
 
     m_list = new FixedColumnList("lst_patient");
     m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);

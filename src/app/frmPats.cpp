@@ -3,6 +3,7 @@
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CheckedFields.h"
 #include "toolkit/FixedColumnList.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "foundation/FailureText.h"
 #include "foundation/Conversions.h"
@@ -41,6 +42,7 @@ frmPats::frmPats(AppContext& context, FixedColumnList& callerList, QString tag, 
 {
     setObjectName("frmPats");
     setWindowTitle(" Patientensuche");
+    AddHandbookKey(*this, m_context, "intensivbericht-suche");
 
     m_kisId = new QLineEdit;
     m_kisId->setObjectName("txt_pats_kis_id");

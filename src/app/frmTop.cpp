@@ -1,6 +1,7 @@
 #include "app/frmTop.h"
 
 #include "foundation/Version.h"
+#include "toolkit/HandbookKey.h"
 #include "toolkit/NamedLabel.h"
 #include "toolkit/QtText.h"
 #include "toolkit/ProductPicture.h"
@@ -60,6 +61,7 @@ frmTop::frmTop(AppContext& context, std::string_view commandLine, std::optional<
 {
     setObjectName("frmTop");
     setWindowTitle(" Kalmora");
+    AddHandbookKey(*this, m_context, "hauptfenster");
     setAttribute(Qt::WA_DeleteOnClose);
     m_context.IniFile.SettingsFileName = SettingsFileNameFromCommandLine(commandLine);
     m_busy.emplace(m_context.Ui);

@@ -29,11 +29,19 @@ public:
     void SetClipboardText(std::string_view text) override { m_clipboard = text; }
     void ProcessPendingEvents() override { ++m_eventRuns; }
     void Beep() override { ++m_beeps; }
+    // Records the address; answers whether a viewer "showed" it, by default yes.
+    bool OpenAddress(std::string_view address) override
+    {
+        m_addresses.emplace_back(address);
+        return m_viewerPresent;
+    }
+    void SetViewerPresent(bool present) { m_viewerPresent = present; }
 
     const std::vector<ShownMessage>& Messages() const { return m_messages; }
     const std::string& StatusText(int panel) const { return m_status.at(panel - 1); }
     const std::vector<std::string>& StatusHistory(int panel) const { return m_statusHistory.at(panel - 1); }
     const std::string& Clipboard() const { return m_clipboard; }
+    const std::vector<std::string>& Addresses() const { return m_addresses; }
     int BusyDepth() const { return m_busyDepth; }
     int EventRuns() const { return m_eventRuns; }
     int Beeps() const { return m_beeps; }
@@ -48,6 +56,8 @@ private:
     int m_busyDepth = 0;
     int m_eventRuns = 0;
     int m_beeps = 0;
+    std::vector<std::string> m_addresses;
+    bool m_viewerPresent = true;
 };
 
 }  // namespace kalmora

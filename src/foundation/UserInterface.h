@@ -12,8 +12,8 @@ enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer : short { Ok = 1, Yes = 6, No = 7 };
 
 // The one way core and windows reach the screen: message boxes, the busy pointer, the status bar,
-// the clipboard, the beep and letting pending window events run. The GUI implements it with Qt, the CLI on
-// the console, tests with a scripted double.
+// the clipboard, the beep, showing a document and letting pending window events run. The GUI implements it with Qt, the
+// CLI on the console, tests with a scripted double.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;
@@ -28,6 +28,9 @@ public:
     virtual void ProcessPendingEvents() = 0;
     // The system beep that goes with a finished long operation; nothing where no one listens.
     virtual void Beep() {}
+    // Shows the document at `address` (a file:// address, perhaps with a #section) in the system's
+    // viewer. False when nothing could show it, as where there is no screen.
+    virtual bool OpenAddress(std::string_view /*address*/) { return false; }
 };
 
 // Shows the busy pointer for the lifetime of the guard.

@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace kalmora {
 
@@ -89,6 +91,11 @@ void QtUserInterface::ProcessPendingEvents()
     // Repaints and timers run; clicks and keys wait until the loop is over, so a running operation
     // can't be started a second time from inside itself.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool QtUserInterface::OpenAddress(std::string_view address)
+{
+    return QDesktopServices::openUrl(QUrl(ToQString(address), QUrl::StrictMode));
 }
 
 }  // namespace kalmora

@@ -27,6 +27,7 @@ public:
     void SetClipboardText(std::string_view text) override;
     void ProcessPendingEvents() override;
     void Beep() override;
+    bool OpenAddress(std::string_view address) override;
 
 private:
     QPointer<QWidget> m_mainWindow;
