@@ -49,15 +49,15 @@ screenshots: build
 docs: screenshots
 	@bash scripts/docs.sh $(BUILD)
 
-# The Debian package kalmora_VERSION_ARCH.deb in the project folder, built in $(PACKAGE_BUILD) as a
-# release with Debian's hardening flags, then checked by scripts/check-package.sh (its content,
+# The Debian package kalmora_VERSION_ARCH.deb in the project folder with the handbook of `make docs`,
+# built in $(PACKAGE_BUILD) as a release with Debian's hardening flags, then checked by scripts/check-package.sh (its content,
 # desktop-file-validate, appstreamcli validate, lintian).
 PACKAGE_BUILD ?= build-package
-package:
+package: docs
 	@bash scripts/install-deps.sh --package
 	@DEB_BUILD_MAINT_OPTIONS=hardening=+all; export DEB_BUILD_MAINT_OPTIONS; \
 		cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-		-DKALMORA_PACKAGE=ON -DKALMORA_BUILD_TESTS=OFF \
+		-DKALMORA_PACKAGE=ON -DKALMORA_BUILD_TESTS=OFF -DKALMORA_HANDBOOK_DIR=$(abspath $(BUILD))/docs \
 		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
 		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(PACKAGE_BUILD) -j2

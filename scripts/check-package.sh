@@ -2,7 +2,7 @@
 # Checks the Debian package that `make package` built:
 #   scripts/check-package.sh kalmora_VERSION_ARCH.deb
 # It must hold the programs, the desktop entry, the icons, the AppStream metadata, both manual pages
-# and the copyright file; the desktop entry must pass desktop-file-validate, the metadata
+# the copyright file and the handbook; the desktop entry must pass desktop-file-validate, the metadata
 # appstreamcli validate --no-net, and lintian must find no error. Lintian's warnings are shown.
 set -euo pipefail
 
@@ -23,7 +23,7 @@ for file in usr/bin/kalmora usr/bin/kalmora-cli \
   usr/share/icons/hicolor/256x256/apps/kalmora.png \
   usr/share/metainfo/invalid.kalmora.Kalmora.metainfo.xml \
   usr/share/man/man1/kalmora.1.gz usr/share/man/man1/kalmora-cli.1.gz \
-  usr/share/doc/kalmora/copyright \
+  usr/share/doc/kalmora/copyright usr/share/doc/kalmora/handbuch.html usr/share/doc/kalmora/handbuch.pdf \
   usr/share/kalmora/reference/hospitals.csv usr/share/kalmora/reference/departments.csv; do
   if [ ! -s "$work/root/$file" ]; then
     echo "Im Paket fehlt /$file." >&2
