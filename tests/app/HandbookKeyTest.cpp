@@ -26,6 +26,7 @@
 #include "support/ImportedInstallation.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QTimer>
@@ -48,13 +49,7 @@ namespace fs = std::filesystem;
 
 // An installation with the department of the append case imported, run from "bin" beside a built
 // handbook.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
+struct Installation : test::WindowContext {
     fs::path Handbook = Dir / "docs" / "handbuch.html";
 
     Installation()

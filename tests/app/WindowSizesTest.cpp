@@ -22,6 +22,7 @@
 #include "support/ImportedInstallation.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QAbstractItemView>
@@ -48,14 +49,7 @@ using test::Q;
 namespace fs = std::filesystem;
 
 // An installation with the department of the append case imported.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     Installation()
     {
         const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";

@@ -9,6 +9,7 @@
 #include "storage/Setup.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/ImportedInstallation.h"
 #include "support/WindowDriving.h"
 
@@ -54,14 +55,7 @@ struct StoredFigures {
 
 // An installation with one imported department made for the classification, with 12,40 DGKP on
 // 8 beds, pre-classified "E2".
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     Installation()
     {
         test::SetUpImportedInstallation(Dir, IniFile, Config,

@@ -10,6 +10,7 @@
 #include "storage/Setup.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/ImportedInstallation.h"
 #include "support/WindowDriving.h"
 
@@ -41,14 +42,7 @@ const QString kSecond = "K002 - Krankenhaus Nordstad  12510101 - " +
 
 // An installation with two departments: the one of the append case, imported, and a copy of it under
 // another department code that keeps only its first stay.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     Installation()
     {
         const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";

@@ -10,6 +10,7 @@
 #include "support/ImportedInstallation.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QBarCategoryAxis>
@@ -37,14 +38,7 @@ namespace fs = std::filesystem;
 // An installation with two departments: the imported one, whose stays are replaced by November 2023
 // three "INT" stays, December 2023 two of no type and January 2024 one "INT" stay; and a second one
 // without stays.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     Installation()
     {
         const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";

@@ -11,6 +11,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/ImportedInstallation.h"
 #include "support/WindowDriving.h"
 
@@ -56,14 +57,7 @@ void TypeAndLeave(QLineEdit& box, const QString& text, QWidget& next)
 
 // An installation with one imported department made for the classification, its staffing figures
 // set, and the main window on it.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     Installation()
     {
         test::SetUpImportedInstallation(Dir, IniFile, Config,

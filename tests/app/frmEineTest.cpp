@@ -12,6 +12,7 @@
 #include "support/ImportedInstallation.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QAbstractButton>
@@ -70,13 +71,7 @@ void ShowsEveryTextWhole(const CellGrid& grid)
 }
 
 // An installation with the test department imported and its base data saved (4,6 DGKP, 2 beds).
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
+struct Installation : test::WindowContext {
     DepartmentEntry Department;
 
     Installation()

@@ -10,6 +10,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QAction>
@@ -64,13 +65,7 @@ QStringList GridText(const CellGrid& grid)
 
 // A working installation with the main window on it; the import directory holds the two files of
 // one department.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
+struct Installation : test::WindowContext {
     std::unique_ptr<frmMain> MainWindow;
 
     // What the test does in the import dialog, and what the result table showed.

@@ -12,6 +12,7 @@
 #include "support/ImportedInstallation.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QApplication>
@@ -44,14 +45,7 @@ namespace fs = std::filesystem;
 // 11.01.2024, 09:00 (died), from hospital 20.01.2024; survey days 10. and 11.01.2024.
 const test::StayKey kStay{"1000000001", "19600101", "202401101200"};
 
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     explicit Installation(std::string_view origin = "EXTERN")
     {
         const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";

@@ -9,6 +9,7 @@
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QAction>
@@ -36,14 +37,7 @@ enum class AdminDatabase { Missing, NoDepartment, OneDepartment, NotADatabase };
 
 // The shared state of the windows, on a settings file in a fresh directory. The settings file exists
 // only once WriteSettings has been called.
-struct Shell {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Shell : test::WindowContext {
     Shell() { IniFile.SettingsFileName = SettingsPath().string(); }
 
     fs::path SettingsPath() const { return Dir / "Kalmora11_0.ini"; }

@@ -9,6 +9,7 @@
 #include "support/ImportedInstallation.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QApplication>
@@ -37,14 +38,7 @@ const QString kNotFound = " Keinen entsprechenden Patienten gefunden!";
 
 // The append case imported: department 0 holds the stays 1000000002 (born 05.05.1970), 1000000001
 // (01.01.1960) and 1000000003 (08.08.1980), in this order; department 1 only the first of them.
-struct Installation {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
-
+struct Installation : test::WindowContext {
     Installation()
     {
         const fs::path fixtures = fs::path(KALMORA_TEST_DATA_DIR) / "import" / "append";

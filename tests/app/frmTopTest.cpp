@@ -6,6 +6,7 @@
 #include "storage/Schema.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
+#include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
 #include <QComboBox>
@@ -33,13 +34,7 @@ namespace fs = std::filesystem;
 
 // A program started in a fresh test directory: an empty program directory, no settings file
 // anywhere, and the user's configuration directory where the next start looks.
-struct FirstStart {
-    test::TempDir Dir;
-    SettingsFile IniFile;
-    Settings Config;
-    ScriptedUserInterface Ui;
-    test::ScriptedWindowOpener Windows;
-    AppContext Context{IniFile, Config, Ui, Windows};
+struct FirstStart : test::WindowContext {
     FirstStartPlaces Places;
 
     FirstStart()
