@@ -66,15 +66,8 @@ TEST_F(CrashImportTest, AKilledImportLeavesTheOldOrTheNewDepartmentAndTheNextOne
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             }
         }
-        std::this_thread::sleep_for(std::chrono::duration<double>(offset));
-        child.Kill();
-        const int status = child.Wait();
-        const bool killed = WIFSIGNALED(status);
-        if (!killed) {
-            ++completed;
-            EXPECT_TRUE(test::ExitedWith(status, 0))
-                << "an import after a killed one failed (kill " << kill << ", status " << status << ")";
-        }
+        const bool killed = test::KillAfter(child, offset, "import " + std::to_string(kill));
+        if (!killed) ++completed;
 
         const std::string stored = StoredDepartment();
         if (stored == states[next]) {

@@ -281,15 +281,8 @@ TEST_F(CrashWritesTest, AKilledExportLeavesNoneOrTheEarlierOrTheNewCombinedDatab
         const double offset = times[next] * 1.2 * (kill + test::UnitRandom(random)) / kExportKills;
         Child child(exports[next]);
         ASSERT_TRUE(child.Started());
-        std::this_thread::sleep_for(std::chrono::duration<double>(offset));
-        child.Kill();
-        const int status = child.Wait();
-        const bool killed = WIFSIGNALED(status);
-        if (!killed) {
-            ++completed;
-            EXPECT_TRUE(test::ExitedWith(status, 0))
-                << "an export after a killed one failed (kill " << kill << ", status " << status << ")";
-        }
+        const bool killed = test::KillAfter(child, offset, "export " + std::to_string(kill));
+        if (!killed) ++completed;
 
         if (!std::filesystem::exists(target)) {
             ++keptOld;
@@ -367,14 +360,8 @@ TEST_F(CrashWritesTest, AKilledSaveOfBaseDataLeavesTheOldOrTheNewFigures)
                                   : times[next] * (0.5 + 0.8 * (kill - early + unit) / (kBaseDataKills - early));
         Child child(saves[next]);
         ASSERT_TRUE(child.Started());
-        std::this_thread::sleep_for(std::chrono::duration<double>(offset));
-        child.Kill();
-        const int status = child.Wait();
-        const bool killed = WIFSIGNALED(status);
-        if (!killed) {
-            ++completed;
-            EXPECT_TRUE(test::ExitedWith(status, 0)) << "kill " << kill << ", status " << status;
-        }
+        const bool killed = test::KillAfter(child, offset, "save " + std::to_string(kill));
+        if (!killed) ++completed;
         auto journal = System() / std::string(kAdminDatabaseFile);
         journal += "-journal";
         // The engine completes a journal's header when it syncs the journal, just before it changes the

@@ -100,6 +100,18 @@ inline bool WrittenSince(const std::filesystem::path& file, std::filesystem::fil
     return !missing && written >= since;
 }
 
+// Kills `child` `offset` seconds from now, unless it ended before; true when the kill ended it. A run
+// that completed first must have succeeded: `what` names it in the failure.
+inline bool KillAfter(Child& child, double offset, const std::string& what)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double>(offset));
+    child.Kill();
+    const int status = child.Wait();
+    if (WIFSIGNALED(status)) return true;
+    EXPECT_TRUE(ExitedWith(status, 0)) << what << " completed, but failed (status " << status << ")";
+    return false;
+}
+
 // A number in [0, 1).
 inline double UnitRandom(std::mt19937_64& random)
 {
