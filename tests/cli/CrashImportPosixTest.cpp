@@ -44,7 +44,8 @@ public:
     {
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(KALMORA_CLI_PATH));
-        for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+        for (const auto& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
         m_pid = fork();
         if (m_pid == 0) {
@@ -173,7 +174,8 @@ protected:
         std::string stored;
         auto stays = department.Prepare("SELECT \"KIS_ID\" || '|' || \"DOB\" || '|' || \"ADM_DATE\" || '|' || \"FLAG\" "
                                         "FROM \"Gesamt - Patientenadministration\" ORDER BY 1");
-        while (stays.Step()) stored += stays.Text(0) + "\n";
+        while (stays.Step())
+            stored += stays.Text(0) + "\n";
         auto records = department.Prepare("SELECT (SELECT count(*) FROM \"Satzart 1 - Patientenadministration "
                                           "Intensiv\"), (SELECT count(*) FROM \"Satzart 3 - TISS28\")");
         records.Step();
