@@ -86,6 +86,10 @@ std::vector<std::string> ProgramArguments(int argc, char* argv[]);
 // and error carry the program's bytes unchanged.
 void PrepareConsole();
 
+// The folder in which the system keeps each user's own program settings (the roaming application data
+// on Windows); empty where they follow the XDG rule instead.
+std::filesystem::path UserSettingsFolder();
+
 // Whether standard error goes to a terminal, where progress may overwrite its own line.
 bool StandardErrorIsTerminal();
 

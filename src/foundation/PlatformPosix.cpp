@@ -205,6 +205,11 @@ void PrepareConsole()
     // A terminal takes the bytes as they are.
 }
 
+fs::path UserSettingsFolder()
+{
+    return {};
+}
+
 bool StandardErrorIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;

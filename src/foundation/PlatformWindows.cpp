@@ -316,6 +316,12 @@ void PrepareConsole()
     ::_setmode(::_fileno(stderr), _O_BINARY);
 }
 
+fs::path UserSettingsFolder()
+{
+    const wchar_t* folder = ::_wgetenv(L"APPDATA");
+    return folder ? fs::path(folder) : fs::path();
+}
+
 bool StandardErrorIsTerminal()
 {
     // _isatty also holds for the NUL device; only a console has a console mode.

@@ -79,7 +79,10 @@ SettingsFile SettingsFileForProcess()
 {
     SettingsFile file;
     file.ProgramDirectory = ProgramDirectoryOfProcess();
-    file.UserConfigDirectory = UserConfigDirectoryFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const fs::path systemFolder = platform::UserSettingsFolder();
+    file.UserConfigDirectory = systemFolder.empty()
+                                   ? UserConfigDirectoryFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))
+                                   : systemFolder / "kalmora";
     return file;
 }
 
