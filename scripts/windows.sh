@@ -15,10 +15,9 @@ bash scripts/install-deps-windows.sh
 
 export WINEPREFIX=$root/$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$deps"
-# One Wine server for the whole run, kept for a minute after its last program: the test programs
-# started one after the other (and two at a time) otherwise race its start and stop.
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-"$wineserver" -p60 2>/dev/null || true  # or one runs already
+# The Wine prefix is made once, before the first test program runs in it.
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+"$wine" wineboot --init >/dev/null 2>&1
 
 # SQLite: Debian's source package with its patches, made into the amalgamation on this machine and
 # compiled with the options Debian's own library has, so both tools write the same files.
