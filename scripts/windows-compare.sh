@@ -73,18 +73,24 @@ for system in linux windows; do
   step export export
   step check check
   cp "$root/export/protocol.dat" "$out/protocol.dat"
+  cp "$root/Kalmora11_0.ini" "$out/Kalmora11_0.ini"
+  cp "$root/system/iadmin.mdb" "$out/iadmin.mdb"
   sqlite3 "$root/export/gesamt.mdb" .dump >"$out/gesamt.sql"
   cp "$root/export/gesamt.mdb" "$out/gesamt.mdb"
-  # The stored department databases, as data.
+  # The stored department databases, as data and as bytes.
   for db in "$root"/system/*X*; do
     sqlite3 "$db" .dump >"$out/$(basename "$db").sql"
+    cp "$db" "$out/$(basename "$db")"
   done
   unset root_arg
 done
 
-# `check` prints each file's path: the installation's folder and the separators are normalised.
-sed -i "s|$base/linux|ROOT|" "$work/out-linux/check.txt"
-sed -i "s|$(winpath "$base/windows" | sed 's/\\/\\\\/g')|ROOT|; s|\\\\|/|g" "$work/out-windows/check.txt"
+# `check` prints each file's path and the settings file holds the installation's folders: the
+# installation's folder and the separators are normalised there.
+for name in check.txt Kalmora11_0.ini; do
+  sed -i "s|$base/linux|ROOT|" "$work/out-linux/$name"
+  sed -i "s|$(winpath "$base/windows" | sed 's/\\/\\\\/g')|ROOT|; s|\\\\|/|g" "$work/out-windows/$name"
+done
 
 echo "Linux und Windows (Wine) im Vergleich, Ordner \"Intensiv Übergabe\":"
 for name in $( (ls "$work/out-linux"; ls "$work/out-windows") | sort -u); do
