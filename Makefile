@@ -3,7 +3,7 @@ BUILD ?= build
 DEMO ?= demo
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build check test run screenshots docs package sanitize bench load clean
+.PHONY: deps configure build check test run screenshots docs package sanitize bench load windows clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -84,5 +84,10 @@ bench: deps
 load:
 	@bash bench/load.sh
 
+# The core, the batch tool and the core tests cross-built for Windows (MinGW-w64, in build-win), the
+# tests run under Wine, then the Windows batch tool's results compared with the Linux one's.
+windows:
+	@bash scripts/windows.sh
+
 clean:
-	rm -rf $(BUILD) build-sanitize build-sanitize-all $(PACKAGE_BUILD)
+	rm -rf $(BUILD) build-sanitize build-sanitize-all $(PACKAGE_BUILD) build-win

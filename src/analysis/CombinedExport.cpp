@@ -3,6 +3,7 @@
 #include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
+#include "foundation/Platform.h"
 #include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
@@ -124,7 +125,7 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
     try {
         // Built under the system data lock: a fixed name beside the target, cleared by the next export.
         SafeFile building(target, SafeFile::Sibling::Fixed);
-        fs::copy_file(templateFile, building.Path(), fs::copy_options::overwrite_existing);
+        platform::CopyFileReplacing(templateFile, building.Path());
         for (const std::string& line : lines) {
             ui.SetStatusText(1, " Erstelle Gesamtdatenbank...");
             ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");

@@ -24,6 +24,7 @@
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 #include "storage/Setup.h"
+#include "foundation/Utf8Path.h"
 
 #include <algorithm>
 #include <charconv>
@@ -125,7 +126,7 @@ SettingsFile SettingsFileFor(const CommandLine& line)
 {
     SettingsFile file = SettingsFileForProcess();
     // A name given here means the file the user sees, relative to the working directory.
-    if (line.IniFile) file.SettingsFileName = std::filesystem::absolute(*line.IniFile).string();
+    if (line.IniFile) file.SettingsFileName = Utf8Of(std::filesystem::absolute(PathFromUtf8(*line.IniFile)));
     return file;
 }
 
@@ -138,21 +139,21 @@ std::filesystem::path ShippedReferenceDirectory(const Environment& environment)
 int Setup(const CommandLine& line, const Environment& environment, std::ostream& out)
 {
     ExpectOptions(line, {"reference"}, 1);
-    const std::filesystem::path directory = std::filesystem::absolute(line.Words.front());
+    const std::filesystem::path directory = std::filesystem::absolute(PathFromUtf8(line.Words.front()));
     const std::filesystem::path settingsFile =
-        line.IniFile ? std::filesystem::absolute(*line.IniFile) : directory / kDefaultSettingsFileName;
+        line.IniFile ? std::filesystem::absolute(PathFromUtf8(*line.IniFile)) : directory / kDefaultSettingsFileName;
     const std::filesystem::path referenceDirectory = line.Options.contains("reference")
-                                                         ? std::filesystem::path(line.Option("reference"))
+                                                         ? PathFromUtf8(line.Option("reference"))
                                                          : ShippedReferenceDirectory(environment);
 
     const SetupReport report = SetupInstallation(directory, settingsFile, referenceDirectory, environment.CurrentYear);
     for (const auto& path : report.Created)
-        out << "angelegt:     " << path.string() << '\n';
+        out << "angelegt:     " << Utf8Of(path) << '\n';
     for (const auto& path : report.Kept)
-        out << "unverändert:  " << path.string() << '\n';
+        out << "unverändert:  " << Utf8Of(path) << '\n';
     // An existing installation is not changed behind its owner's back: told what to tighten.
     for (const auto& path : report.OpenToOthers)
-        out << "für alle Benutzer zugänglich (mit chmod o-rwx einschränken): " << path.string() << '\n';
+        out << "für alle Benutzer zugänglich (mit chmod o-rwx einschränken): " << Utf8Of(path) << '\n';
     return kExitSuccess;
 }
 
@@ -177,8 +178,8 @@ Settings RunSettings(const CommandLine& line, std::ostream& err)
 int LoadReference(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     ExpectOptions(line, {"hospitals", "departments"}, 0);
-    const std::filesystem::path hospitals = line.Option("hospitals");
-    const std::filesystem::path departments = line.Option("departments");
+    const std::filesystem::path hospitals = PathFromUtf8(line.Option("hospitals"));
+    const std::filesystem::path departments = PathFromUtf8(line.Option("departments"));
     const Settings settings = RunSettings(line, err);
     const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
     if (!std::filesystem::is_regular_file(admin)) {
@@ -255,7 +256,7 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
 
     std::vector<std::filesystem::path> files;
     for (const auto& word : line.Words)
-        files.push_back(std::filesystem::absolute(word));
+        files.push_back(std::filesystem::absolute(PathFromUtf8(word)));
     ImportRun run;
     const bool completed = RunImport(run, files, protocolName, initialise, ImportEnvironment{settings, ui});
     if (!completed) return kExitFailure;
@@ -291,8 +292,8 @@ int Generate(const CommandLine& line, std::ostream& out)
     } catch (const std::invalid_argument& error) {
         throw UsageError(error.what());
     }
-    const GeneratedFile file = GenerateImportFile(std::filesystem::absolute(line.Words.front()), options);
-    out << file.Path.string() << '\n';
+    const GeneratedFile file = GenerateImportFile(std::filesystem::absolute(PathFromUtf8(line.Words.front())), options);
+    out << Utf8Of(file.Path) << '\n';
     return kExitSuccess;
 }
 

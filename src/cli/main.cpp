@@ -7,7 +7,8 @@
 
 int main(int argc, char* argv[])
 {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    kalmora::platform::PrepareConsole();
+    const std::vector<std::string> arguments = kalmora::platform::ProgramArguments(argc, argv);
     kalmora::cli::Environment environment;
     environment.ProgramDirectory = kalmora::ProgramDirectoryOfProcess();
     environment.DataDirectory = kalmora::DataDirectoryOf(environment.ProgramDirectory);

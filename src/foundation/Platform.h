@@ -5,7 +5,9 @@
 #include <ctime>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // What differs between operating systems, behind one small interface with one implementation per
 // system. Nothing else in the program makes a system call of its own.
@@ -30,6 +32,9 @@ bool OpenToOthers(const std::filesystem::path& path);
 // already. Throws
 // std::filesystem::filesystem_error for any other failure.
 bool CreateFileExclusively(const std::filesystem::path& file);
+
+// Copies the file `source` over `target`, which may exist. Throws std::filesystem::filesystem_error.
+void CopyFileReplacing(const std::filesystem::path& source, const std::filesystem::path& target);
 
 // Makes `link` a second name of the file `existing`. Throws std::filesystem::filesystem_error, also
 // where the file system has no hard links (many network shares, FAT).
@@ -68,14 +73,31 @@ struct FileIdentity {
 // The identity of the file `file` names (a link is not followed); nothing when there is none.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& file);
 
+// Whether `a` and `b` name the same file or folder (links followed); false when either is missing.
+bool SameEntry(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // The folder of the running program; empty when the system does not tell.
 std::filesystem::path ExecutableDirectory();
+
+// The program's arguments after its name, in UTF-8 whatever the system's code page.
+std::vector<std::string> ProgramArguments(int argc, char* argv[]);
+
+// Makes a console show the program's UTF-8 text (its German umlauts) as it is, and standard output
+// and error carry the program's bytes unchanged.
+void PrepareConsole();
+
+// The folder in which the system keeps each user's own program settings (the roaming application data
+// on Windows); empty where they follow the XDG rule instead.
+std::filesystem::path UserSettingsFolder();
 
 // Whether standard error goes to a terminal, where progress may overwrite its own line.
 bool StandardErrorIsTerminal();
 
 // The local calendar time of `time`.
 std::tm LocalTime(std::time_t time);
+
+// Opens `file` to read its bytes; nullptr when it cannot be opened.
+std::FILE* OpenForReading(const std::filesystem::path& file);
 
 // The size of an open file when it is a regular file; nothing for a pipe or a device.
 std::optional<std::uintmax_t> RegularFileSize(std::FILE* file);

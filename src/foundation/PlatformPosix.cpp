@@ -75,6 +75,11 @@ bool CreateFileExclusively(const fs::path& file)
     return true;
 }
 
+void CopyFileReplacing(const fs::path& source, const fs::path& target)
+{
+    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+}
+
 void CreateHardLink(const fs::path& existing, const fs::path& link)
 {
     if (FaultSimulated("no-hard-links")) ThrowErrno("link", link, EPERM);
@@ -176,12 +181,33 @@ bool FaultSimulated(std::string_view fault)
     return false;
 }
 
+bool SameEntry(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
 fs::path ExecutableDirectory()
 {
     std::error_code error;
     const auto executable = fs::read_symlink("/proc/self/exe", error);
     if (error) return {};
     return executable.parent_path();
+}
+
+std::vector<std::string> ProgramArguments(int argc, char* argv[])
+{
+    return {argv + 1, argv + argc};
+}
+
+void PrepareConsole()
+{
+    // A terminal takes the bytes as they are.
+}
+
+fs::path UserSettingsFolder()
+{
+    return {};
 }
 
 bool StandardErrorIsTerminal()
@@ -194,6 +220,11 @@ std::tm LocalTime(std::time_t time)
     std::tm local{};
     ::localtime_r(&time, &local);
     return local;
+}
+
+std::FILE* OpenForReading(const fs::path& file)
+{
+    return std::fopen(file.c_str(), "rb");
 }
 
 std::optional<std::uintmax_t> RegularFileSize(std::FILE* file)

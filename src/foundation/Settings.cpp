@@ -2,6 +2,7 @@
 
 #include "foundation/IniFile.h"
 #include "foundation/Platform.h"
+#include "foundation/Utf8Path.h"
 
 #include <cstdlib>
 #include <exception>
@@ -21,7 +22,7 @@ constexpr std::string_view kWriteFailure = "Probleme beim Schreiben der 'ini'-Da
 // The settings file in the program directory; a full path can't name one there.
 std::optional<fs::path> ProgramDirectoryFile(const SettingsFile& file)
 {
-    const fs::path name(file.SettingsFileName);
+    const fs::path name = PathFromUtf8(file.SettingsFileName);
     if (name.empty() || name.is_absolute() || file.ProgramDirectory.empty()) return std::nullopt;
     return file.ProgramDirectory / name;
 }
@@ -29,7 +30,7 @@ std::optional<fs::path> ProgramDirectoryFile(const SettingsFile& file)
 // Where the lookup continues: a full path as it stands, a bare name in the user's directory.
 std::optional<fs::path> FallbackFile(const SettingsFile& file)
 {
-    const fs::path name(file.SettingsFileName);
+    const fs::path name = PathFromUtf8(file.SettingsFileName);
     if (name.empty()) return std::nullopt;
     if (name.is_absolute()) return name;
     if (file.UserConfigDirectory.empty()) return std::nullopt;
@@ -98,7 +99,10 @@ SettingsFile SettingsFileForProcess()
 {
     SettingsFile file;
     file.ProgramDirectory = ProgramDirectoryOfProcess();
-    file.UserConfigDirectory = UserConfigDirectoryFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const fs::path systemFolder = platform::UserSettingsFolder();
+    file.UserConfigDirectory = systemFolder.empty()
+                                   ? UserConfigDirectoryFor(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))
+                                   : systemFolder / "kalmora";
     return file;
 }
 
@@ -131,14 +135,14 @@ std::string WithoutTrailingSeparator(std::string_view directory)
 
 fs::path DataFilePath(std::string_view directory, std::string_view fileName)
 {
-    const fs::path base = directory.empty() ? fs::path("/") : fs::path(directory);
-    return base / fs::path(fileName).relative_path();
+    const fs::path base = directory.empty() ? fs::path("/") : PathFromUtf8(directory);
+    return base / PathFromUtf8(fileName).relative_path();
 }
 
 std::string ReadIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key)
 {
     try {
-        file.SettingsDirectory = WithoutTrailingSeparator(file.ProgramDirectory.string());
+        file.SettingsDirectory = WithoutTrailingSeparator(Utf8Of(file.ProgramDirectory));
         const auto first = ProgramDirectoryFile(file);
         if (first) {
             if (auto value = ReadProfileString(*first, section, key)) {
@@ -216,18 +220,18 @@ void WriteSettingsFile(const fs::path& file, const Settings& settings)
 {
     auto text = [](std::string_view value) { return std::string(TrimBlanks(value)); };
     WriteProfileFile(file, {
-        {std::string(kPathSection),
-         {{"ImportDataPath", settings.ImportDataPath},
-          {"ExportDataPath", settings.ExportDataPath},
-          {"SystemDataPath", settings.SystemDataPath}}},
-        {std::string(kPlausibilitySection), {{"PlausLevel", text(settings.PlausLevel)}}},
-        {std::string(kClassificationSection),
-         {{"Erhebungvon", text(settings.Erhebungvon)},
-          {"Erhebungbis", text(settings.Erhebungbis)},
-          {"MindestStd", text(settings.MindestStd)},
-          {"MehrfachTISS", text(settings.MehrfachTISS)},
-          {"ErsatzTISS", text(settings.ErsatzTISS)}}},
-    });
+                               {std::string(kPathSection),
+                                {{"ImportDataPath", settings.ImportDataPath},
+                                 {"ExportDataPath", settings.ExportDataPath},
+                                 {"SystemDataPath", settings.SystemDataPath}}},
+                               {std::string(kPlausibilitySection), {{"PlausLevel", text(settings.PlausLevel)}}},
+                               {std::string(kClassificationSection),
+                                {{"Erhebungvon", text(settings.Erhebungvon)},
+                                 {"Erhebungbis", text(settings.Erhebungbis)},
+                                 {"MindestStd", text(settings.MindestStd)},
+                                 {"MehrfachTISS", text(settings.MehrfachTISS)},
+                                 {"ErsatzTISS", text(settings.ErsatzTISS)}}},
+                           });
 }
 
 }  // namespace kalmora

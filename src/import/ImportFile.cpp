@@ -424,8 +424,7 @@ void PrepareStaysForStoring(Database& workingCopy)
 // a crashed one left.
 void CopyTemplate(const Settings& settings, const SafeFile& building)
 {
-    std::filesystem::copy_file(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building.Path(),
-                               std::filesystem::copy_options::overwrite_existing);
+    platform::CopyFileReplacing(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building.Path());
 }
 
 // What the department's database was when its working copy was made, so that storing can tell
@@ -552,7 +551,7 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         return;
     }
     const StoredState stored{departmentFile, platform::IdentityOf(departmentFile)};
-    std::filesystem::copy_file(source, scratch.Path(), std::filesystem::copy_options::overwrite_existing);
+    platform::CopyFileReplacing(source, scratch.Path());
     platform::RestrictToOwnerAndGroup(scratch.Path());
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.

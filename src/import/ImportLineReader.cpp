@@ -14,7 +14,7 @@ constexpr std::size_t kBufferSize = 1 << 16;
 }  // namespace
 
 ImportLineReader::ImportLineReader(const std::filesystem::path& file)
-    : m_path(file), m_file(std::fopen(file.c_str(), "rb")), m_buffer(kBufferSize)
+    : m_path(file), m_file(platform::OpenForReading(file)), m_buffer(kBufferSize)
 {
     if (!m_file) throw ImportIoError("Die Importdatei " + file.string() + " kann nicht gelesen werden.");
     m_sizeAtOpen = platform::RegularFileSize(m_file.get());

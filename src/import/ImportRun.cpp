@@ -9,6 +9,7 @@
 #include "import/ImportErrors.h"
 #include "import/ImportProtocol.h"
 #include "storage/FileSafety.h"
+#include "foundation/Utf8Path.h"
 
 #include <exception>
 #include <system_error>
@@ -38,7 +39,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
         // A settings file without a usable path (damaged, or not one of ours) must not send the run
         // to some other directory's files.
         std::error_code unknown;
-        if (!std::filesystem::is_directory(environment.Config.SystemDataPath, unknown)) {
+        if (!std::filesystem::is_directory(PathFromUtf8(environment.Config.SystemDataPath), unknown)) {
             throw ImportIoError("Das Systemdatenverzeichnis \"" + environment.Config.SystemDataPath +
                                 "\" ist nicht vorhanden.");
         }
@@ -49,7 +50,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
         try {
             for (const auto& file : files) {
                 ++run.CurrentFileIndex;
-                run.ImportFileName = file.filename().string();
+                run.ImportFileName = Utf8Of(file.filename());
                 run.ImportFilePath = file;
                 run.FileResult.clear();
                 std::string& row = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));

@@ -6,6 +6,7 @@
 #include "import/ImportResults.h"
 #include "storage/Database.h"
 #include "storage/SystemFiles.h"
+#include "foundation/Utf8Path.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,7 +38,7 @@ std::string Lower(std::string_view text)
 // A directory as the settings hold it: without its trailing separator, the root as "".
 fs::path HeldDirectory(std::string_view held)
 {
-    return held.empty() ? fs::path("/") : fs::path(held);
+    return held.empty() ? fs::path("/") : PathFromUtf8(held);
 }
 
 // With the export directory set to the system data directory, a protocol named "iadmin.mdb" would
@@ -122,7 +123,7 @@ std::vector<std::string> ImportFileEntries(const fs::path& directory)
     fs::directory_iterator entries(directory, error);
     if (error) return names;
     for (const auto& entry : entries) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8Of(entry.path().filename());
         if (name.starts_with('.')) continue;
         std::error_code kindError;
         if (entry.is_regular_file(kindError)) names.push_back(name);

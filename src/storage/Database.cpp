@@ -1,5 +1,6 @@
 #include "storage/Database.h"
 
+#include "foundation/Utf8Path.h"
 #include "foundation/Val.h"
 
 #include <sqlite3.h>
@@ -44,9 +45,12 @@ void ConfigureEngineOnce()
 int OpenFlags(OpenMode mode)
 {
     switch (mode) {
-    case OpenMode::ReadOnly: return SQLITE_OPEN_READONLY;
-    case OpenMode::CreateNew: return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    case OpenMode::ReadWrite: break;
+    case OpenMode::ReadOnly:
+        return SQLITE_OPEN_READONLY;
+    case OpenMode::CreateNew:
+        return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case OpenMode::ReadWrite:
+        break;
     }
     return SQLITE_OPEN_READWRITE;
 }
@@ -62,21 +66,33 @@ std::string GermanEngineText(int extendedCode, std::string_view engineMessage)
     }
     switch (extendedCode & 0xFF) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: return "die Datenbank wird gerade von einem anderen Programm verwendet";
-    case SQLITE_FULL: return "kein Speicherplatz mehr auf dem Datenträger";
-    case SQLITE_IOERR: return "Ein-/Ausgabefehler beim Zugriff auf den Datenträger";
+    case SQLITE_LOCKED:
+        return "die Datenbank wird gerade von einem anderen Programm verwendet";
+    case SQLITE_FULL:
+        return "kein Speicherplatz mehr auf dem Datenträger";
+    case SQLITE_IOERR:
+        return "Ein-/Ausgabefehler beim Zugriff auf den Datenträger";
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB: return "die Datei ist beschädigt oder keine Datenbank";
-    case SQLITE_CANTOPEN: return "die Datei kann nicht geöffnet werden";
-    case SQLITE_READONLY: return "die Datenbank ist schreibgeschützt";
+    case SQLITE_NOTADB:
+        return "die Datei ist beschädigt oder keine Datenbank";
+    case SQLITE_CANTOPEN:
+        return "die Datei kann nicht geöffnet werden";
+    case SQLITE_READONLY:
+        return "die Datenbank ist schreibgeschützt";
     case SQLITE_PERM:
-    case SQLITE_AUTH: return "Zugriff verweigert";
-    case SQLITE_CONSTRAINT: return "ein Datensatz verletzt eine Regel der Tabelle";
-    case SQLITE_NOMEM: return "nicht genug Arbeitsspeicher";
-    case SQLITE_TOOBIG: return "ein Wert ist zu groß";
+    case SQLITE_AUTH:
+        return "Zugriff verweigert";
+    case SQLITE_CONSTRAINT:
+        return "ein Datensatz verletzt eine Regel der Tabelle";
+    case SQLITE_NOMEM:
+        return "nicht genug Arbeitsspeicher";
+    case SQLITE_TOOBIG:
+        return "ein Wert ist zu groß";
     case SQLITE_SCHEMA:
-    case SQLITE_ERROR: return "die Datenbank hat nicht den erwarteten Aufbau (Fehlercode " + std::to_string(extendedCode) + ")";
-    default: return "Datenbankfehler (Fehlercode " + std::to_string(extendedCode) + ")";
+    case SQLITE_ERROR:
+        return "die Datenbank hat nicht den erwarteten Aufbau (Fehlercode " + std::to_string(extendedCode) + ")";
+    default:
+        return "Datenbankfehler (Fehlercode " + std::to_string(extendedCode) + ")";
     }
 }
 
@@ -106,7 +122,7 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
     ConfigureEngineOnce();
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it.
-    const int result = sqlite3_open_v2(file.c_str(), &handle,
+    const int result = sqlite3_open_v2(Utf8Of(file).c_str(), &handle,
                                        OpenFlags(mode) | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_handle.reset(handle);
     if (result != SQLITE_OK) {
@@ -147,9 +163,7 @@ Database::~Database() = default;
 Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&&) noexcept = default;
 
-StorageError::StorageError(const std::string& message) : std::runtime_error(message), m_engineCode(SQLITE_ERROR)
-{
-}
+StorageError::StorageError(const std::string& message) : std::runtime_error(message), m_engineCode(SQLITE_ERROR) {}
 
 bool StorageError::IsRowRefused() const
 {
@@ -204,8 +218,8 @@ void Database::ThrowLastError(int resultCode, std::string_view context) const
 
 Statement::Statement(Database& database, std::string_view sql) : m_database(database)
 {
-    const int result = sqlite3_prepare_v2(database.Handle(), sql.data(), static_cast<int>(sql.size()), &m_handle,
-                                          nullptr);
+    const int result =
+        sqlite3_prepare_v2(database.Handle(), sql.data(), static_cast<int>(sql.size()), &m_handle, nullptr);
     if (result != SQLITE_OK) m_database.ThrowLastError(result, "SQL-Anweisung ungültig");
 }
 

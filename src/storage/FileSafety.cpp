@@ -3,6 +3,7 @@
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
 #include "storage/Schema.h"
+#include "foundation/Utf8Path.h"
 
 #include <optional>
 #include <string>
@@ -90,7 +91,7 @@ void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexce
     for (const auto& entry : entries) {
         // Scratch databases, a database built beside its name and the previous one kept while it was
         // put in place, each with the engine's side files.
-        std::string name = entry.path().filename().string();
+        std::string name = Utf8Of(entry.path().filename());
         for (std::string_view side : {"-journal", "-wal", "-shm"}) {
             if (name.ends_with(side)) name.resize(name.size() - side.size());
         }

@@ -5,6 +5,7 @@
 #include "storage/Database.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
+#include "foundation/Utf8Path.h"
 
 #include <string>
 
@@ -15,9 +16,9 @@ namespace {
 Settings InitialSettings(const std::filesystem::path& directory, int year)
 {
     Settings settings;
-    settings.ImportDataPath = (directory / "import").string();
-    settings.ExportDataPath = (directory / "export").string();
-    settings.SystemDataPath = (directory / "system").string();
+    settings.ImportDataPath = Utf8Of(directory / "import");
+    settings.ExportDataPath = Utf8Of(directory / "export");
+    settings.SystemDataPath = Utf8Of(directory / "system");
     settings.PlausLevel = "Warning";
     settings.Erhebungvon = std::to_string(year) + "0101";
     settings.Erhebungbis = std::to_string(year) + "1231";
@@ -76,8 +77,8 @@ SetupReport SetupInstallation(const std::filesystem::path& directory, const std:
     if (std::filesystem::exists(admin)) {
         note(admin, false);
     } else {
-        const ReferenceLists lists = ReadReferenceLists(referenceDirectory / "hospitals.csv",
-                                                        referenceDirectory / "departments.csv");
+        const ReferenceLists lists =
+            ReadReferenceLists(referenceDirectory / "hospitals.csv", referenceDirectory / "departments.csv");
         CreateDatabaseFile(admin, AdminSchemaSql(), [&lists](Database& database) {
             FillReferenceTables(database, lists.Hospitals, lists.Departments);
         });

@@ -2,6 +2,7 @@
 
 #include "foundation/DiagnosticLog.h"
 #include "foundation/FixedText.h"
+#include "foundation/Platform.h"
 #include "foundation/Settings.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
@@ -13,8 +14,7 @@ namespace kalmora {
 
 bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& directory, std::string_view name)
 {
-    std::error_code error;
-    if (!std::filesystem::equivalent(directory, DataFilePath(settings.SystemDataPath, ""), error)) return false;
+    if (!platform::SameEntry(directory, DataFilePath(settings.SystemDataPath, ""))) return false;
     for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kDiagnosticLogFile}) {
         if (name == own) return true;
     }
@@ -23,6 +23,7 @@ bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& dir
     // Names that every run holding the lock clears away as a killed run's leftovers.
     if (name.ends_with(".new") || name.ends_with(".old")) return true;
     const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
+    std::error_code error;
     if (!std::filesystem::is_regular_file(admin, error)) return false;
     Database database(admin, OpenMode::ReadOnly);
     auto files = database.Prepare("SELECT \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable));

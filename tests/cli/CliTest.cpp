@@ -6,6 +6,7 @@
 #include "support/Files.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
+#include "support/Posix.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +34,8 @@ protected:
 };
 
 // Every file below `root` with its contents and modification time.
-std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> Snapshot(
-    const std::filesystem::path& root)
+std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>
+Snapshot(const std::filesystem::path& root)
 {
     std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
@@ -96,8 +97,8 @@ TEST_F(CliTest, LoadReferenceReplacesTheListsOrChangesNothing)
     Write("d.csv", "ABTEILUNG;BEZEICHNUNG\n129901;Station\n");
     Write("bad.csv", "ABTEILUNG;BEZEICHNUNG\n12990;Station\n");
 
-    const Outcome bad = Run({"--ini", Ini(), "load-reference", "--hospitals", (dir / "h.csv").string(),
-                             "--departments", (dir / "bad.csv").string()});
+    const Outcome bad = Run({"--ini", Ini(), "load-reference", "--hospitals", (dir / "h.csv").string(), "--departments",
+                             (dir / "bad.csv").string()});
     EXPECT_EQ(bad.Status, 2);
     EXPECT_NE(bad.Err.find("bad.csv, Zeile 2"), std::string::npos) << bad.Err;
 
@@ -244,7 +245,8 @@ TEST_F(CliTest, UsageErrorsAndFailuresHaveTheirExitStatus)
     for (const auto& c : cases) {
         const Outcome outcome = Run(c.Arguments);
         std::string shown;
-        for (const auto& argument : c.Arguments) shown += argument + " ";
+        for (const auto& argument : c.Arguments)
+            shown += argument + " ";
         SCOPED_TRACE(shown);
         EXPECT_EQ(outcome.Status, c.Status) << outcome.Err;
         if (c.Status == 0) {
@@ -356,13 +358,21 @@ TEST_F(CliTest, AskingForACommandsHelpDoesNothingElse)
     EXPECT_FALSE(std::filesystem::exists(dir / "new"));
 }
 
+#ifdef _WIN32
 TEST_F(CliTest, TheProgramReportsItsExitStatusToTheShell)
 {
-    const std::string command = std::string(KALMORA_CLI_PATH) + " setup " + (dir / "inst").string() +
-                                " >/dev/null 2>&1";
+    GTEST_SKIP() << "not on Windows: a POSIX shell starts the program (scripts/windows-compare.sh checks the "
+                    "exit status of the Windows tool)";
+}
+#else
+TEST_F(CliTest, TheProgramReportsItsExitStatusToTheShell)
+{
+    const std::string command =
+        std::string(KALMORA_CLI_PATH) + " setup " + (dir / "inst").string() + " >/dev/null 2>&1";
     EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 0);
     EXPECT_EQ(WEXITSTATUS(std::system((std::string(KALMORA_CLI_PATH) + " nonsense 2>/dev/null").c_str())), 1);
 }
+#endif
 
 }  // namespace
 }  // namespace kalmora

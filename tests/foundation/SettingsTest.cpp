@@ -3,6 +3,7 @@
 #include "foundation/ScriptedUserInterface.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/Posix.h"
 
 #include <gtest/gtest.h>
 
@@ -36,19 +37,18 @@ struct Places {
     }
 };
 
-const std::string kExampleFile =
-    "[Path]\n"
-    "ImportDataPath=/kalmora/import\n"
-    "ExportDataPath=/kalmora/export\n"
-    "SystemDataPath=/kalmora/system\n"
-    "[Plausibilitaet]\n"
-    "PlausLevel=Warning\n"
-    "[Einstufung]\n"
-    "Erhebungvon=20120101\n"
-    "Erhebungbis=20121231\n"
-    "MindestStd=6\n"
-    "MehrfachTISS=J\n"
-    "ErsatzTISS=N\n";
+const std::string kExampleFile = "[Path]\n"
+                                 "ImportDataPath=/kalmora/import\n"
+                                 "ExportDataPath=/kalmora/export\n"
+                                 "SystemDataPath=/kalmora/system\n"
+                                 "[Plausibilitaet]\n"
+                                 "PlausLevel=Warning\n"
+                                 "[Einstufung]\n"
+                                 "Erhebungvon=20120101\n"
+                                 "Erhebungbis=20121231\n"
+                                 "MindestStd=6\n"
+                                 "MehrfachTISS=J\n"
+                                 "ErsatzTISS=N\n";
 
 TEST(SettingsFileName, FromCommandLine)
 {
@@ -82,6 +82,7 @@ TEST(SettingsFileName, FromCommandLine)
 
 TEST(SettingsPaths, UserConfigDirectoryFromEnvironment)
 {
+    KALMORA_POSIX_ONLY("the XDG rule and its POSIX paths");
     struct Case {
         const char* xdgConfigHome;
         const char* home;
@@ -251,8 +252,8 @@ TEST(LoadSettings, HoldsFixedWidthsAndFlags)
          "[Plausibilitaet]\nPlausLevel=Error\n[Einstufung]\nErhebungvon=2012010199\nErhebungbis=2012\n"
          "MindestStd=123\nMehrfachTISS=Ja\nErsatzTISS=j\n",
          "Error  ", "20120101", "2012    ", "12", "J", "j", true, true, false},
-        {"level in lower case is not strict", "[Plausibilitaet]\nPlausLevel=error\n", "error  ", "unknown ",
-         "unknown ", "un", "u", "u", false, false, false},
+        {"level in lower case is not strict", "[Plausibilitaet]\nPlausLevel=error\n", "error  ", "unknown ", "unknown ",
+         "un", "u", "u", false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -283,12 +284,8 @@ TEST(LoadSettings, DropsTheDirectoriesTrailingSeparator)
         const char* held;
     };
     const Case cases[] = {
-        {"C:\\", "C:"},
-        {"C:\\Daten\\", "C:\\Daten"},
-        {"/data/", "/data"},
-        {"/data", "/data"},
-        {"/", ""},
-        {"/data//", "/data/"},
+        {"C:\\", "C:"}, {"C:\\Daten\\", "C:\\Daten"}, {"/data/", "/data"}, {"/data", "/data"},
+        {"/", ""},      {"/data//", "/data/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
@@ -358,7 +355,8 @@ TEST(WriteIniValue, NextStartReadsBackWhatWasWritten)
 
         // Nothing was written anywhere else.
         std::size_t files = 0;
-        for (const auto& entry : fs::recursive_directory_iterator(places.dir.Path())) files += entry.is_regular_file();
+        for (const auto& entry : fs::recursive_directory_iterator(places.dir.Path()))
+            files += entry.is_regular_file();
         EXPECT_EQ(files, 1u);
     }
 }

@@ -6,20 +6,29 @@
 #include "foundation/FixedText.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
+#include "foundation/Utf8Path.h"
 #include "foundation/Windows1252.h"
 #include "import/ImportRun.h"
 #include "support/CliRunner.h"
 #include "support/Files.h"
 #include "support/FileSizeCap.h"
 #include "support/ImportInstallation.h"
+#include "support/Posix.h"
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+// psapi.h after windows.h, which it builds on.
+#include <psapi.h>
+#else
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
 #include <functional>
@@ -27,8 +36,6 @@
 
 namespace kalmora {
 namespace {
-
-using test::FileSizeCap;
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
@@ -142,9 +149,16 @@ TEST(BadInputTest, ContentEndsWithAClearResultAndKeepsTheStoredStays)
 
 std::int64_t PeakMemoryKilobytes()
 {
+#ifdef _WIN32
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return static_cast<std::int64_t>(counters.PeakWorkingSetSize / 1024);
+#else
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+#endif
 }
 
 // A file of one huge line is read in a few kilobytes, and its line gets exactly the findings of
@@ -226,9 +240,15 @@ TEST(BadInputTest, FileNamesWithBlanksUmlautsQuotesAndControlCharacters)
         {"A2100101|002.txt", kInvalidName, ""},
     };
     for (const auto& c : cases) {
+#ifdef _WIN32
+        // No file of such a name can exist there.
+        if (c.Name.find_first_of("\"\\:*?<>|") != std::string::npos ||
+            std::any_of(c.Name.begin(), c.Name.end(), [](char ch) { return ch > 0 && ch < ' '; }))
+            continue;
+#endif
         SCOPED_TRACE(c.Name);
         Installation installation;
-        const auto file = installation.Scratch() / c.Name;
+        const auto file = installation.Scratch() / PathFromUtf8(c.Name);
         test::WriteText(file, test::ReadText(kSecondDelivery));
 
         ASSERT_TRUE(installation.Import({file}));
@@ -264,6 +284,19 @@ private:
     std::function<void()> m_action;
 };
 
+// Does what another program does to a file; on Windows, that may be refused while the file is read.
+void UnlessRefused(const std::function<void()>& change)
+{
+#ifdef _WIN32
+    try {
+        change();
+    } catch (const fs::filesystem_error&) {
+    }
+#else
+    change();
+#endif
+}
+
 TEST(BadInputTest, FileThatChangesWhileItIsRead)
 {
     struct Case {
@@ -275,12 +308,13 @@ TEST(BadInputTest, FileThatChangesWhileItIsRead)
         {"truncated", [](const fs::path& file) { fs::resize_file(file, 100); }, true},
         {"emptied", [](const fs::path& file) { fs::resize_file(file, 0); }, true},
         {"grown", [](const fs::path& file) { std::ofstream(file, std::ios::app) << std::string(70000, '\r'); }, true},
-        // The open file is read to its end: the run has all of it.
-        {"removed", [](const fs::path& file) { fs::remove(file); }, false},
+        // The open file is read to its end: the run has all of it. (Windows refuses the other program
+        // to remove or replace a file that is being read.)
+        {"removed", [](const fs::path& file) { UnlessRefused([&] { fs::remove(file); }); }, false},
         {"replaced",
          [](const fs::path& file) {
              test::WriteText(file.string() + ".neu", "");
-             fs::rename(file.string() + ".neu", file);
+             UnlessRefused([&] { fs::rename(file.string() + ".neu", file); });
          },
          false},
     };
@@ -311,6 +345,10 @@ TEST(BadInputTest, FileThatChangesWhileItIsRead)
     }
 }
 
+#ifdef _WIN32
+KALMORA_SKIPPED_ON_WINDOWS(BadInputTest, DataDirectoryThatIsReadOnlyOrFull,
+                           "read-only folders by permission bits, a full disk by RLIMIT_FSIZE")
+#else
 // Without the right to override file permissions, as a user other than root runs. Permissions are
 // per thread, and the tests run on one.
 class WithoutPermissionOverride {
@@ -360,14 +398,14 @@ TEST(BadInputTest, DataDirectoryThatIsReadOnlyOrFull)
     };
     const auto full = [](rlim_t bytes) {
         return [bytes](Installation& installation) {
-            const FileSizeCap cap(bytes);
+            const test::FileSizeCap cap(bytes);
             installation.Import({kSecondDelivery});
         };
     };
     // A new department of many stays needs more room than the empty template has.
     const auto fullWhileGrowing = [](Installation& installation) {
         const auto file = cli::GenerateImportFile(installation.Scratch(), {.Hospital = "K002", .Stays = 300}).Path;
-        const FileSizeCap cap(fs::file_size(installation.System() / "ibds.mdb"));
+        const test::FileSizeCap cap(fs::file_size(installation.System() / "ibds.mdb"));
         installation.Import({file});
     };
     const Case cases[] = {
@@ -399,6 +437,7 @@ TEST(BadInputTest, DataDirectoryThatIsReadOnlyOrFull)
         EXPECT_EQ(installation.StoredStays(), kBothStays);
     }
 }
+#endif
 
 // A settings file that is no text: the batch tool says what is wrong and imports nothing.
 TEST(BadInputTest, SettingsFileWithBinaryContent)

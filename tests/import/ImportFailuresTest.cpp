@@ -15,6 +15,7 @@
 #include "support/Files.h"
 #include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
+#include "support/Posix.h"
 
 #include <gtest/gtest.h>
 
@@ -101,8 +102,8 @@ TEST(ImportFailuresTest, FailureWhileStoringKeepsTheStoredDatabases)
 TEST(ImportFailuresTest, FailedRegistrationPutsTheDepartmentDatabaseBack)
 {
     // Where the file system has no hard links, the previous database is kept by a rename instead.
-    for (const auto& [newDepartment, faults] : {std::pair{true, ""}, std::pair{false, ""},
-                                                 std::pair{false, "no-hard-links"}}) {
+    for (const auto& [newDepartment, faults] :
+         {std::pair{true, ""}, std::pair{false, ""}, std::pair{false, "no-hard-links"}}) {
         SCOPED_TRACE(std::string(newDepartment ? "new department " : "stored department ") + faults);
         const test::SimulatedFaults simulated(faults);
         Installation installation;
@@ -231,17 +232,21 @@ TEST(ImportFailuresTest, ARunThatGotPastTheLockKeepsItsStays)
         std::function<std::optional<test::SimulatedFaults>(const Installation&)> LetIn;
         std::string_view Reason;
     };
-    const Case cases[] = {
-        {"lock file removed",
-         [](const Installation& i) {
-             std::filesystem::remove(i.System() / "kalmora.lock");
-             return std::optional<test::SimulatedFaults>();
-         },
-         "Die Sperrdatei "},
+    std::vector<Case> cases = {
         {"locks not carried by the share",
          [](const Installation&) { return std::optional<test::SimulatedFaults>(std::in_place, "unshared-locks"); },
          "wurde während des Imports von einem anderen Programm geändert"},
     };
+#ifndef _WIN32
+    // Windows may keep a removed lock file's name while the lock is held (Wine always does): no run
+    // gets past it there.
+    cases.push_back({"lock file removed",
+                     [](const Installation& i) {
+                         std::filesystem::remove(i.System() / "kalmora.lock");
+                         return std::optional<test::SimulatedFaults>();
+                     },
+                     "Die Sperrdatei "});
+#endif
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         Installation installation;
@@ -253,7 +258,8 @@ TEST(ImportFailuresTest, ARunThatGotPastTheLockKeepsItsStays)
             EXPECT_NE(installation.Run.FileResult, kStoringFailed);
         };
         ImportRun first;
-        ASSERT_TRUE(RunImport(first, {kSecondDelivery}, "erster.dat", false, ImportEnvironment{installation.Config, ui}));
+        ASSERT_TRUE(
+            RunImport(first, {kSecondDelivery}, "erster.dat", false, ImportEnvironment{installation.Config, ui}));
         EXPECT_TRUE(ui.AtStoring == nullptr) << "the first run never began to store";
 
         EXPECT_EQ(first.FileResult, kStoringFailed);
@@ -276,7 +282,7 @@ TEST(ImportFailuresTest, SymbolicLinksAreRefusedAndLeftAsTheyAre)
     const auto elsewhere = installation.Scratch() / "elsewhere.mdb";
     std::filesystem::create_directories(installation.Scratch());
     std::filesystem::rename(department, elsewhere);
-    std::filesystem::create_symlink(elsewhere, department);
+    KALMORA_SYMLINK_OR_SKIP(elsewhere, department);
     const auto before = Snapshot(installation.Scratch());
 
     ASSERT_TRUE(installation.Import({kSecondDelivery}));
@@ -292,7 +298,7 @@ TEST(ImportFailuresTest, SymbolicLinksAreRefusedAndLeftAsTheyAre)
     const auto lockFile = installation.System() / "kalmora.lock";
     const auto lockTarget = installation.Scratch() / "made-by-the-lock";
     std::filesystem::remove(lockFile);
-    std::filesystem::create_symlink(lockTarget, lockFile);
+    KALMORA_SYMLINK_OR_SKIP(lockTarget, lockFile);
     EXPECT_FALSE(installation.Import({kSecondDelivery}));
     ASSERT_FALSE(installation.Ui.Messages().empty());
     EXPECT_NE(installation.Ui.Messages().back().Text.find("symbolische Verknüpfung"), std::string::npos)

@@ -65,12 +65,12 @@ std::vector<std::filesystem::path> TargetFiles(const std::string& target)
     std::vector<std::filesystem::path> files;
     const std::regex source(R"(([A-Za-z]+/[A-Za-z0-9_]+)\.cpp)");
     std::string sources = match[1].str();
-    // The platform module's implementation is chosen per system.
+    // The platform module's implementation is chosen per system; each system's counts.
     const std::regex platform(R"(set\(KALMORA_PLATFORM_SOURCE([^)]*)\))");
-    std::smatch platformMatch;
-    if (sources.find("${KALMORA_PLATFORM_SOURCE}") != std::string::npos &&
-        std::regex_search(cmake, platformMatch, platform))
-        sources += platformMatch[1].str();
+    if (sources.find("${KALMORA_PLATFORM_SOURCE}") != std::string::npos) {
+        for (std::sregex_iterator it(cmake.begin(), cmake.end(), platform), end; it != end; ++it)
+            sources += (*it)[1].str();
+    }
     for (std::sregex_iterator it(sources.begin(), sources.end(), source), end; it != end; ++it) {
         for (const char* extension : {".cpp", ".h"}) {
             const auto file = kSourceDir / ((*it)[1].str() + extension);
@@ -119,6 +119,27 @@ TEST(Layering, ToolkitKnowsNoWindow)
     }
 }
 
+// System headers and tests for the system stay in the platform module's implementations, one per
+// system; everything else calls the functions of foundation/Platform.h.
+TEST(Layering, OnlyThePlatformModuleTalksToTheSystem)
+{
+    const std::regex systemUse(
+        R"re(#\s*include\s*<(unistd|fcntl|windows|io|direct|sys/[a-z]+)\.h>|_WIN32|__linux__|__unix__|__APPLE__)re");
+    auto files = TargetFiles("kalmora_core");
+    const auto cli = TargetFiles("kalmora_cli");
+    files.insert(files.end(), cli.begin(), cli.end());
+    files.push_back(kSourceDir / "cli" / "main.cpp");
+    for (const auto& file : files) {
+        const std::string name = file.filename().string();
+        if (name == "PlatformPosix.cpp" || name == "PlatformWindows.cpp") continue;
+        EXPECT_FALSE(std::regex_search(Contents(file), systemUse)) << file << " talks to the system itself";
+    }
+    for (const char* platform : {"PlatformPosix.cpp", "PlatformWindows.cpp"}) {
+        EXPECT_NE(std::find(files.begin(), files.end(), kSourceDir / "foundation" / platform), files.end())
+            << platform << " is not the platform module of any system";
+    }
+}
+
 // One folder is one layer: every source file of a folder builds into the same library.
 TEST(Layering, EachFolderHoldsOneLayer)
 {
@@ -157,7 +178,7 @@ TEST(Layering, EachFolderHoldsOneLayer)
 // headers. The linker keeps calls the same way; this also covers what only headers share.
 TEST(Layering, CoreFoldersIncludeOnlyWhatTheirLibraryLinks)
 {
-    const std::vector<std::string> folders = {"foundation", "storage", "scoring", "import",
+    const std::vector<std::string> folders = {"foundation", "storage",  "scoring", "import",
                                               "reports",    "analysis", "shell"};
     const std::regex projectInclude(R"re(#\s*include\s*"([a-z]+)/)re");
     for (const auto& folder : folders) {

@@ -3,6 +3,7 @@
 #include "storage/Schema.h"
 #include "support/DepartmentRows.h"
 #include "support/TempDir.h"
+#include "support/Posix.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +67,8 @@ TEST_F(DepartmentTablesTest, CopyAppendsAllRowsWhateverTheirQualifier)
         AddStay(source, key);
         AddStayRecord(source, key);
         const char* qualifiers[] = {"E", "3", "M", "L"};
-        for (int day = 0; day < 4; ++day) AddTissDay(source, key, "2024010" + std::to_string(day + 1), qualifiers[day]);
+        for (int day = 0; day < 4; ++day)
+            AddTissDay(source, key, "2024010" + std::to_string(day + 1), qualifiers[day]);
         CopyTablesToDatabase(source, target);
         EXPECT_EQ(CountRows(source, kTissTable), 4) << "the source is unchanged";
     }
@@ -106,8 +108,8 @@ TEST_F(DepartmentTablesTest, CopySkipsRowsTheTargetAlreadyHoldsAndAppendsTheRest
 
 TEST_F(DepartmentTablesTest, CopyWorksIntoPathsWithQuotesAndRefusesAMissingTarget)
 {
-    std::filesystem::create_directory(dir / "O'Brien's \"data\"");
-    const auto target = MakeTarget("O'Brien's \"data\"/it's.mdb");
+    std::filesystem::create_directory(dir / test::kQuotedFolder);
+    const auto target = MakeTarget(std::string(test::kQuotedFolder) + "/it's.mdb");
     Database source(dir / "temp.mdb");
     AddStay(source, StayKey{});
     CopyTablesToDatabase(source, target);

@@ -1,5 +1,8 @@
 #pragma once
 
+// POSIX only: Windows has no limit of the size of the files a process writes.
+#ifndef _WIN32
+
 #include <csignal>
 
 #include <sys/resource.h>
@@ -31,3 +34,5 @@ private:
 };
 
 }  // namespace kalmora::test
+
+#endif

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/Utf8Path.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"
@@ -82,7 +83,7 @@ public:
     // The stays of a stored department database, by key.
     std::string StoredStays(std::string_view file = kDepartmentFile)
     {
-        Database db(System() / file);
+        Database db(System() / PathFromUtf8(file));
         auto integrity = db.Prepare("PRAGMA integrity_check");
         integrity.Step();
         std::string stays = integrity.Text(0) == "ok" ? "" : "integrity: " + integrity.Text(0) + "\n";

@@ -9,10 +9,24 @@ namespace kalmora::test {
 // system with the named faults would, for the object's lifetime: "no-hard-links", "unshared-locks".
 class SimulatedFaults {
 public:
-    explicit SimulatedFaults(const std::string& faults) { setenv("KALMORA_SIMULATE_FAULTS", faults.c_str(), 1); }
-    ~SimulatedFaults() { unsetenv("KALMORA_SIMULATE_FAULTS"); }
+    explicit SimulatedFaults(const std::string& faults) { Set(faults.c_str()); }
+    ~SimulatedFaults() { Set(nullptr); }
     SimulatedFaults(const SimulatedFaults&) = delete;
     SimulatedFaults& operator=(const SimulatedFaults&) = delete;
+
+private:
+    // nullptr removes the variable.
+    static void Set(const char* faults)
+    {
+#ifdef _WIN32
+        _putenv_s("KALMORA_SIMULATE_FAULTS", faults ? faults : "");  // an empty value removes it there
+#else
+        if (faults)
+            setenv("KALMORA_SIMULATE_FAULTS", faults, 1);
+        else
+            unsetenv("KALMORA_SIMULATE_FAULTS");
+#endif
+    }
 };
 
 }  // namespace kalmora::test

@@ -80,9 +80,9 @@ TEST(PermissionsTest, SetupTellsWhatAnExistingInstallationOpensToOthersAndChange
     const auto outcome = Cli({"setup", root.string()});
     EXPECT_EQ(outcome.Status, 0);
     for (const auto& open : {root / "export", root / "export" / "protocol.dat"}) {
-        EXPECT_NE(outcome.Out.find("für alle Benutzer zugänglich (mit chmod o-rwx einschränken): " + open.string() +
-                                   "\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            outcome.Out.find("für alle Benutzer zugänglich (mit chmod o-rwx einschränken): " + open.string() + "\n"),
+            std::string::npos)
             << outcome.Out;
         EXPECT_TRUE(platform::OpenToOthers(open));
     }
