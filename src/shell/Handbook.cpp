@@ -28,12 +28,17 @@ std::optional<fs::path> FindHandbook(const fs::path& programDirectory)
 std::string HandbookAddress(const fs::path& file, std::string_view section)
 {
     constexpr std::string_view kHex = "0123456789ABCDEF";
+    // Forward slashes on every system; a path that begins with a drive ("C:/...") gets the slash
+    // that makes it "file:///C:/...".
+    const std::u8string generic = fs::absolute(file).lexically_normal().generic_u8string();
+    std::string path(generic.begin(), generic.end());
+    if (!path.starts_with('/')) path.insert(0, "/");
     std::string address = "file://";
-    for (const char c : fs::absolute(file).lexically_normal().string()) {
+    for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
         const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
                            (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~' ||
-                           byte == '/';
+                           byte == '/' || byte == ':';
         if (plain) {
             address += c;
         } else {

@@ -5,6 +5,7 @@
 #include "foundation/Messages.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "support/Files.h"
+#include "support/Posix.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,14 @@ TEST(HandbookLocation, AFolderOfThatNameIsNoHandbook)
 
 TEST(HandbookLocation, TheAddressEscapesWhatAnAddressReserves)
 {
+    // On every system: an absolute address with forward slashes, whatever the system's separator.
+    const std::string here = HandbookAddress("handbuch.html", "");
+    EXPECT_TRUE(here.starts_with("file:///")) << here;
+    EXPECT_TRUE(here.ends_with("/handbuch.html")) << here;
+    EXPECT_EQ(here.find('\\'), std::string::npos) << here;
+    EXPECT_EQ(here.find("%5C"), std::string::npos) << here;
+
+    KALMORA_POSIX_ONLY("the cases are paths of a POSIX file system");
     struct Case {
         fs::path File;
         std::string Section;
