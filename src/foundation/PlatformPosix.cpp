@@ -2,7 +2,6 @@
 #include "foundation/Platform.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -165,20 +164,6 @@ std::optional<FileIdentity> IdentityOf(const fs::path& file)
     return FileIdentity{static_cast<std::uintmax_t>(status.st_dev), static_cast<std::uintmax_t>(status.st_ino),
                         static_cast<std::uintmax_t>(status.st_size),
                         static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
-}
-
-bool FaultSimulated(std::string_view fault)
-{
-    const char* faults = std::getenv("KALMORA_SIMULATE_FAULTS");
-    if (!faults) return false;
-    std::string_view rest = faults;
-    while (!rest.empty()) {
-        const auto comma = rest.find(',');
-        if (rest.substr(0, comma) == fault) return true;
-        if (comma == std::string_view::npos) break;
-        rest.remove_prefix(comma + 1);
-    }
-    return false;
 }
 
 bool SameEntry(const fs::path& a, const fs::path& b)

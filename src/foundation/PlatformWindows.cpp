@@ -240,20 +240,6 @@ std::optional<FileIdentity> IdentityOf(const fs::path& file)
     return FileIdentity{information->dwVolumeSerialNumber, index, size, written * 100};
 }
 
-bool FaultSimulated(std::string_view fault)
-{
-    const char* faults = std::getenv("KALMORA_SIMULATE_FAULTS");
-    if (!faults) return false;
-    std::string_view rest = faults;
-    while (!rest.empty()) {
-        const auto comma = rest.find(',');
-        if (rest.substr(0, comma) == fault) return true;
-        if (comma == std::string_view::npos) break;
-        rest.remove_prefix(comma + 1);
-    }
-    return false;
-}
-
 bool SameEntry(const fs::path& a, const fs::path& b)
 {
     // The C++ library there cannot open a folder to compare it.
