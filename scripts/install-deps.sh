@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Kalmora needs to build, run and test; with --package only those that
+# Installs the Debian packages Kalmora needs to build, run and test; with --package also those that
 # `make package` adds to build and check the Debian package, with --docs those that `make docs` adds
-# to render the handbook, so that building and testing never pull them in.
+# to render the handbook, with --windows those of the Windows cross build, so that building and
+# testing never pull them in.
 # Idempotent: does nothing (and prints nothing) when all are present.
 set -euo pipefail
 
@@ -19,13 +20,17 @@ packaging=(
 )
 # The handbook's HTML page and PDF.
 documentation=(pandoc weasyprint fonts-liberation)
+# The Windows cross build (scripts/windows.sh): compiler, Wine, GoogleTest's sources, and what builds
+# SQLite from its Debian source package.
+windows=(g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev tcl gcc make sqlite3)
 
 case "${1:-}" in
   "") ;;
   --package) packages+=("${packaging[@]}") ;;
   --docs) packages+=("${documentation[@]}") ;;
+  --windows) packages+=("${windows[@]}") ;;
   *)
-    echo "Aufruf: scripts/install-deps.sh [--package | --docs]" >&2
+    echo "Aufruf: scripts/install-deps.sh [--package | --docs | --windows]" >&2
     exit 1
     ;;
 esac

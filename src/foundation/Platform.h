@@ -29,8 +29,7 @@ void RestrictToOwnerAndGroup(const std::filesystem::path& path);
 bool OpenToOthers(const std::filesystem::path& path);
 
 // Creates an empty `file`, open to its owner and group only; false when a file of that name exists
-// already. Throws
-// std::filesystem::filesystem_error for any other failure.
+// already. Throws std::filesystem::filesystem_error for any other failure.
 bool CreateFileExclusively(const std::filesystem::path& file);
 
 // Copies the file `source` over `target`, which may exist. Throws std::filesystem::filesystem_error.

@@ -12,8 +12,8 @@ enum class MessageButtons { Ok, YesNo, YesNoDefaultNo };
 enum class MessageAnswer : short { Ok = 1, Yes = 6, No = 7 };
 
 // The one way core and windows reach the screen: message boxes, the busy pointer, the status bar,
-// the clipboard, the beep, showing a document and letting pending window events run. The GUI implements it with Qt, the
-// CLI on the console, tests with a scripted double.
+// the clipboard, the beep, showing a document and letting pending window events run. The GUI
+// implements it with Qt, the CLI on the console, tests with a scripted double.
 class UserInterface {
 public:
     virtual ~UserInterface() = default;

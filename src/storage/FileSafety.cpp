@@ -2,8 +2,8 @@
 
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
-#include "storage/Schema.h"
 #include "foundation/Utf8Path.h"
+#include "storage/Schema.h"
 
 #include <optional>
 #include <string>
