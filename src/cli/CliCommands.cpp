@@ -9,6 +9,7 @@
 #include "foundation/Messages.h"
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
+#include "foundation/Utf8Path.h"
 #include "foundation/Version.h"
 #include "import/ImportResults.h"
 #include "import/ImportRun.h"
@@ -24,7 +25,6 @@
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
 #include "storage/Setup.h"
-#include "foundation/Utf8Path.h"
 
 #include <algorithm>
 #include <charconv>

@@ -6,10 +6,10 @@
 #include "foundation/Messages.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
+#include "foundation/Utf8Path.h"
 #include "import/ImportErrors.h"
 #include "import/ImportProtocol.h"
 #include "storage/FileSafety.h"
-#include "foundation/Utf8Path.h"
 
 #include <exception>
 #include <system_error>

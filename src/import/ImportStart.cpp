@@ -2,11 +2,11 @@
 
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
+#include "foundation/Utf8Path.h"
 #include "import/FieldChecks.h"
 #include "import/ImportResults.h"
 #include "storage/Database.h"
 #include "storage/SystemFiles.h"
-#include "foundation/Utf8Path.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,10 +2,10 @@
 
 #include "foundation/Platform.h"
 #include "foundation/Settings.h"
+#include "foundation/Utf8Path.h"
 #include "storage/Database.h"
 #include "storage/ReferenceData.h"
 #include "storage/Schema.h"
-#include "foundation/Utf8Path.h"
 
 #include <string>
 
