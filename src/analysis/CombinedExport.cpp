@@ -93,12 +93,18 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
     const ReadyAtEnd ready(ui);
     const BusyPointer busy(ui);
 
-    const fs::path directory = DataFilePath(settings.ExportDataPath, "");
+    // An empty value (a setting that could not be read) would send the patient data to the root.
+    if (TrimBlanks(settings.ExportDataPath).empty()) {
+        throw ExportError(*RelativePathText("ExportDataPath", settings.ExportDataPath));
+    }
     // A relative text (such as "unknown" from a missing setting) would land wherever the program runs.
-    if (!directory.is_absolute() || !fs::is_directory(directory)) {
+    const auto exportDirectory = HeldDirectoryPath(settings.ExportDataPath);
+    std::error_code missing;
+    if (!exportDirectory || !fs::is_directory(*exportDirectory, missing)) {
         throw ExportError("Das Exportverzeichnis " + settings.ExportDataPath +
                           " existiert nicht. Bitte in den Optionen ein Exportverzeichnis wählen.");
     }
+    const fs::path directory = *exportDirectory;
     const fs::path target = DataFilePath(settings.ExportDataPath, TrimBlanks(fileName));
     try {
         RefuseSystemFile(settings, directory, target.filename().string());

@@ -166,8 +166,9 @@ Settings LoadedSettings(const CommandLine& line, std::ostream& err)
     return settings;
 }
 
-// The settings of a command that works on the data: a relative system data directory is refused
-// before anything is read there, rather than taken relative to the current directory.
+// The settings of a command that works on the data: a relative or empty (unreadable) system data
+// directory is refused before anything is read there, rather than taken relative to the current
+// directory or the root.
 Settings RunSettings(const CommandLine& line, std::ostream& err)
 {
     Settings settings = LoadedSettings(line, err);
@@ -418,7 +419,7 @@ int Department(const CommandLine& line, std::ostream& out, std::ostream& err)
 int Departments(const CommandLine& line, std::ostream& out, std::ostream& err)
 {
     ExpectOptions(line, {}, 0);
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     for (const auto& department : ReadDepartmentLines(settings))
         out << department.Text << '\n';
     return kExitSuccess;
@@ -429,7 +430,7 @@ int Stays(const CommandLine& line, std::ostream& out, std::ostream& err)
     ExpectOptions(line, {}, 1);
     const auto [kanr, abteilung] = DepartmentKey(line.Words.front());
     const std::string key = kanr + "/" + abteilung;
-    const Settings settings = LoadedSettings(line, err);
+    const Settings settings = RunSettings(line, err);
     const auto departments = ReadDepartmentLines(settings);
     const auto found = std::find_if(departments.begin(), departments.end(),
                                     [&key](const DepartmentLine& department) { return department.Key() == key; });

@@ -35,6 +35,8 @@ std::string LocalTimeText()
 void WriteDiagnostic(const std::filesystem::path& directory, std::string_view what, std::string_view reason,
                      std::uintmax_t limit) noexcept
 {
+    // A folder that is not known in full (a setting that could not be read) is no place for a log.
+    if (directory.empty() || !directory.is_absolute()) return;
     try {
         const auto log = directory / kDiagnosticLogFile;
         std::error_code error;

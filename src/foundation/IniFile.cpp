@@ -2,6 +2,7 @@
 
 #include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
+#include "foundation/Platform.h"
 #include "foundation/SafeFile.h"
 
 #include <cstring>
@@ -74,11 +75,11 @@ std::optional<std::string> ReadFileIfPresent(const fs::path& file)
     if (error) Fail("Die Einstellungsdatei %s kann nicht geprüft werden", file, error);
     if (fs::is_directory(status)) Fail("Die Einstellungsdatei %s ist ein Verzeichnis", file);
 
-    std::ifstream in(file, std::ios::binary);
-    if (!in) Fail("Die Einstellungsdatei %s kann nicht geöffnet werden", file);
-    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) Fail("Die Einstellungsdatei %s kann nicht gelesen werden", file);
-    return content;
+    try {
+        return platform::ReadFileBytes(file);
+    } catch (const fs::filesystem_error& failure) {
+        Fail("Die Einstellungsdatei %s kann nicht gelesen werden", file, failure.code());
+    }
 }
 
 ProfileText SplitLines(std::string_view content)

@@ -127,16 +127,32 @@ std::string SettingsFileNameFromCommandLine(std::string_view commandLine)
 std::string WithoutTrailingSeparator(std::string_view directory)
 {
     const auto length = TrimBlanks(directory).size();
-    if (length > 0 && (directory[length - 1] == '\\' || directory[length - 1] == '/')) {
+    // A root of one separator keeps it: without it nothing would be left, and nothing is no directory.
+    if (length > 1 && (directory[length - 1] == '\\' || directory[length - 1] == '/')) {
         return std::string(directory.substr(0, length - 1));
     }
     return std::string(directory);
 }
 
+std::optional<fs::path> HeldDirectoryPath(std::string_view held)
+{
+    if (TrimBlanks(held).empty()) return std::nullopt;
+    // A drive is held without its separator ("C:"), which alone would name the drive's current folder.
+    const bool drive = held.size() == 2 && held[1] == ':';
+    fs::path path = PathFromUtf8(drive ? std::string(held) + "\\" : std::string(held));
+    if (!path.is_absolute()) return std::nullopt;
+    return path;
+}
+
 fs::path DataFilePath(std::string_view directory, std::string_view fileName)
 {
-    const fs::path base = directory.empty() ? fs::path("/") : PathFromUtf8(directory);
-    return base / PathFromUtf8(fileName).relative_path();
+    const auto base = HeldDirectoryPath(directory);
+    if (!base) {
+        throw SettingsPathError("Ein Verzeichnis der Einstellungsdatei ist leer, konnte nicht gelesen werden oder ist "
+                                "kein vollständiger Pfad (\"" +
+                                std::string(directory) + "\"); dort wird nichts gelesen oder geschrieben.");
+    }
+    return *base / PathFromUtf8(fileName).relative_path();
 }
 
 std::string ReadIniValue(SettingsFile& file, UserInterface& ui, std::string_view section, std::string_view key)
@@ -188,7 +204,12 @@ std::optional<std::string> PathTooLongForSettings(std::string_view path)
 
 std::optional<std::string> RelativePathText(std::string_view key, std::string_view directory)
 {
-    if (directory.empty() || fs::path(directory).is_absolute()) return std::nullopt;
+    if (TrimBlanks(directory).empty()) {
+        return "Der Pfad " + std::string(key) +
+               " der Einstellungsdatei ist leer oder konnte nicht gelesen werden; bitte dort einen vollständigen "
+               "Pfad eintragen.";
+    }
+    if (HeldDirectoryPath(directory)) return std::nullopt;
     return "Der Pfad " + std::string(key) + "=" + std::string(directory) +
            " der Einstellungsdatei ist kein vollständiger Pfad; bitte dort einen vollständigen Pfad "
            "eintragen.";

@@ -75,11 +75,18 @@ std::string CommandLineFromArguments(int argc, const char* const* argv);
 // name otherwise. Everything after the option, trimmed, is the name.
 std::string SettingsFileNameFromCommandLine(std::string_view commandLine);
 
-// The directory without one trailing "\" or "/" (so a root is held as "C:" or "").
+// The directory without one trailing "\" or "/" (so a drive root is held as "C:"); a root of one
+// separator ("/") stays as it is.
 std::string WithoutTrailingSeparator(std::string_view directory);
 
-// A file in a directory that is held without its trailing separator; "" stands for the root.
-// The name always stays inside the directory, as the joined text did.
+// The folder that a directory held without its trailing separator names, as a full path ("C:" is
+// the drive's root); nothing when the value is empty (a key that could not be read) or relative
+// (such as "unknown" of a missing key): such a value is never a folder.
+std::optional<std::filesystem::path> HeldDirectoryPath(std::string_view held);
+
+// A file in a directory that is held without its trailing separator. The name always stays inside
+// the directory, as the joined text did. Throws SettingsPathError when the directory is empty or
+// relative, so that nothing is ever read or written relative to the root or the working directory.
 std::filesystem::path DataFilePath(std::string_view directory, std::string_view fileName);
 
 // The settings file the reads would use: the first place looked in that holds a file; nothing when
@@ -111,9 +118,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The German refusal for a directory held for `key` as a relative path, or nothing when it is a full
-// one: a run would otherwise work in whatever the current directory happens to be. "" stands for
-// the root and is accepted.
+// The German refusal for a directory held for `key` as a relative path or as nothing (a value that
+// could not be read), or nothing when it is a full one: a run would otherwise work in whatever the
+// current directory happens to be, or in the root.
 std::optional<std::string> RelativePathText(std::string_view key, std::string_view directory);
 
 // Throws SettingsPathError with RelativePathText when the directory is relative.

@@ -1,22 +1,90 @@
-// Which faults a test asked the platform functions to simulate: the same on every system.
+// Which faults a test asked the platform functions to simulate, and the platform functions that the
+// C++ library gives alike on every system.
 #include "foundation/Platform.h"
 
+#include "foundation/Utf8Path.h"
+
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace kalmora::platform {
 
-bool FaultSimulated(std::string_view fault)
+namespace {
+
+// The faults named in the environment, one at a time.
+template <typename Visit>
+bool AnyFault(Visit visit)
 {
     const char* faults = std::getenv("KALMORA_SIMULATE_FAULTS");
     if (!faults) return false;
     std::string_view rest = faults;
     while (!rest.empty()) {
         const auto comma = rest.find(',');
-        if (rest.substr(0, comma) == fault) return true;
+        if (visit(rest.substr(0, comma))) return true;
         if (comma == std::string_view::npos) break;
         rest.remove_prefix(comma + 1);
     }
     return false;
+}
+
+// The last name of a path, also of a folder given with a trailing separator.
+std::string LastName(const std::filesystem::path& path)
+{
+    auto name = path.filename();
+    if (name.empty()) name = path.parent_path().filename();
+    return Utf8Of(name);
+}
+
+}  // namespace
+
+bool FaultSimulated(std::string_view fault)
+{
+    return AnyFault([fault](std::string_view named) { return named == fault; });
+}
+
+bool OperationFailureSimulated(std::string_view operation, const std::filesystem::path& file)
+{
+    const std::string prefix = "fail-" + std::string(operation) + "=";
+    const std::string name = LastName(file);
+    bool always = false;
+    std::vector<std::string> calls;
+    AnyFault([&](std::string_view named) {
+        if (!named.starts_with(prefix)) return false;
+        named.remove_prefix(prefix.size());
+        const auto at = named.find('@');
+        if (named.substr(0, at) != name) return false;
+        if (at == std::string_view::npos) always = true;
+        else calls.emplace_back(named.substr(at + 1));
+        return false;
+    });
+    if (always) return true;
+    if (calls.empty()) return false;
+    // Only the n-th call for that file fails, as one failing system call among many would.
+    static std::mutex guard;
+    static std::map<std::string, long> counted;
+    const std::lock_guard lock(guard);
+    const std::string call = std::to_string(++counted[prefix + name]);
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+std::string ReadFileBytes(const std::filesystem::path& file)
+{
+    const auto failure = [&file](std::errc error) {
+        return std::filesystem::filesystem_error("read", file, std::make_error_code(error));
+    };
+    if (OperationFailureSimulated("read", file)) throw failure(std::errc::io_error);
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw failure(std::errc::permission_denied);
+    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) throw failure(std::errc::io_error);
+    return content;
 }
 
 }  // namespace kalmora::platform

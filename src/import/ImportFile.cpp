@@ -504,7 +504,7 @@ void ReportStoringFailure(ImportRun& run, ImportProtocol& protocol, const Settin
 {
     run.FileResult = FileResultWithoutNumbers(kStoringFailed);
     const std::string reason = std::string(kStoringFailed) + ": " + GermanReason(error);
-    WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Import " + run.ImportFileName, reason);
+    WriteDiagnostic(HeldDirectoryPath(settings.SystemDataPath).value_or(""), "Import " + run.ImportFileName, reason);
     try {
         protocol.WriteProtocolLine(kSeverityError, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department),
                                    reason);

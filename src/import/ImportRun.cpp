@@ -36,10 +36,12 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
     try {
         const ReadyAtEnd ready(ui);
         if (files.size() > kMaxImportFiles) throw std::length_error("Höchstens 1000 Dateien je Import.");
-        // A settings file without a usable path (damaged, or not one of ours) must not send the run
-        // to some other directory's files.
+        // A settings file without a usable path (damaged, unreadable, or not one of ours) must not send
+        // the run to some other directory's files.
+        RequireFullPath("ExportDataPath", environment.Config.ExportDataPath);
+        const auto systemDirectory = HeldDirectoryPath(environment.Config.SystemDataPath);
         std::error_code unknown;
-        if (!std::filesystem::is_directory(PathFromUtf8(environment.Config.SystemDataPath), unknown)) {
+        if (!systemDirectory || !std::filesystem::is_directory(*systemDirectory, unknown)) {
             throw ImportIoError("Das Systemdatenverzeichnis \"" + environment.Config.SystemDataPath +
                                 "\" ist nicht vorhanden.");
         }
@@ -75,7 +77,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
     } catch (const std::exception& error) {
         // The run stops; what was stored before stays intact, and the program goes on.
         const std::string reason = GermanReason(error);
-        WriteDiagnostic(DataFilePath(environment.Config.SystemDataPath, ""),
+        WriteDiagnostic(HeldDirectoryPath(environment.Config.SystemDataPath).value_or(""),
                         "Import " +
                             (run.CurrentFileIndex == 0 ? std::string("(vor der ersten Datei)") : run.ImportFileName),
                         "Fehlerursache unbekannt: " + reason);

@@ -35,12 +35,6 @@ std::string Lower(std::string_view text)
     return lower;
 }
 
-// A directory as the settings hold it: without its trailing separator, the root as "".
-fs::path HeldDirectory(std::string_view held)
-{
-    return held.empty() ? fs::path("/") : PathFromUtf8(held);
-}
-
 // With the export directory set to the system data directory, a protocol named "iadmin.mdb" would
 // replace the program's own data. An admin database that cannot be read counts as a reason to refuse.
 bool NamesSystemDataFile(const Settings& settings, std::string_view protocolFileName)
@@ -104,14 +98,12 @@ ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFil
 
 std::optional<fs::path> OpenImportDirectory(Settings& settings, SettingsFile& file, UserInterface& ui)
 {
-    const fs::path import = HeldDirectory(settings.ImportDataPath);
-    if (ImportDirectoryAvailable(import)) return import;
-    const fs::path system = HeldDirectory(settings.SystemDataPath);
+    const auto import = HeldDirectoryPath(settings.ImportDataPath);
+    if (import && ImportDirectoryAvailable(*import)) return import;
+    const auto system = HeldDirectoryPath(settings.SystemDataPath);
     // Writing a directory that is no better would only spoil the setting the user had.
-    if (!ImportDirectoryAvailable(system)) return std::nullopt;
-    // The file keeps the separator of a root, so that it reads back as a directory.
-    WriteIniValue(file, ui, kPathSection, "ImportDataPath",
-                  settings.SystemDataPath.empty() ? "/" : settings.SystemDataPath);
+    if (!system || !ImportDirectoryAvailable(*system)) return std::nullopt;
+    WriteIniValue(file, ui, kPathSection, "ImportDataPath", settings.SystemDataPath);
     settings.ImportDataPath = settings.SystemDataPath;
     return system;
 }

@@ -3,7 +3,6 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 
-
 #include <string>
 #include <system_error>
 
@@ -11,6 +10,10 @@ namespace kalmora {
 
 bool AdminListsNoDepartment(const Settings& settings)
 {
+    if (auto refusal = RelativePathText("SystemDataPath", settings.SystemDataPath)) {
+        throw StorageError("Die Verwaltungsdatenbank " + std::string(kAdminDatabaseFile) +
+                           " kann nicht gefunden werden: " + *refusal);
+    }
     const auto file = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
     // Opening without the create flag would fail as well, but with the engine's English words.
     std::error_code error;

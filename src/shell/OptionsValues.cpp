@@ -94,7 +94,8 @@ std::optional<std::string> ValidateDateBox(std::string_view text)
 
 std::string DirectoryLabelText(std::string_view heldDirectory)
 {
-    return heldDirectory.empty() ? std::string(kRoot) : std::string(heldDirectory);
+    // An empty value could not be read: it names no folder, not even the root.
+    return std::string(heldDirectory);
 }
 
 fs::path DirectoryToBrowse(std::string_view labelText, const fs::path& home)

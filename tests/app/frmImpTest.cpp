@@ -259,7 +259,7 @@ private slots:
     void rootDirectoryGivesPathsWithoutADoubledSeparator()
     {
         Installation inst;
-        inst.Config.ImportDataPath = "";  // the root, as held
+        inst.Config.ImportDataPath = "/";  // the root, as held
         ImportRun run;
         frmImp dialog(inst.Context, run, *inst.MainWindow);
         QCOMPARE(Q(dialog.FileListDirectory().string()), QString("/"));

@@ -250,7 +250,8 @@ private slots:
         row("admin database missing", AdminDatabase::Missing, true, "datei", 1, error, admin);
         row("not a database", AdminDatabase::NotADatabase, true, "extras", 0, error, admin);
         row("no settings file", AdminDatabase::Missing, false, "datei", 1, error,
-            admin + "unknown/iadmin.mdb wurde nicht gefunden.");
+            admin + "iadmin.mdb kann nicht gefunden werden: Der Pfad SystemDataPath=unknown der Einstellungsdatei ist "
+                    "kein vollständiger Pfad");
     }
     void exportAndClassificationNeedImportedData()
     {

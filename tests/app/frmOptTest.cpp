@@ -379,7 +379,7 @@ private slots:
         QCOMPARE(Background(*exportLabel), kWhite);
         QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
 
-        // A root is held without its separator and written with it.
+        // A root is held and written with its separator.
         auto* drives = d.Find<QComboBox>("lst_drive");
         drives->setCurrentIndex(0);
         emit drives->activated(0);
@@ -389,7 +389,7 @@ private slots:
         d.ui.ScriptAnswer(MessageAnswer::Yes);
         d.Click("cmd_verzeichnis_0");
         QCOMPARE(Q(d.config.ImportDataPath), Q((d.exportDir / "sub").string()));
-        QCOMPARE(Q(d.config.ExportDataPath), QString(""));
+        QCOMPARE(Q(d.config.ExportDataPath), QString("/"));
         const std::string raw = d.RawFile();
         QVERIFY(raw.find("\nImportDataPath=" + (d.exportDir / "sub").string() + "\n") != std::string::npos);
         QVERIFY(raw.find("\nExportDataPath=/\n") != std::string::npos);

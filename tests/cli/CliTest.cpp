@@ -7,6 +7,7 @@
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
 #include "support/Posix.h"
+#include "support/SimulatedFaults.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,9 @@ TEST_F(CliTest, RunsRefuseARelativeDirectoryInTheSettings)
         {"SystemDataPath", {"export"}},
         {"SystemDataPath",
          {"load-reference", "--hospitals", (dir / "h.csv").string(), "--departments", (dir / "d.csv").string()}},
+        {"SystemDataPath", {"departments"}},
+        {"SystemDataPath", {"stays", "K001/12100101"}},
+        {"SystemDataPath", {"check"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key + " " + c.arguments.front());
@@ -195,6 +199,68 @@ TEST_F(CliTest, RunsRefuseARelativeDirectoryInTheSettings)
             std::string::npos)
             << outcome.Err;
     }
+}
+
+// A settings value that could not be read is empty, and empty is no folder: not the root, where a
+// run as the superuser would otherwise put the export, the protocol or the log with patient data.
+TEST_F(CliTest, AValueThatCouldNotBeReadSendsNothingAnywhere)
+{
+    ASSERT_EQ(Run({"setup", (dir / "inst").string()}).Status, 0);
+    const auto importFile = dir / "inst" / "import" / "A2100101X002.txt";
+    std::filesystem::copy_file(std::filesystem::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt",
+                               importFile);
+    ASSERT_EQ(Run({"--ini", Ini(), "import", importFile.string()}).Status, 0);
+    const std::vector<std::filesystem::path> rootFiles{"/gesamt.mdb",  "/protocol.dat", "/kalmora.log",
+                                                       "/kalmora.lock", "/iadmin.mdb",  "/12100101X002"};
+    for (const auto& file : rootFiles)
+        ASSERT_FALSE(std::filesystem::exists(file)) << file << " was there before the test";
+
+    struct Case {
+        std::string Key;  // the value that cannot be read; "" for none at all
+        std::vector<std::string> Arguments;
+    };
+    const std::vector<std::vector<std::string>> commands{
+        {"import", "--yes", importFile.string()}, {"export"}, {"classify"}, {"analyse"}, {"check"}, {"departments"},
+        {"stays", "K002/12100101"}, {"department", "K002/12100101", "--beds", "7"},
+    };
+    std::vector<Case> cases;
+    for (const auto& command : commands) {
+        cases.push_back({"SystemDataPath", command});
+        cases.push_back({"", command});
+    }
+    cases.push_back({"ExportDataPath", commands[0]});
+    cases.push_back({"ExportDataPath", commands[1]});
+    // The reads go in the order of the settings: the import, the export and the system data path.
+    const std::map<std::string, int> readOfKey{{"ExportDataPath", 2}, {"SystemDataPath", 3}};
+    const auto before = Snapshot(dir / "inst");
+    int settingsFiles = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.Key.empty() ? std::string("no value") : c.Key) + ": " + c.Arguments.front());
+        // A settings file of its own, so that the count of its reads starts afresh.
+        const std::string name = "k" + std::to_string(++settingsFiles) + ".ini";
+        std::filesystem::copy_file(Ini(), dir / name);
+        const test::SimulatedFaults failing(c.Key.empty() ? "fail-read=" + name
+                                                          : "fail-read=" + name + "@" +
+                                                                std::to_string(readOfKey.at(c.Key)));
+        std::vector<std::string> arguments{"--ini", (dir / name).string()};
+        arguments.insert(arguments.end(), c.Arguments.begin(), c.Arguments.end());
+        const Outcome outcome = Run(arguments);
+        EXPECT_EQ(outcome.Status, 2) << outcome.Out;
+        EXPECT_NE(outcome.Err.find("Probleme beim Lesen der 'ini'-Datei!"), std::string::npos) << outcome.Err;
+        EXPECT_NE(outcome.Err.find("der Einstellungsdatei ist leer oder konnte nicht gelesen werden"),
+                  std::string::npos)
+            << outcome.Err;
+        EXPECT_EQ(Snapshot(dir / "inst"), before);
+        for (const auto& file : rootFiles)
+            EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    }
+    // A settings file that is a folder cannot be read at all.
+    std::filesystem::create_directory(dir / "folder.ini");
+    const Outcome outcome = Run({"--ini", (dir / "folder.ini").string(), "import", "--yes", importFile.string()});
+    EXPECT_EQ(outcome.Status, 2);
+    EXPECT_EQ(Snapshot(dir / "inst"), before);
+    for (const auto& file : rootFiles)
+        EXPECT_FALSE(std::filesystem::exists(file)) << file;
 }
 
 std::string FirstLine(const std::string& text)

@@ -102,21 +102,48 @@ TEST(SettingsPaths, UserConfigDirectoryFromEnvironment)
     }
 }
 
+// A full path of the system: a POSIX path as it stands, on Windows on drive C:.
+std::string FullPath(const std::string& posix)
+{
+    return fs::path("/").is_absolute() ? posix : "C:" + posix;
+}
+
 TEST(SettingsPaths, DataFilePathKeepsNameInsideDirectory)
 {
     struct Case {
-        const char* directory;
+        std::string directory;
         const char* name;
-        fs::path expected;
+        std::string expected;
     };
     const Case cases[] = {
-        {"/data", "iadmin.mdb", "/data/iadmin.mdb"},
-        {"", "iadmin.mdb", "/iadmin.mdb"},
-        {"/data", "/etc/passwd", "/data/etc/passwd"},
+        {FullPath("/data"), "iadmin.mdb", FullPath("/data/iadmin.mdb")},
+        {FullPath("/"), "iadmin.mdb", FullPath("/iadmin.mdb")},
+        {FullPath("/data"), "/etc/passwd", FullPath("/data/etc/passwd")},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.directory) + " + " + c.name);
-        EXPECT_EQ(DataFilePath(c.directory, c.name), c.expected);
+        SCOPED_TRACE(c.directory + " + " + c.name);
+        EXPECT_EQ(DataFilePath(c.directory, c.name), fs::path(c.expected));
+    }
+}
+
+// A value that could not be read is held as "", a missing one as "unknown": neither is a folder, and
+// no file is ever placed in the root or the working directory because of one.
+TEST(SettingsPaths, AnEmptyOrRelativeDirectoryIsNoFolder)
+{
+    for (const char* held : {"", " ", "unknown", "system", "data/system"}) {
+        SCOPED_TRACE(std::string("\"") + held + "\"");
+        EXPECT_EQ(HeldDirectoryPath(held), std::nullopt);
+        EXPECT_THROW(DataFilePath(held, "gesamt.mdb"), SettingsPathError);
+        EXPECT_THROW(RequireFullPath("ExportDataPath", held), SettingsPathError);
+    }
+    EXPECT_EQ(RelativePathText("SystemDataPath", ""),
+              "Der Pfad SystemDataPath der Einstellungsdatei ist leer oder konnte nicht gelesen werden; bitte dort "
+              "einen vollständigen Pfad eintragen.");
+    EXPECT_EQ(HeldDirectoryPath(FullPath("/data")), fs::path(FullPath("/data")));
+    EXPECT_EQ(RelativePathText("SystemDataPath", FullPath("/")), std::nullopt);
+    // A drive is held without its separator and names the drive's root.
+    if (!fs::path("/").is_absolute()) {
+        EXPECT_EQ(HeldDirectoryPath("C:"), fs::path("C:\\"));
     }
 }
 
@@ -285,7 +312,7 @@ TEST(LoadSettings, DropsTheDirectoriesTrailingSeparator)
     };
     const Case cases[] = {
         {"C:\\", "C:"}, {"C:\\Daten\\", "C:\\Daten"}, {"/data/", "/data"}, {"/data", "/data"},
-        {"/", ""},      {"/data//", "/data/"},
+        {"/", "/"},     {"/data//", "/data/"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);

@@ -69,7 +69,8 @@ TEST(OptionsValuesTest, LoadShowsTheStoredSettings)
          "/data/import", false, 6, "01.01.2012", true},
         {"strict, last hour", StoredSettings("/data/import", "Error", "20120101", "24", "N"),
          "/data/import", true, 24, "01.01.2012", false},
-        {"root directory", StoredSettings("", "Warning", "20120101", "0", "J"), "/", false, 0, "01.01.2012", true},
+        {"root directory", StoredSettings("/", "Warning", "20120101", "0", "J"), "/", false, 0, "01.01.2012", true},
+        {"unreadable directory", StoredSettings("", "Warning", "20120101", "0", "J"), "", false, 0, "01.01.2012", true},
         {"no settings file", StoredSettings("unknown", "unknown", "unknown", "unknown", "unknown"),
          "unknown", false, 0, "", false},
         {"blank date", StoredSettings("/i", "Warning", "        ", " 7", "j"), "/i", false, 7, "", false},
@@ -143,7 +144,7 @@ TEST(OptionsValuesTest, SaveWritesEveryKeyButTheSystemDirectory)
                                       "MindestStd=6\n"
                                       "MehrfachTISS=J\n"
                                       "ErsatzTISS=N\n");
-    EXPECT_EQ(place.settings.ImportDataPath, "");
+    EXPECT_EQ(place.settings.ImportDataPath, "/");
     EXPECT_EQ(place.settings.ExportDataPath, "/data/export");
     EXPECT_EQ(place.settings.SystemDataPath, "/old/system");
     EXPECT_EQ(place.settings.PlausLevel, "Error  ");
