@@ -123,6 +123,8 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
         throw ExportError("Das Systemverzeichnis " + settings.SystemDataPath +
                           " ist nicht erreichbar: " + GermanErrorText(error.code()));
     }
+    // What exports killed while they built a database left here, under any name.
+    RemoveDatabasesBuiltByKilledRuns(directory);
     const fs::path templateFile = DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile);
     if (!fs::is_regular_file(templateFile)) {
         throw ExportError("Die Vorlagendatenbank " + templateFile.string() + " wurde nicht gefunden.");

@@ -2,6 +2,7 @@
 
 #include "foundation/Platform.h"
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <system_error>
@@ -34,7 +35,33 @@ void RemoveWithSideFiles(const fs::path& file) noexcept
     throw fs::filesystem_error("write", file, std::make_error_code(std::errc::io_error));
 }
 
+bool AllDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 }  // namespace
+
+std::string_view WithoutSideFileSuffix(std::string_view name)
+{
+    for (std::string_view side : {"-journal", "-wal", "-shm"}) {
+        if (name.ends_with(side)) return name.substr(0, name.size() - side.size());
+    }
+    return name;
+}
+
+bool IsBuildingName(std::string_view name)
+{
+    name = WithoutSideFileSuffix(name);
+    return name.size() > kBuildingSuffix.size() && name.ends_with(kBuildingSuffix);
+}
+
+bool IsHiddenTemporaryOf(std::string_view name, std::string_view target)
+{
+    name = WithoutSideFileSuffix(name);
+    const std::string prefix = "." + std::string(target) + ".tmp";
+    return name.starts_with(prefix) && AllDigits(name.substr(prefix.size()));
+}
 
 SafeFile::SafeFile(fs::path target, Sibling sibling) : m_target(std::move(target))
 {
@@ -47,7 +74,7 @@ SafeFile::SafeFile(fs::path target, Sibling sibling) : m_target(std::move(target
             std::make_error_code(fs::is_directory(status) ? std::errc::is_a_directory : std::errc::invalid_argument));
     }
     if (sibling == Sibling::Fixed) {
-        m_path = WithSuffix(m_target, ".new");
+        m_path = WithSuffix(m_target, kBuildingSuffix);
         RemoveWithSideFiles(m_path);
         if (!platform::CreateFileExclusively(m_path)) {
             throw fs::filesystem_error("create", m_path, std::make_error_code(std::errc::file_exists));

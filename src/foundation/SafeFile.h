@@ -6,6 +6,22 @@
 
 namespace kalmora {
 
+// The mark that the files a run builds beside their targets carry: no user names a file so, and the
+// sweep of what killed runs left removes only files that carry it (and the program's own names).
+inline constexpr std::string_view kProgramMark = "~kalmora";
+// The name's ending of a file built beside its target under the system data lock.
+inline constexpr std::string_view kBuildingSuffix = ".~kalmora.new";
+
+// `name` without an ending of the database engine's side files ("-journal", "-wal", "-shm").
+std::string_view WithoutSideFileSuffix(std::string_view name);
+
+// Whether `name` (or the side file of one) is a file that a run builds beside its target.
+bool IsBuildingName(std::string_view name);
+
+// Whether `name` (or the side file of one) is a hidden file that a writer without the lock built
+// beside `target`: "." + target + ".tmp" + digits.
+bool IsHiddenTemporaryOf(std::string_view name, std::string_view target);
+
 // Writes a file beside its target and puts it in place only when it is complete. Commit flushes,
 // syncs, renames it over the target and syncs the folder, so that the target is the whole old or the
 // whole new file, also after a crash. Dropped without a commit, it removes its file (and the side
@@ -15,8 +31,8 @@ public:
     enum class Sibling {
         // A hidden name of its own, created exclusively: for writers that hold no lock.
         Unique,
-        // The target's name and ".new", a stale file of that name removed first: for writers under the
-        // system data lock, whose next run so clears what a crashed one left.
+        // The target's name and kBuildingSuffix, a stale file of that name removed first: for writers
+        // under the system data lock, whose next run so clears what a crashed one left.
         Fixed,
     };
 

@@ -1,11 +1,15 @@
 #include "storage/FileSafety.h"
 
 #include "foundation/Platform.h"
+#include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/Utf8Path.h"
 #include "storage/Schema.h"
+#include "storage/SystemFiles.h"
 
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,25 +86,88 @@ ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile)
     RemoveLeftoversOfEarlierRuns(lockFile.parent_path());
 }
 
-void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept
+namespace {
+
+// The database files the admin database in `directory` registers; none when it cannot be read, so
+// that nothing is taken for a leftover of theirs.
+std::set<std::string> RegisteredFilesIn(const std::filesystem::path& directory) noexcept
+{
+    try {
+        Database admin(directory / kAdminDatabaseFile, OpenMode::ReadOnly);
+        const auto files = RegisteredDatabaseFiles(admin);
+        return {files.begin(), files.end()};
+    } catch (...) {
+        return {};
+    }
+}
+
+// Whether `file` starts as a database file does, or is empty (a database being begun); a file that is
+// gone counts as one, so that its side files go too.
+bool IsDatabaseOrEmpty(const std::filesystem::path& file) noexcept
+{
+    constexpr std::string_view kHeader{"SQLite format 3\0", 16};
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return true;
+    std::string start(kHeader.size(), '\0');
+    in.read(start.data(), static_cast<std::streamsize>(start.size()));
+    return in.gcount() == 0 || start == kHeader;
+}
+
+bool IsRegularFile(const std::filesystem::directory_entry& entry)
+{
+    std::error_code ignored;
+    return entry.is_regular_file(ignored);
+}
+
+// A name's stem when it ends with `suffix` and the stem is one of `names`.
+std::optional<std::string> RegisteredStem(std::string_view name, std::string_view suffix,
+                                          const std::set<std::string>& names)
+{
+    if (!name.ends_with(suffix)) return std::nullopt;
+    std::string stem(name.substr(0, name.size() - suffix.size()));
+    if (!names.contains(stem)) return std::nullopt;
+    return stem;
+}
+
+}  // namespace
+
+void RemoveDatabasesBuiltByKilledRuns(const std::filesystem::path& directory) noexcept
 {
     std::error_code error;
-    std::filesystem::directory_iterator entries(directory, error);
-    if (error) return;
-    std::vector<std::filesystem::path> previous;
-    for (const auto& entry : entries) {
-        // Scratch databases, a database built beside its name and the previous one kept while it was
-        // put in place, each with the engine's side files.
-        std::string name = Utf8Of(entry.path().filename());
-        for (std::string_view side : {"-journal", "-wal", "-shm"}) {
-            if (name.ends_with(side)) name.resize(name.size() - side.size());
-        }
+    for (std::filesystem::directory_iterator entries(directory, error), end; !error && entries != end;
+         entries.increment(error)) {
+        const std::string name = Utf8Of(entries->path().filename());
+        if (!IsRegularFile(*entries) || !IsBuildingName(name)) continue;
+        // A text built there (a protocol) may be another run's, on a share that does not carry the
+        // lock; a database built there is an export's, which is only ever made again.
+        const auto database = entries->path().parent_path() / PathFromUtf8(WithoutSideFileSuffix(name));
+        if (!IsDatabaseOrEmpty(database)) continue;
         std::error_code ignored;
-        if (!entry.is_regular_file(ignored)) continue;
-        if (entry.path().filename() == name && name.ends_with(".old")) {
-            previous.push_back(entry.path());
-        } else if (IsScratchDatabaseName(name) || name.ends_with(".new") || name.ends_with(".old")) {
-            std::filesystem::remove(entry.path(), ignored);
+        std::filesystem::remove(entries->path(), ignored);
+    }
+}
+
+void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept
+{
+    const std::set<std::string> registered = RegisteredFilesIn(directory);
+    std::vector<std::filesystem::path> previous;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entries(directory, error), end; !error && entries != end;
+         entries.increment(error)) {
+        if (!IsRegularFile(*entries)) continue;
+        // Only names a killed run of the program makes, each with the engine's side files: files that
+        // carry the program's mark, the hidden temporaries of set-up, and what a registered database
+        // was built or kept under while it was replaced.
+        const std::string name = Utf8Of(entries->path().filename());
+        const std::string_view base = WithoutSideFileSuffix(name);
+        const bool previousDatabase = RegisteredStem(base, ".old", registered).has_value();
+        if (previousDatabase && base == name) {
+            previous.push_back(entries->path());
+        } else if (previousDatabase || IsBuildingName(name) || IsScratchDatabaseName(base) ||
+                   IsHiddenTemporaryOf(name, kAdminDatabaseFile) || IsHiddenTemporaryOf(name, kTemplateDatabaseFile) ||
+                   RegisteredStem(base, ".new", registered)) {
+            std::error_code ignored;
+            std::filesystem::remove(entries->path(), ignored);
         }
     }
     for (const auto& file : previous) {
@@ -158,7 +225,7 @@ ExclusiveLock::~ExclusiveLock()
 std::filesystem::path SystemDataLockFile(const Settings& settings)
 {
     RequireFullPath("SystemDataPath", settings.SystemDataPath);
-    return DataFilePath(settings.SystemDataPath, "kalmora.lock");
+    return DataFilePath(settings.SystemDataPath, kLockFileName);
 }
 
 Database OpenForReading(const Settings& settings, const std::filesystem::path& file)

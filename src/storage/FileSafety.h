@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace kalmora {
 
@@ -23,12 +24,19 @@ void RemoveDatabaseSideFiles(const std::filesystem::path& database);
 // stale journal can never be replayed into a new file of the same name. Missing files are fine.
 void RemoveDatabaseFiles(const std::filesystem::path& database);
 
-// Removes what runs that were killed left in the system data directory (scratch databases, a
-// database built beside its name, a previous one kept while the new one was put in place): files
-// with patient data that nobody reads. A previous database whose file is missing (a run killed
-// between the two renames of a file system without hard links) is put back instead. Only a holder of
-// the system data lock may call it.
+// Removes what runs that were killed left in the system data directory, and only that: files that
+// carry the program's mark (scratch databases, databases built beside their names), the hidden
+// temporaries of set-up, and a registered department database's ".new", each with the engine's side
+// files: files with patient data that nobody reads. A registered database's previous file kept as
+// ".old" is put back where the database is missing (a run killed between the two renames of a file
+// system without hard links), removed where it is not. Only a holder of the system data lock may
+// call it.
 void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept;
+
+// Removes the databases that exports killed while they built them left in `directory`, under any
+// name: only files that carry the program's mark and hold a database. Only a holder of the system
+// data lock may call it.
+void RemoveDatabasesBuiltByKilledRuns(const std::filesystem::path& directory) noexcept;
 
 // Keeps the database `target` under the name `previous` while a new one takes its place: as a second
 // name of the same file, or, where the file system has no hard links, by renaming it (the target is
@@ -62,6 +70,8 @@ private:
     std::filesystem::path m_file;
     platform::LockHandle m_lock;
 };
+
+inline constexpr std::string_view kLockFileName = "kalmora.lock";
 
 // The lock file that keeps two runs on one system data directory apart. Throws SettingsPathError
 // when the settings give the system data directory as a relative path.

@@ -4,10 +4,22 @@
 #include "foundation/SafeFile.h"
 #include "storage/Database.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 
 namespace kalmora {
+
+bool IsScratchDatabaseName(std::string_view name)
+{
+    if (name.size() <= kScratchDatabasePrefix.size() + kScratchDatabaseSuffix.size() ||
+        !name.starts_with(kScratchDatabasePrefix) || !name.ends_with(kScratchDatabaseSuffix)) {
+        return false;
+    }
+    name.remove_prefix(kScratchDatabasePrefix.size());
+    name.remove_suffix(kScratchDatabaseSuffix.size());
+    return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
 
 void CreateDatabaseFile(const std::filesystem::path& file, std::string_view schemaSql,
                         const std::function<void(Database&)>& fill)

@@ -9,15 +9,12 @@ namespace kalmora {
 // Database files, named as the program has always named them (they are SQLite databases).
 inline constexpr std::string_view kAdminDatabaseFile = "iadmin.mdb";
 inline constexpr std::string_view kTemplateDatabaseFile = "ibds.mdb";
-// Each import makes its scratch database under a name of its own, "temp.<number>.mdb", so that two
-// runs never share one; older versions used "temp.mdb" itself.
-inline constexpr std::string_view kScratchDatabasePrefix = "temp.";
+// Each import makes its scratch database under a name of its own, "temp.~kalmora.<number>.mdb", so
+// that two runs never share one and a killed run's is known as the program's by its mark.
+inline constexpr std::string_view kScratchDatabasePrefix = "temp.~kalmora.";
 inline constexpr std::string_view kScratchDatabaseSuffix = ".mdb";
-inline bool IsScratchDatabaseName(std::string_view name)
-{
-    return name.size() >= kScratchDatabasePrefix.size() + kScratchDatabaseSuffix.size() - 1 &&
-           name.starts_with(kScratchDatabasePrefix) && name.ends_with(kScratchDatabaseSuffix);
-}
+// Whether `name` is a scratch database's (not one of its side files).
+bool IsScratchDatabaseName(std::string_view name);
 inline constexpr std::string_view kExportDatabaseFile = "gesamt.mdb";
 
 // Admin database tables.

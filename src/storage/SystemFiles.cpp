@@ -3,34 +3,83 @@
 #include "foundation/DiagnosticLog.h"
 #include "foundation/FixedText.h"
 #include "foundation/Platform.h"
+#include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
+#include "foundation/Utf8Path.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace kalmora {
 
-bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& directory, std::string_view name)
+namespace {
+
+std::string Lower(std::string_view text)
 {
-    if (!platform::SameEntry(directory, DataFilePath(settings.SystemDataPath, ""))) return false;
-    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kDiagnosticLogFile}) {
-        if (name == own) return true;
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return lower;
+}
+
+// Whether `name`, compared without regard to case, is one that the program keeps in the system data
+// directory or sweeps from it: a case-insensitive file system (Windows, network shares, FAT) takes
+// "IADMIN.MDB" for "iadmin.mdb", and a name that differs only in case is refused everywhere alike.
+bool IsProgramName(std::string_view name, const std::vector<std::string>& registered)
+{
+    const std::string lower = Lower(name);
+    const std::string_view base = WithoutSideFileSuffix(lower);
+    for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kDiagnosticLogFile, kLockFileName}) {
+        if (base == Lower(own)) return true;
     }
-    if (IsScratchDatabaseName(name)) return true;
-    if (name == SystemDataLockFile(settings).filename().string()) return true;
-    // Names that every run holding the lock clears away as a killed run's leftovers.
-    if (name.ends_with(".new") || name.ends_with(".old")) return true;
-    const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(admin, error)) return false;
-    Database database(admin, OpenMode::ReadOnly);
-    auto files = database.Prepare("SELECT \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable));
-    while (files.Step()) {
-        if (TrimBlanks(files.Text(0)) == name) return true;
+    if (base == Lower(std::string(kDiagnosticLogFile) + ".1")) return true;
+    if (IsScratchDatabaseName(base) || IsBuildingName(base) || IsHiddenTemporaryOf(base, kAdminDatabaseFile) ||
+        IsHiddenTemporaryOf(base, kTemplateDatabaseFile)) {
+        return true;
+    }
+    for (const auto& file : registered) {
+        const std::string stem = Lower(file);
+        if (base == stem || base == stem + ".new" || base == stem + ".old") return true;
     }
     return false;
+}
+
+}  // namespace
+
+std::vector<std::string> RegisteredDatabaseFiles(Database& admin)
+{
+    std::vector<std::string> files;
+    auto rows = admin.Prepare("SELECT \"MDB_DATEI\" FROM " + QuoteIdentifier(kDepartmentsTable) + " ORDER BY rowid");
+    while (rows.Step()) {
+        std::string file(TrimBlanks(rows.Text(0)));
+        if (!file.empty()) files.push_back(std::move(file));
+    }
+    return files;
+}
+
+bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& directory, std::string_view name)
+{
+    const auto system = DataFilePath(settings.SystemDataPath, "");
+    const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
+    std::vector<std::string> registered;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(admin, error)) {
+        Database database(admin, OpenMode::ReadOnly);
+        registered = RegisteredDatabaseFiles(database);
+    }
+    // The same file under another name: another case on a case-insensitive file system, a second link.
+    const auto target = directory / PathFromUtf8(name);
+    std::vector<std::string> own{std::string(kAdminDatabaseFile), std::string(kTemplateDatabaseFile),
+                                 std::string(kDiagnosticLogFile), std::string(kLockFileName)};
+    own.insert(own.end(), registered.begin(), registered.end());
+    for (const auto& file : own) {
+        if (platform::SameEntry(target, system / PathFromUtf8(file))) return true;
+    }
+    if (!platform::SameEntry(directory, system)) return false;
+    return IsProgramName(name, registered);
 }
 
 }  // namespace kalmora

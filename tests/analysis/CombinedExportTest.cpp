@@ -9,6 +9,7 @@
 #include "storage/Schema.h"
 #include "support/DepartmentRows.h"
 #include "support/Files.h"
+#include "support/ImportInstallation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,8 @@ TEST_F(CombinedExportTest, ATargetThatCannotBeWrittenIsReported)
     }
 }
 
+// Names are compared without regard to case, as Windows, network shares and FAT compare them, and
+// a second name of a system file (a hard link) is the system file too.
 TEST_F(CombinedExportTest, NeverReplacesADatabaseOfTheSystemDirectory)
 {
     const std::string a = DepartmentA();
@@ -290,16 +293,46 @@ TEST_F(CombinedExportTest, NeverReplacesADatabaseOfTheSystemDirectory)
     Database(System() / "iadmin.mdb")
         .Execute("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\") "
                  "VALUES ('K002', '12100101', '12100101X002', 'EXTERN')");
+    const auto before = test::Snapshot(System());
     settings.ExportDataPath = settings.SystemDataPath;
-    for (const char* name : {"iadmin.mdb", "ibds.mdb", "temp.mdb", "temp.4711.mdb", "12100101X002"}) {
+    for (const char* name : {"iadmin.mdb", "ibds.mdb", "temp.~kalmora.4711.mdb", "12100101X002", "IADMIN.MDB",
+                             "Ibds.mdb", "12100101x002", "12100101X002.OLD", "kalmora.LOG"}) {
         SCOPED_TRACE(name);
-        const std::string before = test::ReadText(System() / name);
         EXPECT_THROW(ExportDepartments(settings, {a}, name, ui), ExportError);
-        EXPECT_EQ(test::ReadText(System() / name), before);
+        EXPECT_EQ(test::Snapshot(System()), before);
     }
+    // A second name of the admin database in another folder.
+    fs::create_directories(dir / "links");
+    fs::create_hard_link(System() / "iadmin.mdb", dir / "links" / "verwaltung.mdb");
+    settings.ExportDataPath = (dir / "links").string();
+    EXPECT_THROW(ExportDepartments(settings, {a}, "verwaltung.mdb", ui), ExportError);
+    EXPECT_EQ(test::Snapshot(System()), before);
+
     // Any other name is fine there.
+    settings.ExportDataPath = settings.SystemDataPath;
     ExportDepartments(settings, {a}, "gesamt.mdb", ui);
     EXPECT_EQ(Rows(System() / "gesamt.mdb").size(), 6u);
+}
+
+// An export killed under another name left the database it was building; the next export removes
+// it, and only it: a protocol being written there under the lock of another workstation and the
+// users' files stay.
+TEST_F(CombinedExportTest, RemovesTheDatabasesOfKilledExportsUnderAnyName)
+{
+    const std::string a = DepartmentA();
+    fs::copy_file(System() / "ibds.mdb", Target("alt.mdb.~kalmora.new"));
+    test::WriteText(Target("alt.mdb.~kalmora.new-journal"), "");
+    test::WriteText(Target("protocol.dat.~kalmora.new"), "Datei;Krankenanstalt\r\n");
+    test::WriteText(Target("Notizen.new"), "bleibt");
+    test::WriteText(Target("export.csv.old"), "bleibt");
+
+    ExportDepartments(settings, {a}, "gesamt.mdb", ui);
+
+    EXPECT_FALSE(fs::exists(Target("alt.mdb.~kalmora.new")));
+    EXPECT_FALSE(fs::exists(Target("alt.mdb.~kalmora.new-journal")));
+    for (const char* kept : {"protocol.dat.~kalmora.new", "Notizen.new", "export.csv.old"})
+        EXPECT_TRUE(fs::exists(Target(kept))) << kept;
+    EXPECT_FALSE(fs::exists(Target("export.csv")));
 }
 
 TEST_F(CombinedExportTest, WhileAnImportHoldsTheDataNothingIsWritten)

@@ -299,7 +299,7 @@ TEST_F(CrashWritesTest, AKilledExportLeavesNoneOrTheEarlierOrTheNewCombinedDatab
         }
         // A killed export leaves at most the file it was building beside the target, under a name the
         // next export clears.
-        const auto building = std::string(kExportDatabaseFile) + ".new";
+        const auto building = std::string(kExportDatabaseFile) + std::string(kBuildingSuffix);
         bool left = false;
         for (const auto& name : test::FileNames(ExportFolder())) {
             if (name == building || name == building + "-journal") {

@@ -102,13 +102,13 @@ TEST(SafeFileTest, DroppedFileTakesItsSideFilesAlong)
 TEST(SafeFileTest, SiblingNames)
 {
     test::TempDir dir;
-    test::WriteText(dir / "abteilung.new", "von einem Absturz");
-    test::WriteText(dir / "abteilung.new-journal", "von einem Absturz");
+    test::WriteText(dir / "abteilung.~kalmora.new", "von einem Absturz");
+    test::WriteText(dir / "abteilung.~kalmora.new-journal", "von einem Absturz");
     {
         SafeFile fixed(dir / "abteilung", SafeFile::Sibling::Fixed);
-        EXPECT_EQ(fixed.Path(), dir / "abteilung.new");
+        EXPECT_EQ(fixed.Path(), dir / "abteilung.~kalmora.new");
         EXPECT_EQ(test::ReadText(fixed.Path()), "");
-        EXPECT_FALSE(fs::exists(dir / "abteilung.new-journal"));
+        EXPECT_FALSE(fs::exists(dir / "abteilung.~kalmora.new-journal"));
     }
     SafeFile first(dir / "Kalmora11_0.ini");
     SafeFile second(dir / "Kalmora11_0.ini");

@@ -2,6 +2,7 @@
 // cannot be read, another run holds the data, a crash left files behind, names and paths hold
 // quotes. Stored data must come through every one of them intact.
 #include "foundation/Messages.h"
+#include "foundation/SafeFile.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
 #include "foundation/Windows1252.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -312,19 +314,24 @@ TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
     struct Case {
         const char* Name;
         std::function<void(const Installation&)> Make;
+        std::vector<std::string> Kept;  // files of the users, which stay
     };
     const auto departmentSibling = [](const Installation& installation, std::string_view suffix) {
         return installation.System() / (std::string(kDepartmentFile) + std::string(suffix));
     };
     const Case cases[] = {
-        {"garbage scratch databases, an older version's and a killed run's",
+        {"garbage scratch database of a killed run",
+         [](const Installation& i) {
+             test::WriteText(i.System() / "temp.~kalmora.4711.mdb", "kein Datenbankinhalt");
+             test::WriteText(i.System() / "temp.~kalmora.4711.mdb-journal", "kein Journal");
+         }},
+        {"the users' files under names older versions gave their scratch databases",
          [](const Installation& i) {
              test::WriteText(i.System() / "temp.mdb", "kein Datenbankinhalt");
              test::WriteText(i.System() / "temp.4711.mdb", "kein Datenbankinhalt");
-         }},
-        {"garbage scratch journal",
-         [](const Installation& i) { test::WriteText(i.System() / "temp.mdb-journal", "kein Journal"); }},
-        {"scratch journal of another database",
+         },
+         {"temp.4711.mdb", "temp.mdb"}},
+        {"journal of another database under a name of the users",
          [](const Installation& i) {
              // A database with a stay that no import file delivers; replayed, it would show up.
              const auto other = i.Scratch() / "other.mdb";
@@ -335,8 +342,11 @@ TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
                  test::AddStay(db, {.KisId = "GEIST00001"});
              }
              WriteHotJournal(other, i.System() / "temp.mdb-journal");
-         }},
+         },
+         {"temp.mdb-journal"}},
         {"half-built department database",
+         [&](const Installation& i) { test::WriteText(departmentSibling(i, kBuildingSuffix), "halb"); }},
+        {"half-built department database of an older version",
          [&](const Installation& i) { test::WriteText(departmentSibling(i, ".new"), "halb"); }},
         {"kept previous department database",
          [&](const Installation& i) { test::WriteText(departmentSibling(i, ".old"), "alt"); }},
@@ -355,9 +365,12 @@ TEST(ImportFailuresTest, FilesLeftByACrashDoNotDisturbTheNextImport)
         EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
         EXPECT_EQ(installation.StoredStays(), kBothStays);
         for (const auto& name : Snapshot(installation.System())) {
-            EXPECT_TRUE(name.first == "iadmin.mdb" || name.first == "ibds.mdb" || name.first == kDepartmentFile)
+            EXPECT_TRUE(name.first == "iadmin.mdb" || name.first == "ibds.mdb" || name.first == kDepartmentFile ||
+                        std::find(c.Kept.begin(), c.Kept.end(), name.first) != c.Kept.end())
                 << "left behind: " << name.first;
         }
+        for (const auto& name : c.Kept)
+            EXPECT_TRUE(std::filesystem::exists(installation.System() / name)) << name;
     }
 }
 

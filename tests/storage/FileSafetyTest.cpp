@@ -1,6 +1,8 @@
 // The system data lock: one run at a time, and the run that takes it clears what killed runs left.
 #include "storage/FileSafety.h"
 
+#include "storage/Database.h"
+#include "storage/Schema.h"
 #include "support/Files.h"
 #include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
@@ -26,36 +28,59 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRuns)
+// An admin database in `directory` that registers departments in the given database files.
+void RegisterDatabaseFiles(const fs::path& directory, const std::vector<std::string>& files)
+{
+    CreateAdminDatabase(directory / kAdminDatabaseFile);
+    Database admin(directory / kAdminDatabaseFile);
+    int number = 0;
+    for (const auto& file : files) {
+        admin.Prepare("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\") VALUES (?, ?, ?)")
+            .BindAll("K00" + std::to_string(++number), "12510101", file)
+            .Execute();
+    }
+}
+
+std::vector<std::string> NamesIn(const fs::path& directory)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Only what a killed run of the program makes goes: names with its mark, the hidden temporaries of
+// set-up, a registered database's ".new". The users' files of similar names stay as they are.
+TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRunsAndNothingElse)
 {
     test::TempDir dir;
+    RegisterDatabaseFiles(dir.Path(), {"12510101X001"});
     const std::vector<std::string> leftovers = {
-        "temp.mdb",         "temp.mdb-journal",         "temp.4711.mdb",    "temp.4711.mdb-journal",
-        "12510101X001.new", "12510101X001.new-journal", "12510101X001.old", "gesamt.mdb.new-wal"};
-    const std::vector<std::string> kept = {"12510101X001", "iadmin.mdb", "ibds.mdb", "kalmora.log", "newsletter.txt"};
+        "temp.~kalmora.4711.mdb",   "temp.~kalmora.4711.mdb-journal", "12510101X001.~kalmora.new",
+        "12510101X001.new",         "12510101X001.new-journal",       "12300101X002.~kalmora.new-wal",
+        "gesamt.mdb.~kalmora.new",  ".iadmin.mdb.tmp123",             ".ibds.mdb.tmp9-journal"};
+    std::vector<std::string> kept = {"12510101X001", "ibds.mdb",           "kalmora.log",       "newsletter.txt",
+                                     "iadmin.mdb.old", "temp.sicherung.mdb", "temp.mdb",          "temp.4711.mdb",
+                                     "Notizen.new",    "export.csv.old",     "12300101X002.new", ".iadmin.mdb.tmpX"};
     for (const auto& name : leftovers)
         test::WriteText(dir / name, "Patientendaten");
     for (const auto& name : kept)
         test::WriteText(dir / name, "bleibt");
-    fs::create_directories(dir / "ordner.new");  // only files go
+    fs::create_directories(dir / "ordner.~kalmora.new");  // only files go
 
     {
         const ExclusiveLock lock(dir / "kalmora.lock");
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        std::vector<std::string> expected = kept;
-        expected.push_back("kalmora.lock");
-        expected.push_back("ordner.new");
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(names, expected);
+        kept.insert(kept.end(), {"iadmin.mdb", "kalmora.lock", "ordner.~kalmora.new"});
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(NamesIn(dir.Path()), kept);
+        EXPECT_EQ(test::ReadText(dir / "export.csv.old"), "bleibt");
     }
     // A second holder while the first holds the lock is refused and removes nothing.
     const ExclusiveLock first(dir / "kalmora.lock");
-    test::WriteText(dir / "temp.mdb", "vom laufenden Import");
+    test::WriteText(dir / "temp.~kalmora.1.mdb", "vom laufenden Import");
     EXPECT_THROW(ExclusiveLock(dir / "kalmora.lock"), LockedError);
-    EXPECT_TRUE(fs::exists(dir / "temp.mdb"));
+    EXPECT_TRUE(fs::exists(dir / "temp.~kalmora.1.mdb"));
 }
 
 // A run killed between the two renames of a file system without hard links leaves the department's
@@ -63,6 +88,7 @@ TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRuns)
 TEST(FileSafetyTest, APreviousDatabaseWhoseFileIsMissingIsPutBack)
 {
     test::TempDir dir;
+    RegisterDatabaseFiles(dir.Path(), {"12510101X001", "12100101X002"});
     test::WriteText(dir / "12510101X001.old", "alt");
     test::WriteText(dir / "12100101X002.old", "alt");
     test::WriteText(dir / "12100101X002", "neu");

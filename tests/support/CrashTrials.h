@@ -4,6 +4,7 @@
 // any moment, and an installation to run it on.
 #include "cli/ImportFileGenerator.h"
 #include "foundation/FixedText.h"
+#include "foundation/SafeFile.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "support/CliRunner.h"
@@ -177,7 +178,10 @@ protected:
 
     // The database an import of K001/12510101 builds beside the department's; its appearance marks
     // the start of storing.
-    std::filesystem::path BuildingDepartment() const { return System() / "12510101X001.new"; }
+    std::filesystem::path BuildingDepartment() const
+    {
+        return System() / ("12510101X001" + std::string(kBuildingSuffix));
+    }
 
     // Runs an import of K001/12510101 to its end and notes when it began to store, so kills can aim
     // at that part.
