@@ -1,5 +1,6 @@
 #include "analysis/CombinedExport.h"
 
+#include "foundation/DiagnosticLog.h"
 #include "foundation/FailureText.h"
 #include "foundation/FixedText.h"
 #include "foundation/Messages.h"
@@ -11,6 +12,7 @@
 #include "reports/DepartmentLines.h"
 #include "storage/CopyTables.h"
 #include "storage/Database.h"
+#include "storage/DepartmentTemplate.h"
 #include "storage/FileSafety.h"
 #include "storage/Integrity.h"
 #include "storage/Schema.h"
@@ -47,7 +49,7 @@ void RefuseSystemFile(const Settings& settings, const fs::path& directory, const
 }
 
 // Clears away a half-built file; a failure here must not hide the one that is being reported.
-void ExportDepartment(const Settings& settings, const std::string& line, const fs::path& building)
+void ExportDepartment(const Settings& settings, Database& admin, const std::string& line, const fs::path& building)
 {
     const std::string fileName(DatabaseFileOf(line));
     const std::string department(TrimBlanks(MidCharacters(line, 30, 52)));
@@ -63,7 +65,7 @@ void ExportDepartment(const Settings& settings, const std::string& line, const f
         // Nothing is written to it, so it need not take part in the commit: otherwise the engine keeps
         // a super-journal beside it during the commit, which a killed export would leave behind.
         source.Execute("PRAGMA main.synchronous = OFF");
-        CheckDatabaseIntegrity(source);
+        VerifyDatabase(admin, source, DatabaseKind::Department);
         CopyTablesToDatabase(source, building, CopyTarget::Existing, CopiedSurveyDays::ImportedOnly);
     } catch (const StorageError& error) {
         throw ExportError("Die Abteilung " + department + " (" + fileName +
@@ -125,12 +127,11 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
     }
     // What exports killed while they built a database left here, under any name.
     RemoveDatabasesBuiltByKilledRuns(directory);
-    const fs::path templateFile = DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile);
-    if (!fs::is_regular_file(templateFile)) {
-        throw ExportError("Die Vorlagendatenbank " + templateFile.string() + " wurde nicht gefunden.");
-    }
 
+    std::error_code syncFailure;
     try {
+        Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
+        const fs::path templateFile = SoundTemplate(admin, DataFilePath(settings.SystemDataPath, ""));
         // Built under the system data lock: a fixed name beside the target, cleared by the next export.
         SafeFile building(target, SafeFile::Sibling::Fixed);
         platform::CopyFileReplacing(templateFile, building.Path());
@@ -139,14 +140,24 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
             ui.SetStatusText(2, std::string(HospitalTextOf(line)) + " ");
             ui.SetStatusText(3, std::string(MidCharacters(line, 30, 44)) + " ");
             ui.ProcessPendingEvents();
-            ExportDepartment(settings, line, building.Path());
+            ExportDepartment(settings, admin, line, building.Path());
         }
         // A journal of an earlier file of the name would be played back into the new one.
         RemoveDatabaseSideFiles(target);
-        building.Commit();
+        syncFailure = building.Commit();
     } catch (const fs::filesystem_error& error) {
         throw ExportError("Die Gesamtdatenbank " + target.string() +
                           " kann nicht geschrieben werden: " + GermanErrorText(error.code()));
+    } catch (const StorageError& error) {
+        throw ExportError(error.what());
+    }
+    // The file is in place: a folder that could not be synced afterwards is told, not a failure.
+    if (syncFailure) {
+        const std::string reason = "Die Gesamtdatenbank " + target.string() +
+                                   " ist gespeichert; das Verzeichnis konnte danach nicht gesichert werden: " +
+                                   GermanErrorText(syncFailure);
+        WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Export", reason);
+        ui.ShowMessage(" " + reason, kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
     }
     return target;
 }

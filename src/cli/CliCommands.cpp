@@ -262,6 +262,9 @@ int Import(const CommandLine& line, std::ostream& out, std::ostream& err)
     const bool completed = RunImport(run, files, protocolName, initialise, ImportEnvironment{settings, ui});
     if (!completed) return kExitFailure;
     out << WithLineFeeds(ResultClipboardText(run.ResultRows, run.CurrentFileIndex)) << '\n';
+    // Stored files whose findings are in no protocol (only in the file kept beside it) are told apart
+    // from a run that stored nothing.
+    if (!run.ProtocolFailure.empty()) return run.FilesStored > 0 ? kExitProtocolNotWritten : kExitFailure;
     return AnyFileNotStored(run) ? kExitNotStored : kExitSuccess;
 }
 
@@ -545,7 +548,9 @@ constexpr CommandSpec kCommands[] = {
      "die gespeicherten Daten der Abteilungen; dies und das Überschreiben eines\n"
      "bestehenden Protokolls verlangen --yes. Rückgabewert 3: der Import ist\n"
      "durchgelaufen, aber eine Datei konnte nicht gespeichert werden\n"
-     "(\"schwerwiegende Dateninkonsistenz\"; der Grund steht im Protokoll).",
+     "(\"schwerwiegende Dateninkonsistenz\"; der Grund steht im Protokoll).\n"
+     "Rückgabewert 4: Dateien wurden gespeichert, aber das Protokoll konnte nicht\n"
+     "geschrieben werden; sein Inhalt steht in der Datei, die die Meldung nennt.",
      true,
      [](const CommandLine& line, const Environment&, std::ostream& out, std::ostream& err) {
          return Import(line, out, err);

@@ -12,6 +12,9 @@ inline constexpr int kExitUsage = 1;
 inline constexpr int kExitFailure = 2;
 // import: the run completed, but a file could not be stored ("schwerwiegende Dateninkonsistenz").
 inline constexpr int kExitNotStored = 3;
+// import: files were stored, but the protocol could not be written; what it held is kept beside it
+// under a fresh name, which standard error names.
+inline constexpr int kExitProtocolNotWritten = 4;
 
 struct Environment {
     // Directory of the running program.

@@ -231,7 +231,8 @@ void ReplaceFile(const fs::path& file, std::string_view content)
         SafeFile replacement(target);
         replacement.KeepPermissionsOf(target);
         replacement.Write(content);
-        replacement.Commit();
+        // In place even where the folder could not be synced: the next start reads it.
+        static_cast<void>(replacement.Commit());
     } catch (const fs::filesystem_error& failure) {
         Fail("Die Einstellungsdatei %s kann nicht geschrieben werden", target, failure.code());
     }

@@ -117,4 +117,7 @@ bool OperationFailureSimulated(std::string_view operation, const std::filesystem
 // The bytes of `file`. Throws std::filesystem::filesystem_error when it cannot be opened or read.
 std::string ReadFileBytes(const std::filesystem::path& file);
 
+// Removes the file `file`; false when there was none. Throws std::filesystem::filesystem_error.
+bool RemoveFile(const std::filesystem::path& file);
+
 }  // namespace kalmora::platform

@@ -43,6 +43,7 @@ void SyncFile(const fs::path& file)
 
 void SyncDirectory(const fs::path& directory)
 {
+    if (OperationFailureSimulated("sync", directory)) ThrowErrno("fsync", directory, EIO);
     Sync(directory.empty() ? fs::path(".") : directory, O_DIRECTORY, true);
 }
 

@@ -89,9 +89,10 @@ void SyncFile(const fs::path& file)
     ThrowSystem("FlushFileBuffers", file, error);
 }
 
-void SyncDirectory(const fs::path&)
+void SyncDirectory(const fs::path& directory)
 {
     // Windows cannot flush a folder; RenameReplacing writes its rename through to the disk instead.
+    if (OperationFailureSimulated("sync", directory)) ThrowSystem("FlushFileBuffers", directory, ERROR_IO_DEVICE);
 }
 
 void RestrictToOwnerAndGroup(const fs::path& path)

@@ -125,16 +125,32 @@ void SafeFile::FinishWriting()
     platform::SyncFile(m_path);
 }
 
-void SafeFile::Commit()
+namespace {
+
+// The folder's sync after a rename: the target is in place either way.
+std::error_code SyncFolderOf(const fs::path& target) noexcept
+{
+    try {
+        platform::SyncDirectory(target.parent_path());
+        return {};
+    } catch (const fs::filesystem_error& error) {
+        return error.code();
+    } catch (...) {
+        return std::make_error_code(std::errc::io_error);
+    }
+}
+
+}  // namespace
+
+std::error_code SafeFile::Commit()
 {
     FinishWriting();
     platform::RenameReplacing(m_path, m_target);
     m_placed = true;
-    // The rename itself is made durable; should that fail, the target is complete either way.
-    platform::SyncDirectory(m_target.parent_path());
+    return SyncFolderOf(m_target);
 }
 
-void SafeFile::CommitNew()
+std::error_code SafeFile::CommitNew()
 {
     FinishWriting();
     // A hard link refuses an existing target; where the file system has no hard links, a rename is
@@ -150,7 +166,7 @@ void SafeFile::CommitNew()
         std::error_code ignored;
         fs::remove(m_path, ignored);
     }
-    platform::SyncDirectory(m_target.parent_path());
+    return SyncFolderOf(m_target);
 }
 
 void SafeFile::Discard() noexcept

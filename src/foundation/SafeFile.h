@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string_view>
+#include <system_error>
 
 namespace kalmora {
 
@@ -59,12 +60,15 @@ public:
     void KeepPermissionsOf(const std::filesystem::path& file);
 
     // Replaces the target; a symbolic link of the target's name is replaced itself, never followed.
-    // Throws std::filesystem::filesystem_error; the target is then as it was.
-    void Commit();
+    // Throws std::filesystem::filesystem_error when the target could not be replaced; it is then as
+    // it was. Once it is replaced, only making that durable (syncing the folder) can still fail: that
+    // error is returned, empty when there is none, for the caller to tell beside its success.
+    [[nodiscard]] std::error_code Commit();
 
     // Puts the file in place only where no file of the target's name exists, so that one made
-    // meanwhile by someone else survives. Throws std::filesystem::filesystem_error, also when one does.
-    void CommitNew();
+    // meanwhile by someone else survives. Throws std::filesystem::filesystem_error, also when one does;
+    // returns as Commit does.
+    [[nodiscard]] std::error_code CommitNew();
 
 private:
     void FinishWriting();

@@ -1,17 +1,13 @@
-// Which faults a test asked the platform functions to simulate, and the platform functions that the
-// C++ library gives alike on every system.
+// Which faults a test asked the platform functions to simulate: the same on every system.
 #include "foundation/Platform.h"
 
 #include "foundation/Utf8Path.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace kalmora::platform {
@@ -72,19 +68,6 @@ bool OperationFailureSimulated(std::string_view operation, const std::filesystem
     const std::lock_guard lock(guard);
     const std::string call = std::to_string(++counted[prefix + name]);
     return std::find(calls.begin(), calls.end(), call) != calls.end();
-}
-
-std::string ReadFileBytes(const std::filesystem::path& file)
-{
-    const auto failure = [&file](std::errc error) {
-        return std::filesystem::filesystem_error("read", file, std::make_error_code(error));
-    };
-    if (OperationFailureSimulated("read", file)) throw failure(std::errc::io_error);
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw failure(std::errc::permission_denied);
-    std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) throw failure(std::errc::io_error);
-    return content;
 }
 
 }  // namespace kalmora::platform

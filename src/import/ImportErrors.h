@@ -1,7 +1,9 @@
 #pragma once
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace kalmora {
 
@@ -9,6 +11,17 @@ namespace kalmora {
 class ImportIoError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// The protocol could not be written. What it held so far was kept under `KeptAs` (empty when even
+// that failed), so that the findings about the files stored before are not lost.
+class ProtocolWriteError : public ImportIoError {
+public:
+    ProtocolWriteError(const std::string& reason, std::filesystem::path keptAs)
+        : ImportIoError(reason), KeptAs(std::move(keptAs))
+    {
+    }
+    std::filesystem::path KeptAs;
 };
 
 }  // namespace kalmora

@@ -6,6 +6,7 @@
 #include "foundation/SafeFile.h"
 #include "foundation/Settings.h"
 #include "foundation/UserInterface.h"
+#include "foundation/Utf8Path.h"
 #include "foundation/Val.h"
 #include "foundation/Windows1252.h"
 #include "import/CrossRecordChecks.h"
@@ -21,9 +22,11 @@
 #include "storage/CopyTables.h"
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
+#include "storage/DepartmentTemplate.h"
 #include "storage/Integrity.h"
 #include "storage/Schema.h"
 #include "storage/StayFlags.h"
+#include "storage/VerifiedFiles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,6 +36,7 @@
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace kalmora {
 
@@ -419,12 +423,22 @@ void PrepareStaysForStoring(Database& workingCopy)
         ChangeStayFlags(workingCopy, flag.DuringImport, flag.Stored);
 }
 
-// A department's new database starts as a fresh copy of the template. Only a run that holds the
-// system data lock builds one, so its name beside the old one is fixed, and the next run clears what
-// a crashed one left.
-void CopyTemplate(const Settings& settings, const SafeFile& building)
+// A department's new database starts as a fresh copy of the template, checked (or remembered as
+// sound) just before. Only a run that holds the system data lock builds one, so its name beside the
+// old one is fixed, and the next run clears what a crashed one left.
+void CopyTemplate(Database& admin, const std::filesystem::path& systemDirectory, const SafeFile& building)
 {
-    platform::CopyFileReplacing(DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile), building.Path());
+    platform::CopyFileReplacing(SoundTemplate(admin, systemDirectory), building.Path());
+}
+
+// A registered department whose file is gone is refused rather than begun afresh: its stored stays
+// would be lost without a word. A previous file that a killed run left is put back when the lock is
+// taken, so what is missing here is missing for good.
+void RequireDepartmentFile(const std::filesystem::path& file)
+{
+    if (EntryExists(file)) return;
+    throw StorageError("Die Datenbank " + Utf8Of(file) + " der Abteilung wurde nicht gefunden; es wird nichts "
+                       "gespeichert. Bitte die Datenbank aus der Sicherung zurückspielen.");
 }
 
 // What the department's database was when its working copy was made, so that storing can tell
@@ -435,39 +449,75 @@ struct StoredState {
     std::optional<platform::FileIdentity> Seen;
 };
 
-// Nothing may replace the department's database but the run that holds the lock and read it last.
+// Nothing may replace the department's database but the run that holds the lock and read it last,
+// and no other program may be writing it: its open transaction is waited for up to the engine's busy
+// timeout, and its journal is never removed while it is in use.
 void RequireSoleWriter(const ExclusiveLock& lock, const StoredState& stored)
 {
     lock.RequireStillHeld();
+    std::optional<DatabaseWriteExclusion> exclusion;
+    if (stored.Seen) exclusion.emplace(stored.File);
     RequireUnchanged(stored.File, stored.Seen);
+    // No journal of the old file may stay beside the new one: it would be played back into it. Under
+    // the exclusion none is in use.
+    RemoveDatabaseSideFiles(stored.File);
+}
+
+// The version of the database built at `file`, after its own full check: a file the disk spoiled
+// while it was written is never put in place.
+FileVersion CheckedVersion(const std::filesystem::path& file)
+{
+    {
+        Database built(file, OpenMode::ReadOnly);
+        CheckDatabase(built, DatabaseKind::Department);
+    }
+    const auto version = VersionOf(file);
+    if (!version) throw StorageError("Die neu erstellte Datenbank " + Utf8Of(file) + " ist verschwunden.");
+    return *version;
+}
+
+// What went wrong after the new file was in place: the stays are stored; the failure is told.
+std::vector<std::string> LateFailures(std::error_code syncFailure, const std::filesystem::path& previous)
+{
+    std::vector<std::string> failures;
+    if (syncFailure) failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+    try {
+        RemoveDatabaseFiles(previous);
+    } catch (const std::filesystem::filesystem_error& error) {
+        failures.push_back("Die vorige Datenbank " + Utf8Of(previous.filename()) +
+                           " konnte nicht entfernt werden: " + GermanErrorText(error.code()));
+    }
+    return failures;
 }
 
 // Builds the department's new database beside the old one, registers the department and puts the
 // new file in place. The old file stays until the new one is complete, and comes back when
-// registering fails, so the department always has either its old or its new database.
-void StoreDepartment(Database& workingCopy, Database& admin, const Settings& settings, const ImportFileNameCodes& codes,
-                     const Department& department, const StoredState& stored, const ExclusiveLock& lock)
+// registering fails, so the department always has either its old or its new database. Returns what
+// failed after the new file was in place, which does not undo the storing.
+std::vector<std::string> StoreDepartment(Database& workingCopy, Database& admin,
+                                         const std::filesystem::path& systemDirectory,
+                                         const ImportFileNameCodes& codes, const Department& department,
+                                         const StoredState& stored, const ExclusiveLock& lock)
 {
     const auto& target = stored.File;
-    auto previous = target;
-    previous += ".old";
-    PutBackOrRemovePrevious(target, previous);
+    const auto previous = PreviousDatabaseOf(target);
+    RequireNoUnsettledPrevious(target);
+    std::error_code syncFailure;
     try {
         SafeFile building(target, SafeFile::Sibling::Fixed);
-        CopyTemplate(settings, building);
+        CopyTemplate(admin, systemDirectory, building);
         CopyTablesToDatabase(workingCopy, building.Path(), CopyTarget::Fresh);
+        const FileVersion built = CheckedVersion(building.Path());
 
         Transaction registration(admin);
         RegisterDepartment(admin, codes, department);
+        // The version put in place of the previous file tells a later run that the previous file
+        // may go, should this run be killed before it removes it.
+        VerifiedFiles(admin).Remember(Utf8Of(target.filename()), built, PlacedVersion::OverPrevious);
         RequireSoleWriter(lock, stored);
         const bool hadPrevious = stored.Seen.has_value();
-        if (hadPrevious) {
-            MakeConsistent(target);
-            KeepPreviousDatabase(target, previous);
-        }
-        // No journal of the old file may stay beside the new one: it would be played back into it.
-        RemoveDatabaseSideFiles(target);
-        building.Commit();
+        if (hadPrevious) KeepPreviousDatabase(target, previous);
+        syncFailure = building.Commit();
         try {
             registration.Commit();
         } catch (...) {
@@ -480,21 +530,32 @@ void StoreDepartment(Database& workingCopy, Database& admin, const Settings& set
             throw;
         }
     } catch (...) {
-        PutBackOrRemovePrevious(target, previous);
+        PutBackMissingDatabase(target);
         throw;
     }
-    RemoveDatabaseFiles(previous);
+    return LateFailures(syncFailure, previous);
 }
 
 // Puts a fresh copy of the template in place of the department's database, in one step: every stay
 // the department held was rejected, and an empty department keeps its admin row as it was.
-void EmptyDepartment(const Settings& settings, const StoredState& stored, const ExclusiveLock& lock)
+std::vector<std::string> EmptyDepartment(Database& admin, const std::filesystem::path& systemDirectory,
+                                         const StoredState& stored, const ExclusiveLock& lock)
 {
+    RequireNoUnsettledPrevious(stored.File);
     SafeFile building(stored.File, SafeFile::Sibling::Fixed);
-    CopyTemplate(settings, building);
+    CopyTemplate(admin, systemDirectory, building);
+    const FileVersion built = CheckedVersion(building.Path());
     RequireSoleWriter(lock, stored);
-    RemoveDatabaseSideFiles(stored.File);
-    building.Commit();
+    const std::error_code syncFailure = building.Commit();
+    std::vector<std::string> failures;
+    try {
+        VerifiedFiles(admin).Remember(Utf8Of(stored.File.filename()), built);
+    } catch (const StorageError& error) {
+        // Only the check is done once more next time.
+        failures.push_back(error.what());
+    }
+    if (syncFailure) failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+    return failures;
 }
 
 // The fixed text tells the user that the file was not stored; the reason (a full disk, a file
@@ -505,52 +566,48 @@ void ReportStoringFailure(ImportRun& run, ImportProtocol& protocol, const Settin
     run.FileResult = FileResultWithoutNumbers(kStoringFailed);
     const std::string reason = std::string(kStoringFailed) + ": " + GermanReason(error);
     WriteDiagnostic(HeldDirectoryPath(settings.SystemDataPath).value_or(""), "Import " + run.ImportFileName, reason);
-    try {
-        protocol.WriteProtocolLine(kSeverityError, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department),
+    protocol.WriteProtocolLine(kSeverityError, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department), reason);
+}
+
+// The stays are stored; what failed afterwards goes into the log and a warning line of the protocol.
+void ReportLateFailures(const ImportRun& run, ImportProtocol& protocol, const Settings& settings,
+                        const ImportFileNameCodes& codes, const std::vector<std::string>& failures)
+{
+    for (const auto& failure : failures) {
+        const std::string reason = "Daten gespeichert, danach: " + failure;
+        WriteDiagnostic(HeldDirectoryPath(settings.SystemDataPath).value_or(""), "Import " + run.ImportFileName,
+                        reason);
+        protocol.WriteProtocolLine(kSeverityWarning, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department),
                                    reason);
-    } catch (const ImportIoError&) {
-        // A protocol that cannot be written stops the run at its next line or at its close.
     }
 }
 
-}  // namespace
-
-void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment,
-                const ExclusiveLock& lock)
+// The part of the import after the file name is known to be valid. Failures of the databases and
+// the disk (a department file missing, damaged or of another layout, a full disk) throw; the caller
+// reports them for this file, and the run goes on with the next.
+void ImportValidFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment,
+                     const ExclusiveLock& lock, Database& admin, const ImportFileNameCodes& codes)
 {
     const Settings& settings = environment.Config;
     UserInterface& ui = environment.Ui;
-    protocol.SetImportFileName(run.ImportFileName);
-
-    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
-    // A refused name touches no database: its codes may not even make a file name.
-    std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
-    if (CheckImportFileName(run.ImportFileName, admin, resultRow, ui) != kCheckOk) {
-        run.FileResult = FileResultWithoutNumbers(kInvalidFileName);
-        return;
-    }
-    const ImportFileNameCodes codes = DeriveImportFileNameCodes(run.ImportFileName);
     const Department department = FindDepartment(admin, codes);
-
-    ScratchDatabase scratch(DataFilePath(settings.SystemDataPath, ""));
-    const bool fromTemplate = department.IsNew || run.InitialiseDepartment;
-    const auto source = fromTemplate ? DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile)
-                                     : DataFilePath(settings.SystemDataPath, department.DatabaseFile);
+    const auto systemDirectory = DataFilePath(settings.SystemDataPath, "");
     const auto departmentFile = DataFilePath(settings.SystemDataPath, department.DatabaseFile);
-    if (auto refusal = RefusalOfLink(departmentFile)) {
-        ReportStoringFailure(run, protocol, settings, codes, *refusal);
-        return;
-    }
-    MakeConsistent(source);
-    // A damaged department database is left as it is: storing would carry its damage into the new file.
-    try {
+    if (auto refusal = RefusalOfLink(departmentFile)) throw *refusal;
+    const bool fromTemplate = department.IsNew || run.InitialiseDepartment;
+    // A damaged department database, or a file of another layout, is left as it is: storing would
+    // carry its damage into the new file.
+    std::filesystem::path source = departmentFile;
+    if (fromTemplate) {
+        source = SoundTemplate(admin, systemDirectory);
+    } else {
+        RequireDepartmentFile(departmentFile);
+        MakeConsistent(source);
         Database stored(source, OpenMode::ReadOnly);
-        CheckDatabaseIntegrity(stored);
-    } catch (const StorageError& error) {
-        ReportStoringFailure(run, protocol, settings, codes, error);
-        return;
+        VerifyDatabase(admin, stored, DatabaseKind::Department);
     }
     const StoredState stored{departmentFile, platform::IdentityOf(departmentFile)};
+    ScratchDatabase scratch(systemDirectory);
     platform::CopyFileReplacing(source, scratch.Path());
     platform::RestrictToOwnerAndGroup(scratch.Path());
     Database workingCopy(scratch.Path());
@@ -586,11 +643,9 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
         run.FileResult = FileResultWithoutNumbers(kNoRecords);
         if (department.IsNew) return;
         scratchWork.reset();
-        try {
-            EmptyDepartment(settings, stored, lock);
-        } catch (const std::exception& error) {
-            ReportStoringFailure(run, protocol, settings, codes, error);
-        }
+        const auto lateFailures = EmptyDepartment(admin, systemDirectory, stored, lock);
+        ++run.FilesStored;
+        ReportLateFailures(run, protocol, settings, codes, lateFailures);
         return;
     }
     PrepareStaysForStoring(workingCopy);
@@ -599,17 +654,37 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
 
     ui.SetStatusText(1, " Importiere gültige Datensätze ");
     ui.ProcessPendingEvents();
-    try {
-        StoreDepartment(workingCopy, admin, settings, codes, department, stored, lock);
-    } catch (const std::exception& error) {
-        ReportStoringFailure(run, protocol, settings, codes, error);
-        return;
-    }
+    const auto lateFailures = StoreDepartment(workingCopy, admin, systemDirectory, codes, department, stored, lock);
+    ++run.FilesStored;
     const auto patients = static_cast<int>(stayCount - totals.EarlierCount);
     // A stay delivered again later in the file starts afresh, but the findings about its earlier
     // records stay in the protocol, and the result row must point to them.
-    run.FileResult =
-        FormatFileResult(patients, patients - totals.RejectedCount, totals.HasMessages || protocol.HasLinesOfFile());
+    run.FileResult = FormatFileResult(patients, patients - totals.RejectedCount,
+                                      totals.HasMessages || protocol.HasLinesOfFile() || !lateFailures.empty());
+    ReportLateFailures(run, protocol, settings, codes, lateFailures);
+}
+
+}  // namespace
+
+void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironment& environment,
+                const ExclusiveLock& lock)
+{
+    protocol.SetImportFileName(run.ImportFileName);
+    Database admin(DataFilePath(environment.Config.SystemDataPath, kAdminDatabaseFile));
+    // A refused name touches no database: its codes may not even make a file name.
+    std::string& resultRow = run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1));
+    if (CheckImportFileName(run.ImportFileName, admin, resultRow, environment.Ui) != kCheckOk) {
+        run.FileResult = FileResultWithoutNumbers(kInvalidFileName);
+        return;
+    }
+    const ImportFileNameCodes codes = DeriveImportFileNameCodes(run.ImportFileName);
+    try {
+        ImportValidFile(run, protocol, environment, lock, admin, codes);
+    } catch (const StorageError& error) {
+        ReportStoringFailure(run, protocol, environment.Config, codes, error);
+    } catch (const std::filesystem::filesystem_error& error) {
+        ReportStoringFailure(run, protocol, environment.Config, codes, error);
+    }
 }
 
 }  // namespace kalmora

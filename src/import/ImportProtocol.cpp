@@ -1,16 +1,45 @@
 #include "import/ImportProtocol.h"
 
 #include "foundation/FailureText.h"
+#include "foundation/Platform.h"
+#include "foundation/Utf8Path.h"
 #include "foundation/Windows1252.h"
 #include "import/FieldChecks.h"
 #include "import/ImportErrors.h"
 #include "import/RecordLayout.h"
+#include "storage/FileSafety.h"
+
+#include <array>
+#include <ctime>
 
 namespace kalmora {
 
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
+
+// Moves what was written at `written` beside the protocol `protocol`, under a name no run gives its
+// protocol: "protocol.nicht-gespeichert-20261211-120000.dat". Empty when that fails too.
+std::filesystem::path KeepUnderFreshName(const std::filesystem::path& written, const std::filesystem::path& protocol)
+{
+    const std::tm now = platform::LocalTime(std::time(nullptr));
+    std::array<char, 32> stamp{};
+    std::strftime(stamp.data(), stamp.size(), "%Y%m%d-%H%M%S", &now);
+    for (int attempt = 1; attempt < 100; ++attempt) {
+        auto kept = protocol;
+        kept.replace_filename(Utf8Of(protocol.stem()) + ".nicht-gespeichert-" + stamp.data() +
+                              (attempt > 1 ? "-" + std::to_string(attempt) : std::string()) +
+                              Utf8Of(protocol.extension()));
+        if (EntryExists(kept)) continue;
+        try {
+            platform::RenameReplacing(written, kept);
+            return kept;
+        } catch (const std::filesystem::filesystem_error&) {
+            return {};
+        }
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -59,10 +88,10 @@ void ImportProtocol::WriteProtocolLine(std::string_view severity, std::string_vi
 void ImportProtocol::WriteLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
                                std::string_view comment)
 {
-    const auto fail = [this] {
-        throw ImportIoError("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden.");
-    };
-    if (!m_file) fail();  // closed
+    const auto fail = [this] { Fail("In die Protokolldatei " + m_path.string() + " kann nicht geschrieben werden."); };
+    if (!m_file) {
+        throw ProtocolWriteError("Die Protokolldatei " + m_path.string() + " ist schon geschlossen.", {});
+    }
     std::ostream& out = m_file->Stream();
     if (parameter == kHeaderLineParameter) {
         out << kProtocolHeader << kLineEnd;
@@ -79,20 +108,36 @@ void ImportProtocol::WriteLine(std::string_view severity, std::string_view param
     if (!out) fail();
 }
 
-void ImportProtocol::Close()
+std::error_code ImportProtocol::Close()
 {
-    if (!m_file) return;
+    if (!m_file) return {};
     EndImportFile();
     // The protocol is the only record of the run's findings: it must be on disk before the run counts
     // as done.
+    std::error_code syncFailure;
     try {
-        m_file->Commit();
+        syncFailure = m_file->Commit();
     } catch (const std::filesystem::filesystem_error& error) {
-        m_file.reset();
-        throw ImportIoError("Die Protokolldatei " + m_path.string() +
-                            " kann nicht gespeichert werden: " + GermanErrorText(error.code()));
+        Fail("Die Protokolldatei " + m_path.string() + " kann nicht gespeichert werden: " +
+             GermanErrorText(error.code()));
     }
     m_file.reset();
+    return syncFailure;
+}
+
+void ImportProtocol::Fail(const std::string& reason)
+{
+    std::filesystem::path keptAs;
+    if (m_file) {
+        try {
+            m_file->Stream().flush();
+        } catch (...) {
+            // Whatever reached the file is kept.
+        }
+        keptAs = KeepUnderFreshName(m_file->Path(), m_path);
+        m_file.reset();
+    }
+    throw ProtocolWriteError(reason, keptAs);
 }
 
 }  // namespace kalmora

@@ -22,9 +22,10 @@ inline constexpr std::string_view kProtocolHeader =
 
 // The import protocol of one run: a new file with one ";"-separated line per finding, in
 // Windows-1252 with CR LF line ends, as the spreadsheets that read it expect. It is written beside
-// its name (the name and ".new"; only a holder of the system data lock may write one) and replaces
-// an existing protocol (or a link of that name, never what it points to) only when it is closed;
-// dropped unclosed, it leaves the old protocol as it was.
+// its name (the name and kBuildingSuffix; only a holder of the system data lock may write one) and
+// replaces an existing protocol (or a link of that name, never what it points to) only when it is
+// closed; dropped unclosed, it leaves the old protocol as it was. When it cannot be written, what it
+// holds so far is kept beside it under a fresh name ("NAME.nicht-gespeichert-JJJJMMTT-HHMMSS.EXT").
 // After `maxLinesPerFile` findings about one import file the further ones are only counted; one line
 // with their number follows when the next file begins or the protocol is closed.
 class ImportProtocol {
@@ -42,9 +43,11 @@ public:
     void WriteProtocolLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
                            std::string_view comment);
 
-    // Ends the current file's findings, writes everything to disk and puts the file in place;
-    // throws ImportIoError when that fails.
-    void Close();
+    // Ends the current file's findings, writes everything to disk and puts the file in place. Throws
+    // ProtocolWriteError when that fails, as every write does; what was written is then kept under a
+    // fresh name beside the protocol. Returns the failure to make the placing durable (syncing the
+    // folder), empty when there is none: the protocol is in place either way.
+    [[nodiscard]] std::error_code Close();
 
     const std::filesystem::path& Path() const { return m_path; }
 
@@ -55,6 +58,8 @@ private:
     void WriteLine(std::string_view severity, std::string_view parameter, std::string_view recordKey,
                    std::string_view comment);
     void EndImportFile();
+    // Keeps what was written under a fresh name, drops the file and throws ProtocolWriteError.
+    [[noreturn]] void Fail(const std::string& reason);
 
     std::filesystem::path m_path;
     std::optional<SafeFile> m_file;

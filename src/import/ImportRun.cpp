@@ -16,8 +16,6 @@
 
 namespace kalmora {
 
-namespace {}  // namespace
-
 bool AnyFileNotStored(const ImportRun& run)
 {
     for (int file = 0; file < run.CurrentFileIndex; ++file) {
@@ -26,6 +24,30 @@ bool AnyFileNotStored(const ImportRun& run)
     return false;
 }
 
+namespace {
+
+// The protocol failed: the files stored before stay, and so do their findings, under a fresh name.
+void ReportProtocolFailure(ImportRun& run, int finishedFiles, const ProtocolWriteError& error,
+                           const ImportEnvironment& environment)
+{
+    run.ProtocolFailure = error.what();
+    run.ProtocolKeptAs = error.KeptAs;
+    if (finishedFiles < run.CurrentFileIndex) {
+        // A file the protocol failed for without a result was not stored.
+        if (run.FileResult.empty()) run.FileResult = FileResultWithoutNumbers(kProtocolFailedComment);
+        run.ResultRows.Entries.at(static_cast<std::size_t>(run.CurrentFileIndex - 1)) += run.FileResult;
+    }
+    const std::string kept = error.KeptAs.empty()
+                                 ? std::string(" Was es bis dahin enthielt, konnte nicht aufbewahrt werden.")
+                                 : " Was es bis dahin enthielt, steht in " + Utf8Of(error.KeptAs) + ".";
+    WriteDiagnostic(HeldDirectoryPath(environment.Config.SystemDataPath).value_or(""), "Import: Protokoll",
+                    std::string(error.what()) + kept);
+    environment.Ui.ShowMessage(" Das Protokoll konnte nicht geschrieben werden: " + std::string(error.what()) + kept,
+                               kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+}  // namespace
+
 bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
                bool initialiseDepartment, const ImportEnvironment& environment)
 {
@@ -33,6 +55,9 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
     run.SelectedFileCount = static_cast<int>(files.size());
     run.InitialiseDepartment = initialiseDepartment;
     run.CurrentFileIndex = 0;
+    run.FilesStored = 0;
+    run.ProtocolFailure.clear();
+    run.ProtocolKeptAs.clear();
     try {
         const ReadyAtEnd ready(ui);
         if (files.size() > kMaxImportFiles) throw std::length_error("Höchstens 1000 Dateien je Import.");
@@ -47,9 +72,10 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
         }
         const ExclusiveLock lock(SystemDataLockFile(environment.Config));
         ImportProtocol protocol(DataFilePath(environment.Config.ExportDataPath, TrimBlanks(protocolFileName)));
-        protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
         const BusyPointer busy(ui);
+        int finishedFiles = 0;
         try {
+            protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
             for (const auto& file : files) {
                 ++run.CurrentFileIndex;
                 run.ImportFileName = Utf8Of(file.filename());
@@ -59,16 +85,23 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
                 row = BeginResultRow(run.ImportFileName);
                 ImportFile(run, protocol, environment, lock);
                 row += run.FileResult;
+                ++finishedFiles;
             }
+            if (const std::error_code syncFailure = protocol.Close()) {
+                WriteDiagnostic(*systemDirectory, "Import: Protokoll gespeichert, danach",
+                                "Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+            }
+        } catch (const ProtocolWriteError& error) {
+            ReportProtocolFailure(run, finishedFiles, error, environment);
+            return run.CurrentFileIndex > 0;
         } catch (...) {
             // The findings about the files before stay; the failure itself is what is reported.
             try {
-                protocol.Close();
+                static_cast<void>(protocol.Close());
             } catch (const std::exception&) {
             }
             throw;
         }
-        protocol.Close();
         return true;
     } catch (const LockedError& error) {
         // Another run is busy with the data: a notice, not a failure.

@@ -23,7 +23,14 @@ struct ImportRun {
     bool InitialiseDepartment = false;  // discard the department's stored stays
     std::string FileResult;             // patients (6), imported (6), comment
     ImportResultRows ResultRows;
+    int FilesStored = 0;  // files whose stays the run stored (or whose department it emptied)
+    // Why the protocol could not be written, and where what it held was kept; empty when it was.
+    std::string ProtocolFailure;
+    std::filesystem::path ProtocolKeptAs;
 };
+
+// The comment of a file that the run did not finish because its protocol could not be written.
+inline constexpr std::string_view kProtocolFailedComment = "nicht importiert: Protokoll nicht schreibbar";
 
 // The comment of a file whose stays could not be stored.
 inline constexpr std::string_view kStoringFailedComment = "schwerwiegende Dateninkonsistenz";
@@ -45,9 +52,11 @@ void ImportFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvironmen
 
 // Imports the files in order with one protocol (`protocolFileName` in ExportDataPath, created anew)
 // and fills run.ResultRows; the questions of the dialog have been asked before. Holds the system
-// data directory's lock for the whole run. Returns true when the run completed. A failure stops
-// the run with " Fehlerursache unbekannt!" and its reason; stored databases stay intact and the
-// protocol is closed.
+// data directory's lock for the whole run. Returns true when the run has results to show. A protocol
+// that cannot be written stops the run at the file it was written for; the files before stay stored,
+// what the protocol held is kept under a fresh name, the user is told, and run.ProtocolFailure says
+// why (the run returns true once it began a file). Any other failure stops the run with
+// " Fehlerursache unbekannt!" and its reason; stored databases stay intact and the protocol is closed.
 bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, std::string_view protocolFileName,
                bool initialiseDepartment, const ImportEnvironment& environment);
 

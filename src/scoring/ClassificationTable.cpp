@@ -8,6 +8,8 @@
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Integrity.h"
+#include "storage/Schema.h"
+#include "storage/VerifiedFiles.h"
 
 namespace kalmora {
 
@@ -16,6 +18,7 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
 {
     const ReadyAtEnd ready(ui);
     const ExclusiveLock lock(SystemDataLockFile(settings));
+    Database admin(DataFilePath(settings.SystemDataPath, kAdminDatabaseFile));
     const ClassificationSettings classification = ClassificationSettingsOf(settings);
     std::vector<ClassifiedDepartment> rows;
     {
@@ -30,8 +33,11 @@ std::vector<ClassifiedDepartment> ClassifyDepartments(const std::vector<Departme
                 const std::string file(entry.DatabaseFile.Trimmed());
                 if (file.empty()) throw StorageError("Keine Datenbankdatei eingetragen.");
                 Database department(DataFilePath(settings.SystemDataPath, file));
-                CheckDatabaseIntegrity(department);
+                VerifyDatabase(admin, department, DatabaseKind::Department);
                 ClassifyDepartment(department, classification, row.Result);
+                // The classification rewrote the department's scratch table after the check: that
+                // version is sound too, and need not be checked again.
+                if (const auto written = VersionOf(department.Path())) VerifiedFiles(admin).Remember(file, *written);
                 rows.push_back(std::move(row));
             } catch (const StorageError& error) {
                 ShowGeneralError(ui, " Einstufung der Abteilung " + entry.Key() + " (" +

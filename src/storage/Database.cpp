@@ -49,6 +49,8 @@ int OpenFlags(OpenMode mode)
         return SQLITE_OPEN_READONLY;
     case OpenMode::CreateNew:
         return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    case OpenMode::Memory:
+        return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY;
     case OpenMode::ReadWrite:
         break;
     }
@@ -118,7 +120,9 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
         throw StorageError("Datenbank existiert bereits: " + file.string(), SQLITE_CANTOPEN);
     }
     // Refused for reading too, so that every part of the program sees the same files.
-    if (auto refusal = RefusalOfLink(file)) throw *refusal;
+    if (mode != OpenMode::Memory) {
+        if (auto refusal = RefusalOfLink(file)) throw *refusal;
+    }
     ConfigureEngineOnce();
     sqlite3* handle = nullptr;
     // A connection is only ever used by the thread that opened it.
@@ -136,7 +140,7 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
     if (registered != SQLITE_OK) ThrowLastError(registered, "Funktion Val nicht verfügbar");
     // A file's schema may not run other functions with side effects.
     Execute("PRAGMA trusted_schema = OFF");
-    if (mode != OpenMode::ReadOnly) UseRollbackJournal();
+    if (mode == OpenMode::ReadWrite || mode == OpenMode::CreateNew) UseRollbackJournal();
 }
 
 void Database::UseRollbackJournal()
@@ -168,6 +172,11 @@ StorageError::StorageError(const std::string& message) : std::runtime_error(mess
 bool StorageError::IsRowRefused() const
 {
     return (m_engineCode & 0xFF) == SQLITE_CONSTRAINT;
+}
+
+bool StorageError::IsBusy() const
+{
+    return (m_engineCode & 0xFF) == SQLITE_BUSY || (m_engineCode & 0xFF) == SQLITE_LOCKED;
 }
 
 bool StorageError::IsUnfinishedWrite() const

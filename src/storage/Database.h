@@ -31,6 +31,8 @@ public:
     bool IsRowRefused() const;
     // A journal left by a crashed writer must be played back, which a read-only connection cannot.
     bool IsUnfinishedWrite() const;
+    // Another connection holds the lock the engine waited for in vain.
+    bool IsBusy() const;
 
 private:
     int m_engineCode;
@@ -43,7 +45,12 @@ public:
     using StorageError::StorageError;
 };
 
-enum class OpenMode { ReadWrite, ReadOnly, CreateNew };
+enum class OpenMode {
+    ReadWrite,
+    ReadOnly,
+    CreateNew,
+    Memory,  // a database of its own in memory; the path names nothing
+};
 
 // A database is never a symbolic link: replacing one would leave the link's target with the old
 // data. The refusal of `file`, when it is a link.

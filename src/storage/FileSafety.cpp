@@ -6,6 +6,7 @@
 #include "foundation/Utf8Path.h"
 #include "storage/Schema.h"
 #include "storage/SystemFiles.h"
+#include "storage/VerifiedFiles.h"
 
 #include <fstream>
 #include <optional>
@@ -66,13 +67,13 @@ void RemoveDatabaseSideFiles(const std::filesystem::path& database)
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
         auto file = database;
         file += suffix;
-        std::filesystem::remove(file);
+        platform::RemoveFile(file);
     }
 }
 
 void RemoveDatabaseFiles(const std::filesystem::path& database)
 {
-    std::filesystem::remove(database);
+    platform::RemoveFile(database);
     RemoveDatabaseSideFiles(database);
 }
 
@@ -129,6 +130,25 @@ std::optional<std::string> RegisteredStem(std::string_view name, std::string_vie
     return stem;
 }
 
+// The previous file of `database`, kept by a run that was killed before it removed it: put back
+// where the database is missing, removed where the database is the same file (the run was killed
+// before the new one came) or the very version the run put in its place, left otherwise.
+void SettlePrevious(const std::filesystem::path& directory, const std::filesystem::path& database)
+{
+    const auto previous = PreviousDatabaseOf(database);
+    if (!EntryExists(database)) {
+        PutBackMissingDatabase(database);
+        return;
+    }
+    const auto present = VersionOf(database);
+    bool replaced = present && platform::IdentityOf(previous) == present->Identity;
+    if (!replaced && present) {
+        Database admin(directory / kAdminDatabaseFile, OpenMode::ReadOnly);
+        replaced = VerifiedFiles(admin).RememberedAsPlaced(Utf8Of(database.filename()), *present);
+    }
+    if (replaced) RemoveDatabaseFiles(previous);
+}
+
 }  // namespace
 
 void RemoveDatabasesBuiltByKilledRuns(const std::filesystem::path& directory) noexcept
@@ -160,10 +180,9 @@ void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexce
         // was built or kept under while it was replaced.
         const std::string name = Utf8Of(entries->path().filename());
         const std::string_view base = WithoutSideFileSuffix(name);
-        const bool previousDatabase = RegisteredStem(base, ".old", registered).has_value();
-        if (previousDatabase && base == name) {
-            previous.push_back(entries->path());
-        } else if (previousDatabase || IsBuildingName(name) || IsScratchDatabaseName(base) ||
+        if (RegisteredStem(base, ".old", registered)) {
+            if (base == name) previous.push_back(entries->path());
+        } else if (IsBuildingName(name) || IsScratchDatabaseName(base) ||
                    IsHiddenTemporaryOf(name, kAdminDatabaseFile) || IsHiddenTemporaryOf(name, kTemplateDatabaseFile) ||
                    RegisteredStem(base, ".new", registered)) {
             std::error_code ignored;
@@ -171,14 +190,28 @@ void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexce
         }
     }
     for (const auto& file : previous) {
-        auto target = file;
-        target.replace_extension();
+        auto database = file;
+        database.replace_extension();
         try {
-            PutBackOrRemovePrevious(target, file);
+            SettlePrevious(directory, database);
         } catch (const std::exception&) {
-            // Left for the next run: a previous database is never removed when its file is missing.
+            // Left for the next run, or for someone to look at: a previous file is only ever removed
+            // where it is known to be out of date.
         }
     }
+}
+
+bool EntryExists(const std::filesystem::path& path) noexcept
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+std::filesystem::path PreviousDatabaseOf(const std::filesystem::path& database)
+{
+    auto previous = database;
+    previous += ".old";
+    return previous;
 }
 
 void KeepPreviousDatabase(const std::filesystem::path& target, const std::filesystem::path& previous)
@@ -192,14 +225,47 @@ void KeepPreviousDatabase(const std::filesystem::path& target, const std::filesy
     platform::SyncDirectory(target.parent_path());
 }
 
-void PutBackOrRemovePrevious(const std::filesystem::path& target, const std::filesystem::path& previous)
+void PutBackMissingDatabase(const std::filesystem::path& database)
 {
-    if (!std::filesystem::exists(std::filesystem::symlink_status(target)) &&
-        std::filesystem::exists(std::filesystem::symlink_status(previous))) {
-        RemoveDatabaseSideFiles(target);
-        ReplaceFileDurably(previous, target);
+    const auto previous = PreviousDatabaseOf(database);
+    if (EntryExists(database) || !EntryExists(previous)) return;
+    RemoveDatabaseSideFiles(database);
+    ReplaceFileDurably(previous, database);
+    RemoveDatabaseSideFiles(previous);
+}
+
+void RequireNoUnsettledPrevious(const std::filesystem::path& database)
+{
+    const auto previous = PreviousDatabaseOf(database);
+    if (!EntryExists(previous)) return;
+    throw StorageError(UnsettledPreviousText(database) +
+                       " Bis dahin wird für diese Abteilung nichts gespeichert.");
+}
+
+std::string UnsettledPreviousText(const std::filesystem::path& database)
+{
+    return "Neben der Datenbank " + Utf8Of(database) + " liegt " + Utf8Of(PreviousDatabaseOf(database).filename()) +
+           ", ihre Vorgängerin aus einem abgebrochenen Import; ob die Datenbank die Datei ist, die sie ersetzt "
+           "hat, lässt sich nicht sagen (etwa nach dem Zurückspielen einer Sicherung). Bitte beide prüfen und "
+           "die nicht mehr gültige entfernen.";
+}
+
+DatabaseWriteExclusion::DatabaseWriteExclusion(const std::filesystem::path& file) : m_database(file)
+{
+    try {
+        m_database.Execute("BEGIN EXCLUSIVE");
+    } catch (const StorageError& error) {
+        if (!error.IsBusy()) throw;
+        throw StorageError("Die Datenbank " + Utf8Of(file) +
+                               " wird gerade von einem anderen Programm geschrieben; es wird nichts gespeichert. "
+                               "Bitte dieses Programm beenden und den Import wiederholen.",
+                           error);
     }
-    RemoveDatabaseFiles(previous);
+}
+
+DatabaseWriteExclusion::~DatabaseWriteExclusion()
+{
+    m_database.ExecuteIfPossible("ROLLBACK");
 }
 
 void RequireUnchanged(const std::filesystem::path& file, const std::optional<platform::FileIdentity>& seen)
@@ -228,8 +294,29 @@ std::filesystem::path SystemDataLockFile(const Settings& settings)
     return DataFilePath(settings.SystemDataPath, kLockFileName);
 }
 
+namespace {
+
+// A database that a run killed between its two renames left only as its previous file is put back
+// before it is read, under the lock, as the next writer would.
+void PutBackBeforeReading(const Settings& settings, const std::filesystem::path& file)
+{
+    if (EntryExists(file) || !EntryExists(PreviousDatabaseOf(file))) return;
+    try {
+        const ExclusiveLock lock(SystemDataLockFile(settings));
+        PutBackMissingDatabase(file);
+    } catch (const LockedError&) {
+        throw LockedError("Die Datenbank " + Utf8Of(file) + " fehlt; ihre Vorgängerin " +
+                          Utf8Of(PreviousDatabaseOf(file).filename()) +
+                          " aus einem abgebrochenen Import wird zurückgelegt, sobald der Import oder Export fertig "
+                          "ist, der gerade mit den Daten arbeitet. Bitte später erneut versuchen.");
+    }
+}
+
+}  // namespace
+
 Database OpenForReading(const Settings& settings, const std::filesystem::path& file)
 {
+    PutBackBeforeReading(settings, file);
     {
         Database reading(file, OpenMode::ReadOnly);
         try {

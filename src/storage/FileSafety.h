@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 namespace kalmora {
@@ -27,10 +28,11 @@ void RemoveDatabaseFiles(const std::filesystem::path& database);
 // Removes what runs that were killed left in the system data directory, and only that: files that
 // carry the program's mark (scratch databases, databases built beside their names), the hidden
 // temporaries of set-up, and a registered department database's ".new", each with the engine's side
-// files: files with patient data that nobody reads. A registered database's previous file kept as
-// ".old" is put back where the database is missing (a run killed between the two renames of a file
-// system without hard links), removed where it is not. Only a holder of the system data lock may
-// call it.
+// files: files with patient data that nobody reads. A registered database's previous file (".old")
+// is put back where the database is missing (a run killed between the two renames of a file system
+// without hard links), and removed only where the database is the very file that replaced it;
+// otherwise it stays for someone to look at (RequireNoUnsettledPrevious). Only a holder of the system
+// data lock may call it.
 void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexcept;
 
 // Removes the databases that exports killed while they built them left in `directory`, under any
@@ -38,13 +40,42 @@ void RemoveLeftoversOfEarlierRuns(const std::filesystem::path& directory) noexce
 // data lock may call it.
 void RemoveDatabasesBuiltByKilledRuns(const std::filesystem::path& directory) noexcept;
 
-// Keeps the database `target` under the name `previous` while a new one takes its place: as a second
+// Whether anything bears the name `path` (a symbolic link counts, wherever it points).
+bool EntryExists(const std::filesystem::path& path) noexcept;
+
+// The name under which a database's previous file is kept while a new one takes its place.
+std::filesystem::path PreviousDatabaseOf(const std::filesystem::path& database);
+
+// Keeps the database `target` under its previous name while a new one takes its place: as a second
 // name of the same file, or, where the file system has no hard links, by renaming it (the target is
 // then missing until the new file is put in place).
 void KeepPreviousDatabase(const std::filesystem::path& target, const std::filesystem::path& previous);
 
-// Ends keeping `previous`: put back when `target` is missing, else removed.
-void PutBackOrRemovePrevious(const std::filesystem::path& target, const std::filesystem::path& previous);
+// Puts the previous file back where the database `database` is missing; does nothing otherwise.
+void PutBackMissingDatabase(const std::filesystem::path& database);
+
+// What is to be said of a previous file that lies beside its database and cannot be settled.
+std::string UnsettledPreviousText(const std::filesystem::path& database);
+
+// Throws StorageError when the previous file of `database` lies beside it: a killed run left it, and
+// whether the database is the file that replaced it, or one put there since (a backup played back),
+// cannot be told. Nothing is stored over either until someone has looked.
+void RequireNoUnsettledPrevious(const std::filesystem::path& database);
+
+// Holds the engine's exclusive lock on the database `file` for its lifetime, so that no other
+// program writes it meanwhile. Another program's open write transaction is waited for, up to the
+// engine's busy timeout; its journal is in use until then and must stay. Throws StorageError when the
+// database stays in use.
+class DatabaseWriteExclusion {
+public:
+    explicit DatabaseWriteExclusion(const std::filesystem::path& file);
+    ~DatabaseWriteExclusion();
+    DatabaseWriteExclusion(const DatabaseWriteExclusion&) = delete;
+    DatabaseWriteExclusion& operator=(const DatabaseWriteExclusion&) = delete;
+
+private:
+    Database m_database;
+};
 
 // Throws StorageError when `file` is no longer the file, unchanged, that `seen` describes (nothing:
 // there was none): another program wrote it meanwhile, and replacing it would lose that.
@@ -83,9 +114,10 @@ public:
     using NoticeError::NoticeError;
 };
 
-// Opens a database to read it. A journal that a crashed writer left beside it is first played back
-// under the system data lock (a read-only connection cannot do it); when another run holds the lock,
-// throws LockedError with a text that says so.
+// Opens a database to read it. A journal that a crashed writer left beside it is first played back,
+// and a database that a killed run left only as its previous file is first put back, under the system
+// data lock (a read-only connection cannot do it); when another run holds the lock, throws
+// LockedError with a text that says so.
 Database OpenForReading(const Settings& settings, const std::filesystem::path& file);
 
 }  // namespace kalmora

@@ -36,7 +36,8 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
             if (fill) fill(database);
             transaction.Commit();
         }
-        building.CommitNew();
+        // In place even where the folder could not be synced.
+        static_cast<void>(building.CommitNew());
     } catch (const std::filesystem::filesystem_error& error) {
         throw StorageError("Datenbank kann nicht angelegt werden: " + file.string() + ": " +
                            GermanErrorText(error.code()));

@@ -32,7 +32,12 @@ inline constexpr std::string_view kTissTempTable = "Satzart 3 - TISS28 TEMP";
 inline constexpr std::size_t kHospitalNumberWidth = 4;
 inline constexpr std::size_t kDepartmentCodeWidth = 6;
 
+// Admin database tables made on first use, which older admin databases lack until then.
+inline constexpr std::string_view kVerifiedFilesTable = "VerifiedFiles";
+
 std::string_view AdminSchemaSql();
+// The tables the admin database gains on first use ("CREATE TABLE IF NOT EXISTS").
+std::string_view VerifiedFilesSchemaSql();
 std::string_view DepartmentSchemaSql();
 
 class Database;

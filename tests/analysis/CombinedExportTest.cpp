@@ -40,6 +40,7 @@ public:
         settings.SystemDataPath = system.string();
         settings.ExportDataPath = exportDirectory.string();
         CreateDepartmentTemplate(system / "ibds.mdb");
+        if (!fs::exists(system / "iadmin.mdb")) CreateAdminDatabase(system / "iadmin.mdb");
     }
 
     fs::path System() const { return settings.SystemDataPath; }
@@ -206,10 +207,11 @@ TEST_F(CombinedExportTest, AFailedExportLeavesTheEarlierFileUnderTheNameAsItWas)
         std::string Message;                                                   // the start of the reason
     };
     const std::vector<Case> cases{
-        {"template missing",
+        {"template neither usable nor to be made anew",
          [](CombinedExportTest& t) {
              std::vector<std::string> lines{t.DepartmentA()};
              fs::remove(t.System() / "ibds.mdb");
+             fs::create_directories(t.System() / "ibds.mdb" / "Ordner");
              return lines;
          },
          "Die Vorlagendatenbank "},
@@ -289,7 +291,6 @@ TEST_F(CombinedExportTest, ATargetThatCannotBeWrittenIsReported)
 TEST_F(CombinedExportTest, NeverReplacesADatabaseOfTheSystemDirectory)
 {
     const std::string a = DepartmentA();
-    CreateAdminDatabase(System() / "iadmin.mdb");
     Database(System() / "iadmin.mdb")
         .Execute("INSERT INTO \"Dateiverwaltung\" (\"KANR\", \"ABTEILUNG\", \"MDB_DATEI\", \"Status\") "
                  "VALUES ('K002', '12100101', '12100101X002', 'EXTERN')");

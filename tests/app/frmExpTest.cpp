@@ -178,7 +178,9 @@ private slots:
         Installation inst;
         frmExp window(inst.Context);
         test::WriteText(inst.Export() / "gesamt.mdb", "earlier export");
+        // A template that can neither be used nor made anew: a folder of its name.
         fs::remove(inst.System() / "ibds.mdb");
+        fs::create_directories(inst.System() / "ibds.mdb" / "Ordner");
 
         Click(window, "cmd_export_0");
 

@@ -148,7 +148,9 @@ TEST_F(AnalysisCommandsTest, ExportRefusesWhatItCannotDoAndWritesNothing)
         EXPECT_FALSE(fs::exists(dir / "inst" / "gesamt.mdb"));
     }
 
+    // A template that can neither be used nor made anew: a folder of its name.
     fs::remove(System() / "ibds.mdb");
+    fs::create_directories(System() / "ibds.mdb" / "Ordner");
     const Outcome outcome = Command({"export"});
     EXPECT_EQ(outcome.Status, 2);
     EXPECT_NE(outcome.Err.find("Die Vorlagendatenbank "), std::string::npos) << outcome.Err;

@@ -174,8 +174,10 @@ TEST_F(ImportCommandTest, ProtocolNeverReplacesAFileOfTheSystemDirectory)
 TEST_F(ImportCommandTest, AFileThatCouldNotBeStoredEndsWithStatusThree)
 {
     ASSERT_EQ(Import({CaseFile("append", "A2100101X002.txt")}).Status, 0);
-    // Storing into the stored department needs the template, which is gone.
+    // Storing into the stored department needs the template, which can neither be used nor made
+    // anew: a folder of its name.
     std::filesystem::remove(Installation() / "system" / "ibds.mdb");
+    std::filesystem::create_directories(Installation() / "system" / "ibds.mdb" / "Ordner");
     const Outcome outcome = Import({"--yes", CaseFile("append", "B2100101X002.txt")});
     EXPECT_EQ(outcome.Status, cli::kExitNotStored);
     EXPECT_NE(outcome.Out.find("schwerwiegende Dateninkonsistenz"), std::string::npos) << outcome.Out;

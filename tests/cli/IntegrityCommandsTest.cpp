@@ -116,8 +116,9 @@ TEST_F(IntegrityCommandsTest, CheckReportsEverySoundFile)
 {
     const Outcome outcome = Command({"check"});
     EXPECT_EQ(outcome.Status, 0) << outcome.Err;
-    EXPECT_EQ(outcome.Out,
-              (dir / "inst" / "system" / "iadmin.mdb").string() + ": ok\n" + Department().string() + ": ok\n");
+    EXPECT_EQ(outcome.Out, (dir / "inst" / "system" / "iadmin.mdb").string() + ": ok\n" +
+                               (dir / "inst" / "system" / "ibds.mdb").string() + ": ok\n" + Department().string() +
+                               ": ok\n");
 }
 
 TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)

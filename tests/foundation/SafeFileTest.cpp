@@ -40,7 +40,7 @@ TEST(SafeFileTest, CommitReplacesTheTargetAndLeavesNothingBeside)
             EXPECT_EQ(file.Path().parent_path(), dir.Path());
             file.Write("neu");
             EXPECT_EQ(test::ReadText(dir / "data.txt"), "alt");  // nothing shows before the commit
-            file.Commit();
+            EXPECT_FALSE(file.Commit());
         }
         EXPECT_EQ(test::ReadText(dir / "data.txt"), "neu");
         EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"data.txt"});
@@ -75,7 +75,7 @@ TEST(SafeFileTest, UnfinishedWritesLeaveTheTargetAsItWas)
             {
                 SafeFile refused(dir / "ordner", kind);
                 refused.Write("neu");
-                refused.Commit();
+                EXPECT_FALSE(refused.Commit());
             },
             fs::filesystem_error);
         EXPECT_TRUE(fs::is_directory(dir / "ordner" / "inhalt"));
@@ -124,7 +124,7 @@ TEST(SafeFileTest, SymbolicLinkTargetIsReplacedNotFollowed)
     KALMORA_SYMLINK_OR_SKIP(dir / "anderswo" / "fremd.dat", dir / "protocol.dat");
     SafeFile file(dir / "protocol.dat");
     file.Write("Protokoll");
-    file.Commit();
+    EXPECT_FALSE(file.Commit());
     EXPECT_FALSE(fs::is_symlink(dir / "protocol.dat"));
     EXPECT_EQ(test::ReadText(dir / "protocol.dat"), "Protokoll");
     EXPECT_EQ(test::ReadText(dir / "anderswo" / "fremd.dat"), "fremd");
@@ -154,7 +154,7 @@ TEST(SafeFileTest, CommitNewKeepsAFileMadeMeanwhile)
         SafeFile file(dir / "ibds.mdb");
         file.Write("Vorlage");
         test::WriteText(dir / "ibds.mdb", "von jemand anderem");
-        EXPECT_THROW(file.CommitNew(), fs::filesystem_error);
+        EXPECT_THROW(static_cast<void>(file.CommitNew()), fs::filesystem_error);
     }
     EXPECT_EQ(test::ReadText(dir / "ibds.mdb"), "von jemand anderem");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"ibds.mdb"});
@@ -163,7 +163,7 @@ TEST(SafeFileTest, CommitNewKeepsAFileMadeMeanwhile)
     {
         SafeFile file(dir / "ibds.mdb");
         file.Write("Vorlage");
-        file.CommitNew();
+        EXPECT_FALSE(file.CommitNew());
     }
     EXPECT_EQ(test::ReadText(dir / "ibds.mdb"), "Vorlage");
     EXPECT_EQ(Entries(dir.Path()), std::vector<std::string>{"ibds.mdb"});
@@ -178,7 +178,7 @@ TEST(SafeFileTest, KeepsThePermissionsOfTheFileItReplaces)
     SafeFile file(dir / "Kalmora11_0.ini");
     file.KeepPermissionsOf(dir / "Kalmora11_0.ini");
     file.Write("[Path]\nImportDataPath=/daten\n");
-    file.Commit();
+    EXPECT_FALSE(file.Commit());
     EXPECT_EQ(fs::status(dir / "Kalmora11_0.ini").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
 }

@@ -93,7 +93,7 @@ protected:
             break;
         }
         state = checks.CheckState;
-        protocol.Close();
+        EXPECT_FALSE(protocol.Close());
         return test::ReadText(file);
     }
 

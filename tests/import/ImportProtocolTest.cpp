@@ -57,7 +57,7 @@ TEST(ImportProtocolTest, LaysOutTheKeyInTenColumns)
         protocol.WriteProtocolLine("", std::string(kHeaderLineParameter), "", "");
         protocol.SetImportFileName("A2ABC123XK01");
         protocol.WriteProtocolLine(c.Severity, c.Parameter, c.Key, c.Comment);
-        protocol.Close();
+        EXPECT_FALSE(protocol.Close());
         EXPECT_EQ(test::ReadText(file), kHeader + std::string(c.Expected) + "\r\n");
     }
 }
@@ -74,7 +74,7 @@ TEST(ImportProtocolTest, ReplacesAnEarlierProtocolAndNamesEachLineByItsFile)
     protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K00112ABC123", "Summensatz falsch");
     protocol.SetImportFileName("B2ABC123XK01");
     protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K00112ABC123", "Summensatz falsch");
-    protocol.Close();
+    EXPECT_FALSE(protocol.Close());
 
     EXPECT_EQ(test::ReadText(file), kHeader + "B\xFCro1.txt;K001;12ABC123;0;;;;Warning;Datei;Summensatz falsch\r\n"
                                               "B2ABC123XK01;K001;12ABC123;0;;;;Warning;Datei;Summensatz falsch\r\n");
@@ -110,7 +110,7 @@ TEST(ImportProtocolTest, AFailedWriteIsNeverTakenForSuccess)
     {
         ImportProtocol protocol(dir / "protocol.dat");
         protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
-        EXPECT_THROW(protocol.Close(), ImportIoError);
+        EXPECT_THROW(static_cast<void>(protocol.Close()), ImportIoError);
     }
     {
         // Lines beyond the stream's buffer must fail while they are written, not only at the end.
@@ -144,7 +144,7 @@ TEST(ImportProtocolTest, ReplacesTheOldProtocolOnlyWhenClosed)
     KALMORA_SYMLINK_OR_SKIP(dir / "elsewhere" / "target.dat", dir / "link.dat");
     ImportProtocol protocol(dir / "link.dat");
     protocol.WriteProtocolLine("", kHeaderLineParameter, "", "");
-    protocol.Close();
+    EXPECT_FALSE(protocol.Close());
     EXPECT_FALSE(std::filesystem::is_symlink(dir / "link.dat"));
     EXPECT_EQ(test::ReadText(dir / "link.dat"), std::string(kProtocolHeader) + "\r\n");
     EXPECT_EQ(test::ReadText(dir / "elsewhere" / "target.dat"), "fremd");
@@ -170,7 +170,7 @@ TEST(ImportProtocolTest, LeavesOutFindingsBeyondTheLimitOfAFile)
     protocol.SetImportFileName("C2ABC123XK01");
     for (int i = 0; i < 3; ++i)
         protocol.WriteProtocolLine(kSeverityWarning, "Datei", "0K001", "Summensatz fehlt");
-    protocol.Close();
+    EXPECT_FALSE(protocol.Close());
 
     const std::string tiss = "A2ABC123XK01;K001;;3;;;;Error;TISS28;Parameter ung\xFCltig\r\n";
     const std::string sum = ";K001;;0;;;;Warning;Datei;Summensatz fehlt\r\n";
@@ -189,7 +189,7 @@ TEST(ImportProtocolTest, WritingAfterCloseFails)
 {
     test::TempDir dir;
     ImportProtocol protocol(dir / "protocol.dat");
-    protocol.Close();
+    EXPECT_FALSE(protocol.Close());
     EXPECT_THROW(protocol.WriteProtocolLine(kSeverityError, "TISS28", "3K001", "Parameter ungültig"), ImportIoError);
 }
 

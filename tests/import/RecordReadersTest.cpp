@@ -143,7 +143,7 @@ public:
     // The protocol's lines; ends the protocol.
     std::vector<std::string> ProtocolLines()
     {
-        m_protocol.Close();
+        EXPECT_FALSE(m_protocol.Close());
         return SplitLines(DecodeWindows1252(test::ReadText(m_protocol.Path())));
     }
 

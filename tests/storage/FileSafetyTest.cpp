@@ -3,6 +3,7 @@
 
 #include "storage/Database.h"
 #include "storage/Schema.h"
+#include "storage/VerifiedFiles.h"
 #include "support/Files.h"
 #include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -83,22 +85,89 @@ TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRunsAndNothingElse)
     EXPECT_TRUE(fs::exists(dir / "temp.~kalmora.1.mdb"));
 }
 
-// A run killed between the two renames of a file system without hard links leaves the department's
-// database only under its ".old" name: the next run puts it back instead of removing it.
-TEST(FileSafetyTest, APreviousDatabaseWhoseFileIsMissingIsPutBack)
+// A run killed while it replaced a department's database left the previous file as ".old". The next
+// run that takes the lock puts it back where the database is missing (a file system without hard
+// links, killed between the two renames), removes it where the database is the same file or the very
+// version the run put in its place, and leaves it otherwise: a backup played back under the name
+// since holds older stays than the previous file.
+TEST(FileSafetyTest, ThePreviousFileOfAKilledRunIsPutBackRemovedOrLeftAsItIs)
 {
-    test::TempDir dir;
-    RegisterDatabaseFiles(dir.Path(), {"12510101X001", "12100101X002"});
-    test::WriteText(dir / "12510101X001.old", "alt");
-    test::WriteText(dir / "12100101X002.old", "alt");
-    test::WriteText(dir / "12100101X002", "neu");
-    {
-        const ExclusiveLock lock(dir / "kalmora.lock");
+    enum class Left { PutBack, Removed, Kept };
+    struct Case {
+        const char* Name;
+        std::function<void(const fs::path& database, const fs::path& previous, Database& admin)> Make;
+        Left Expected;
+    };
+    const auto placed = [](const fs::path& database, Database& admin) {
+        VerifiedFiles(admin).Remember(database.filename().string(), *VersionOf(database), PlacedVersion::OverPrevious);
+    };
+    const Case cases[] = {
+        {"database missing", [](const fs::path&, const fs::path& previous, Database&) {
+             test::WriteText(previous, "alt");
+         }, Left::PutBack},
+        {"killed before the new file came: a second name of the database",
+         [](const fs::path& database, const fs::path& previous, Database&) {
+             test::WriteText(database, "alt");
+             fs::create_hard_link(database, previous);
+         },
+         Left::Removed},
+        {"killed after the new file came", [&](const fs::path& database, const fs::path& previous, Database& admin) {
+             test::WriteText(previous, "alt");
+             test::WriteText(database, "neu");
+             placed(database, admin);
+         }, Left::Removed},
+        {"a backup played back under the name since", [&](const fs::path& database, const fs::path& previous,
+                                                           Database& admin) {
+             test::WriteText(previous, "alt");
+             test::WriteText(database, "neu");
+             placed(database, admin);
+             fs::remove(database);
+             test::WriteText(database, "Sicherung");
+         }, Left::Kept},
+        {"a backup copied over the file the run put there", [&](const fs::path& database,
+                                                                const fs::path& previous, Database& admin) {
+             test::WriteText(previous, "alt");
+             test::WriteText(database, "neu");
+             placed(database, admin);
+             test::WriteText(database, "Sicherung, länger");
+         }, Left::Kept},
+        {"the file checked since, but not put there by a run", [](const fs::path& database,
+                                                                  const fs::path& previous, Database& admin) {
+             test::WriteText(previous, "alt");
+             test::WriteText(database, "Sicherung");
+             VerifiedFiles(admin).Remember(database.filename().string(), *VersionOf(database));
+         }, Left::Kept},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::TempDir dir;
+        RegisterDatabaseFiles(dir.Path(), {"12510101X001"});
+        const auto database = dir / "12510101X001";
+        const auto previous = PreviousDatabaseOf(database);
+        {
+            Database admin(dir / kAdminDatabaseFile);
+            c.Make(database, previous, admin);
+        }
+        const std::string before = test::ReadText(database);
+        {
+            const ExclusiveLock lock(dir / "kalmora.lock");
+        }
+        switch (c.Expected) {
+        case Left::PutBack:
+            EXPECT_EQ(test::ReadText(database), "alt");
+            EXPECT_FALSE(fs::exists(previous));
+            break;
+        case Left::Removed:
+            EXPECT_EQ(test::ReadText(database), before);
+            EXPECT_FALSE(fs::exists(previous));
+            break;
+        case Left::Kept:
+            EXPECT_EQ(test::ReadText(database), before);
+            EXPECT_EQ(test::ReadText(previous), "alt");
+            EXPECT_THROW(RequireNoUnsettledPrevious(database), StorageError);
+            break;
+        }
     }
-    EXPECT_EQ(test::ReadText(dir / "12510101X001"), "alt");
-    EXPECT_EQ(test::ReadText(dir / "12100101X002"), "neu");
-    EXPECT_FALSE(fs::exists(dir / "12510101X001.old"));
-    EXPECT_FALSE(fs::exists(dir / "12100101X002.old"));
 }
 
 TEST(FileSafetyTest, ThePreviousDatabaseIsKeptWithAndWithoutHardLinks)
@@ -108,21 +177,24 @@ TEST(FileSafetyTest, ThePreviousDatabaseIsKeptWithAndWithoutHardLinks)
         const test::SimulatedFaults simulated(faults);
         test::TempDir dir;
         const auto target = dir / "12510101X001";
-        const auto previous = dir / "12510101X001.old";
+        const auto previous = PreviousDatabaseOf(target);
         test::WriteText(target, "alt");
 
         KeepPreviousDatabase(target, previous);
         EXPECT_EQ(test::ReadText(previous), "alt");
-        EXPECT_EQ(fs::exists(target), std::string(faults).empty());
-        // Put back when the new file never came, removed when it did.
-        PutBackOrRemovePrevious(target, previous);
+        const bool hardLinks = std::string(faults).empty();
+        EXPECT_EQ(fs::exists(target), hardLinks);
+        // Put back when the new file never came; nothing is put over a database that is there.
+        PutBackMissingDatabase(target);
         EXPECT_EQ(test::ReadText(target), "alt");
-        EXPECT_FALSE(fs::exists(previous));
+        EXPECT_EQ(fs::exists(previous), hardLinks);
+        fs::remove(previous);
         KeepPreviousDatabase(target, previous);
-        test::WriteText(target, "neu");
-        PutBackOrRemovePrevious(target, previous);
+        test::WriteText(dir / "neu", "neu");
+        fs::rename(dir / "neu", target);
+        PutBackMissingDatabase(target);
         EXPECT_EQ(test::ReadText(target), "neu");
-        EXPECT_FALSE(fs::exists(previous));
+        EXPECT_EQ(test::ReadText(previous), "alt");
     }
 }
 
