@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -121,43 +122,121 @@ TEST_F(IntegrityCommandsTest, CheckReportsEverySoundFile)
                                ": ok\n");
 }
 
+// Runs SQL on a database as another tool would.
+void Alter(const fs::path& file, const std::string& sql)
+{
+    Database database(file);
+    database.Execute(sql);
+}
+
+// A department database that is damaged, or a file of another layout in its place, is never taken for
+// a department: every command refuses it and leaves it as it is, and `check` names what is wrong.
 TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)
 {
     struct Case {
         const char* Name;
-        void (*Damage)(const fs::path&);
+        std::function<void(const fs::path& department, const fs::path& admin)> Damage;
+        std::string Problem;  // what `check` says of it
     };
-    for (const auto& c :
-         {Case{"changed key in a table page", ChangeKeyInTablePage}, Case{"zeroed index page", ZeroIndexPage}}) {
+    const std::string stays = "Gesamt - Patientenadministration";
+    const Case cases[] = {
+        {"changed key in a table page", [](const fs::path& file, const fs::path&) { ChangeKeyInTablePage(file); },
+         "Tabellen oder Indizes sind fehlerhaft"},
+        {"zeroed index page", [](const fs::path& file, const fs::path&) { ZeroIndexPage(file); },
+         "Tabellen oder Indizes sind fehlerhaft"},
+        {"empty file", [](const fs::path& file, const fs::path&) { WriteBytes(file, ""); },
+         "es fehlt die Tabelle " + stays},
+        {"the admin database copied over it",
+         [](const fs::path& file, const fs::path& admin) { fs::copy_file(admin, file, fs::copy_options::overwrite_existing); },
+         "es fehlt die Tabelle " + stays},
+        {"a column dropped", [&](const fs::path& file, const fs::path&) {
+             Alter(file, "ALTER TABLE \"" + stays + "\" DROP COLUMN \"STUNDEN\"");
+         }, "in der Tabelle " + stays + " fehlt die Spalte STUNDEN"},
+        {"an index dropped", [](const fs::path& file, const fs::path&) { Alter(file, "DROP INDEX \"DOB_Index\""); },
+         "es fehlt der Index DOB_Index"},
+        {"a table added", [](const fs::path& file, const fs::path&) { Alter(file, "CREATE TABLE Notizen (x)"); },
+         "unerwartet ist die Tabelle Notizen"},
+        {"the trigger that removes a stay's records changed", [&](const fs::path& file, const fs::path&) {
+             Alter(file, "DROP TRIGGER \"" + stays + ".Cascade\"; CREATE TRIGGER \"" + stays +
+                             ".Cascade\" AFTER DELETE ON \"" + stays + "\" BEGIN SELECT 1; END");
+         }, "der Trigger " + stays + ".Cascade hat nicht den erwarteten Aufbau"},
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         fs::remove_all(dir / "inst");
         SetUp();
-        c.Damage(Department());
+        c.Damage(Department(), dir / "inst" / "system" / "iadmin.mdb");
         const std::string damaged = ReadBytes(Department());
 
         const Outcome imported = Command({"import", "--yes", kImportFile.string()});
         EXPECT_EQ(imported.Status, 3) << imported.Out << imported.Err;
         EXPECT_NE(imported.Out.find("schwerwiegende Dateninkonsistenz"), std::string::npos) << imported.Out;
         const std::string protocol = ReadBytes(dir / "inst" / "export" / "protocol.dat");
-        EXPECT_NE(protocol.find("12100101X002 ist besch"), std::string::npos) << protocol;
+        EXPECT_NE(protocol.find("12100101X002"), std::string::npos) << protocol;
         EXPECT_EQ(ReadBytes(Department()), damaged);
 
         const Outcome exported = Command({"export"});
         EXPECT_EQ(exported.Status, 2);
-        EXPECT_NE(exported.Err.find("12100101X002 ist besch"), std::string::npos) << exported.Err;
+        EXPECT_NE(exported.Err.find("12100101X002"), std::string::npos) << exported.Err;
         EXPECT_FALSE(fs::exists(dir / "inst" / "export" / "gesamt.mdb"));
         EXPECT_EQ(ReadBytes(Department()), damaged);
 
         const Outcome classified = Command({"classify", "K002/12100101"});
         EXPECT_EQ(classified.Status, 2);
-        EXPECT_NE(classified.Err.find("12100101X002 ist besch"), std::string::npos) << classified.Err;
+        EXPECT_NE(classified.Err.find("12100101X002"), std::string::npos) << classified.Err;
         EXPECT_EQ(ReadBytes(Department()), damaged);
 
         const Outcome checked = Command({"check"});
         EXPECT_EQ(checked.Status, 2);
         EXPECT_NE(checked.Out.find("iadmin.mdb: ok\n"), std::string::npos) << checked.Out;
-        EXPECT_EQ(checked.Out.find(Department().string() + ": ok"), std::string::npos) << checked.Out;
+        EXPECT_NE(checked.Out.find(Department().string() + ": " + c.Problem + "\n"), std::string::npos) << checked.Out;
         EXPECT_EQ(ReadBytes(Department()), damaged);
+    }
+}
+
+// The template is checked like a department database, and for holding no row, before every use: a
+// template that fails is made anew from the schema the program carries, and the log says so. Whatever
+// it held never reaches a department or an export.
+TEST_F(IntegrityCommandsTest, ATemplateThatFailsIsMadeAnew)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(const fs::path& file)> Spoil;
+        std::string Problem;  // what `check` says of it
+    };
+    const Case cases[] = {
+        {"a stay inserted with another tool", [](const fs::path& file) {
+             Alter(file, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KIS_ID\", \"DOB\", \"ADM_DATE\", "
+                         "\"TYP\", \"FLAG\") VALUES ('GEIST00001', '19500101', '202401011200', 'INT', 'O')");
+         }, "die Vorlage enthält Datensätze in der Tabelle Gesamt - Patientenadministration"},
+        {"zeroed index page", ZeroIndexPage, "Tabellen oder Indizes sind fehlerhaft"},
+        {"a table added", [](const fs::path& file) { Alter(file, "CREATE TABLE Notizen (x)"); },
+         "unerwartet ist die Tabelle Notizen"},
+        {"missing", [](const fs::path& file) { fs::remove(file); }, "Datei nicht gefunden"},
+    };
+    const auto templateFile = dir / "inst" / "system" / "ibds.mdb";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        fs::remove_all(dir / "inst");
+        SetUp();
+        c.Spoil(templateFile);
+
+        const Outcome checked = Command({"check"});
+        EXPECT_EQ(checked.Status, 2);
+        EXPECT_NE(checked.Out.find(templateFile.string() + ": " + c.Problem + "\n"), std::string::npos) << checked.Out;
+
+        // An append builds the department's new file from the template.
+        const Outcome imported = Command({"import", "--yes", kImportFile.string()});
+        EXPECT_EQ(imported.Status, 0) << imported.Out << imported.Err;
+        const Outcome stayList = Command({"stays", "K002/12100101"});
+        EXPECT_EQ(stayList.Out.find("GEIST"), std::string::npos) << stayList.Out;
+        const Outcome exported = Command({"export"});
+        EXPECT_EQ(exported.Status, 0) << exported.Err;
+        EXPECT_EQ(ReadBytes(dir / "inst" / "export" / "gesamt.mdb").find("GEIST"), std::string::npos);
+        const std::string log = ReadBytes(dir / "inst" / "system" / "kalmora.log");
+        EXPECT_NE(log.find(";Vorlagendatenbank ibds.mdb neu angelegt;"), std::string::npos) << log;
+        EXPECT_NE(log.find(c.Problem), std::string::npos) << log;
+        EXPECT_EQ(Command({"check"}).Status, 0);
     }
 }
 
