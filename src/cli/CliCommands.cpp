@@ -356,15 +356,24 @@ int Classify(const CommandLine& line, std::ostream& out, std::ostream& err)
     settings.ErsatzTISS = FlagOption(line, "replacement-tiss", settings.ErsatzTISS.str());
 
     ConsoleUserInterface ui(err, MessageAnswer::No);
-    const std::vector<DepartmentEntry> entries = ClassifiableDepartments(settings, ui);
+    // A department whose database cannot be read is named with its reason on standard error, and the
+    // run ends with status 2: a script must not take the table for the whole of what it asked for.
+    std::vector<std::string> unreadable;
+    const std::vector<DepartmentEntry> entries = ClassifiableDepartments(settings, ui, &unreadable);
+    bool leftOut = false;
     std::vector<DepartmentEntry> selected;
     if (named.empty()) {
-        if (entries.empty()) ShowNotice(ui, Notice::NoDischargedPatients);
+        if (entries.empty() && unreadable.empty()) ShowNotice(ui, Notice::NoDischargedPatients);
         selected = entries;
+        leftOut = !unreadable.empty();
     } else {
         std::set<std::string, std::less<>> keys;
         for (const auto& [kanr, abteilung] : named) {
             const std::string key = kanr + "/" + abteilung;
+            if (std::find(unreadable.begin(), unreadable.end(), key) != unreadable.end()) {
+                leftOut = true;
+                continue;
+            }
             const bool listed = std::any_of(entries.begin(), entries.end(),
                                             [&key](const DepartmentEntry& entry) { return entry.Key() == key; });
             if (!listed) throw UnknownDepartment(key);
@@ -377,7 +386,7 @@ int Classify(const CommandLine& line, std::ostream& out, std::ostream& err)
     }
     const auto rows = ClassifyDepartments(selected, settings, ui);
     out << WithLineFeeds(ClassificationClipboardText(rows, ClassificationSettingsOf(settings))) << '\n';
-    return rows.size() == selected.size() ? kExitSuccess : kExitFailure;
+    return rows.size() == selected.size() && !leftOut ? kExitSuccess : kExitFailure;
 }
 
 // A DGKP in German form ("12,5") or with a decimal point ("12.5").

@@ -112,7 +112,8 @@ bool HasClassifiableStays(Database& department)
     return query.Step();
 }
 
-std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, UserInterface& ui)
+std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, UserInterface& ui,
+                                                     std::vector<std::string>* unreadable)
 {
     const ReadyAtEnd ready(ui);
     const BusyPointer busy(ui);
@@ -141,6 +142,7 @@ std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, U
             // A damaged file, or one a crashed writer left while another run holds the data.
             ShowGeneralError(ui, " Abteilung " + entry->Key() + " (" + std::string(entry->DatabaseFile.Trimmed()) +
                                      ") kann nicht gelesen werden: " + error.what());
+            if (unreadable) unreadable->push_back(entry->Key());
         }
     }
     return entries;

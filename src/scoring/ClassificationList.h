@@ -54,8 +54,9 @@ bool HasClassifiableStays(Database& department);
 
 // Every department of "Dateiverwaltung", in key order, whose database has classifiable stays. A
 // department whose database cannot be read is reported as a general error with the department and
-// the reason, and left out; the others are still listed. The caller shows Notice::NoDischargedPatients for an empty
-// list.
-std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, UserInterface& ui);
+// the reason, and left out, its key ("KANR/ABTEILUNG") added to `unreadable` where that is given; the
+// others are still listed. The caller shows Notice::NoDischargedPatients for an empty list.
+std::vector<DepartmentEntry> ClassifiableDepartments(const Settings& settings, UserInterface& ui,
+                                                     std::vector<std::string>* unreadable = nullptr);
 
 }  // namespace kalmora

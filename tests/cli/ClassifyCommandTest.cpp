@@ -201,6 +201,30 @@ TEST_F(ClassifyCommandTest, BadArgumentsAreUsageErrors)
     EXPECT_EQ(Command({"department", "K002/12100101"}).Out, entry);
 }
 
+// A department whose database cannot be read is left out of the table, named with its reason, and
+// the call ends with status 2, whether it was named or not: it is registered, not unknown.
+TEST_F(ClassifyCommandTest, ADepartmentThatCannotBeReadIsNamedAndFailsTheCall)
+{
+    const auto department = dir / "inst" / "system" / "12510101X001";
+    std::ofstream(department, std::ios::binary | std::ios::trunc) << "keine Datenbank";
+    for (const auto& arguments : {std::vector<std::string>{"classify"},
+                                  std::vector<std::string>{"classify", "K001/12510101"},
+                                  std::vector<std::string>{"classify", "K002/12100101", "K001/12510101"}}) {
+        SCOPED_TRACE(arguments.back());
+        const Outcome outcome = Command(arguments);
+        EXPECT_EQ(outcome.Status, 2);
+        EXPECT_NE(outcome.Err.find("Abteilung K001/12510101 (12510101X001) kann nicht gelesen werden: "),
+                  std::string::npos)
+            << outcome.Err;
+        EXPECT_EQ(outcome.Err.find("nicht angelegt"), std::string::npos) << outcome.Err;
+        // The others are classified all the same.
+        const auto lines = SplitLines(outcome.Out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.size(), arguments.size() == 2 ? 1u : 2u) << outcome.Out;
+        EXPECT_EQ(outcome.Out.find("K001 - "), std::string::npos) << outcome.Out;
+    }
+}
+
 TEST_F(ClassifyCommandTest, UnknownDepartmentOrHeldLockFails)
 {
     for (const auto& arguments : {std::vector<std::string>{"classify", "K009/12345678"},
