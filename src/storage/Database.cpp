@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -143,23 +144,42 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
     if (mode == OpenMode::ReadWrite || mode == OpenMode::CreateNew) UseRollbackJournal();
 }
 
+namespace {
+
+// Whether the file's header marks it as a database in write-ahead-log mode (read and write versions 2).
+bool InWriteAheadLogMode(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::string header(20, '\0');
+    in.read(header.data(), static_cast<std::streamsize>(header.size()));
+    return in.gcount() == static_cast<std::streamsize>(header.size()) && header[18] == 2 && header[19] == 2;
+}
+
+}  // namespace
+
 void Database::UseRollbackJournal()
 {
     // Another tool may have left the file in write-ahead-log mode; leaving it takes the log's last
-    // changes into the file, so that a copy of the file alone holds them all.
-    bool rollback = false;
+    // changes into the file, so that a copy of the file alone holds them all. That needs the file to
+    // itself, as does anything else: what another program holds, or what is no database, is named as
+    // such.
+    const std::string inWalMode = "Die Datenbank " + m_path.string() +
+                                  " wird von einem anderen Programm im WAL-Modus verwendet; bitte dieses Programm "
+                                  "beenden und erneut versuchen.";
+    std::string mode;
     try {
-        auto mode = Prepare("PRAGMA journal_mode = DELETE");
-        rollback = mode.Step() && mode.Text(0) == "delete";
-    } catch (const StorageError&) {
-        // Another connection holds the log open.
-    }
-    if (!rollback) {
+        auto pragma = Prepare("PRAGMA journal_mode = DELETE");
+        if (pragma.Step()) mode = pragma.Text(0);
+    } catch (const StorageError& error) {
+        // The first statement of a connection is where the engine finds the file is no database.
+        if (!error.IsBusy()) ThrowLastError(SQLITE_ERROR, "Datenbank kann nicht geöffnet werden");
+        if (InWriteAheadLogMode(m_path)) throw StorageError(inWalMode, error);
         throw StorageError("Die Datenbank " + m_path.string() +
-                               " wird von einem anderen Programm im WAL-Modus verwendet; bitte dieses Programm "
-                               "beenden und erneut versuchen.",
-                           SQLITE_BUSY);
+                               " wird gerade von einem anderen Programm verwendet; bitte dieses Programm beenden und "
+                               "erneut versuchen.",
+                           error);
     }
+    if (mode != "delete") throw StorageError(inWalMode, SQLITE_BUSY);
     Execute("PRAGMA synchronous = FULL");
 }
 

@@ -1,6 +1,7 @@
 // The import when something other than the file's data goes wrong: storing fails, an import file
 // cannot be read, another run holds the data, a crash left files behind, names and paths hold
 // quotes. Stored data must come through every one of them intact.
+#include "cli/ImportFileGenerator.h"
 #include "foundation/Messages.h"
 #include "foundation/SafeFile.h"
 #include "foundation/ScriptedUserInterface.h"
@@ -273,6 +274,64 @@ TEST(ImportFailuresTest, ARunThatGotPastTheLockKeepsItsStays)
         // The next run finds everything in order.
         ASSERT_TRUE(installation.Import({kSecondDelivery}));
         EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+    }
+}
+
+// A department database that cannot be used stops only its own file: the file is reported as not
+// stored, with what was found in the protocol and the log, the department's file stays as it is, and
+// the run goes on with the next file.
+TEST(ImportFailuresTest, ADepartmentFileThatCannotBeUsedStopsOnlyItsFile)
+{
+    struct Case {
+        const char* Name;
+        std::function<void(const std::filesystem::path& department, const Installation&)> Spoil;
+        std::string Found;  // what the protocol and the log say was found
+    };
+    std::optional<Database> holder;
+    const Case cases[] = {
+        {"missing", [](const std::filesystem::path& file, const Installation&) { std::filesystem::remove(file); },
+         "der Abteilung wurde nicht gefunden"},
+        {"empty", [](const std::filesystem::path& file, const Installation&) { test::WriteText(file, ""); },
+         "es fehlt die Tabelle Gesamt - Patientenadministration"},
+        {"a text file", [](const std::filesystem::path& file, const Installation&) { test::WriteText(file, "Notiz"); },
+         "die Datei ist beschädigt oder keine Datenbank"},
+        {"the admin database copied over it",
+         [](const std::filesystem::path& file, const Installation& i) {
+             std::filesystem::copy_file(i.System() / kAdminDatabaseFile, file,
+                                        std::filesystem::copy_options::overwrite_existing);
+         },
+         "es fehlt die Tabelle Gesamt - Patientenadministration"},
+        // The engine's busy timeout is waited for first.
+        {"held by another program",
+         [&holder](const std::filesystem::path& file, const Installation&) {
+             holder.emplace(file);
+             holder->Execute("BEGIN EXCLUSIVE");
+         },
+         "wird gerade von einem anderen Programm verwendet"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        const auto department = installation.System() / kDepartmentFile;
+        const auto other = cli::GenerateImportFile(installation.Scratch(), {.Hospital = "K002", .Stays = 5}).Path;
+        c.Spoil(department, installation);
+        const std::string before = test::ReadText(department);
+
+        ASSERT_TRUE(installation.Import({kSecondDelivery, other}));
+        holder.reset();
+        EXPECT_TRUE(installation.Run.ResultRows.Entries[0].ends_with(kStoringFailed))
+            << installation.Run.ResultRows.Entries[0];
+        EXPECT_EQ(installation.Run.FilesStored, 1);
+        EXPECT_FALSE(installation.Run.ResultRows.Entries[1].ends_with(kStoringFailed))
+            << installation.Run.ResultRows.Entries[1];
+        EXPECT_EQ(test::ReadText(department), before);
+        const std::string protocol = DecodeWindows1252(installation.Protocol());
+        EXPECT_NE(protocol.find(";K002;12100101;0;;;;Error; ;schwerwiegende Dateninkonsistenz: "), std::string::npos)
+            << protocol;
+        EXPECT_NE(protocol.find(c.Found), std::string::npos) << protocol;
+        EXPECT_EQ(protocol.find("WAL-Modus"), std::string::npos) << protocol;
+        EXPECT_NE(test::ReadText(installation.System() / "kalmora.log").find(c.Found), std::string::npos);
     }
 }
 
