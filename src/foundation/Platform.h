@@ -111,7 +111,7 @@ bool FaultSimulated(std::string_view fault);
 // Whether a test asked that `operation` ("read", "sync", "remove", ...) fail for the file or folder
 // `file`, as an input/output error of the disk would: "fail-<operation>=<name>" in
 // KALMORA_SIMULATE_FAULTS fails every such call for a file of that name, "fail-<operation>=<name>@<n>"
-// only the n-th of this process.
+// only the n-th of this process since the variable last changed.
 bool OperationFailureSimulated(std::string_view operation, const std::filesystem::path& file);
 
 // The bytes of `file`. Throws std::filesystem::filesystem_error when it cannot be opened or read.

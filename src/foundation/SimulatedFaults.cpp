@@ -62,10 +62,17 @@ bool OperationFailureSimulated(std::string_view operation, const std::filesystem
     });
     if (always) return true;
     if (calls.empty()) return false;
-    // Only the n-th call for that file fails, as one failing system call among many would.
+    // Only the n-th call for that file fails, as one failing system call among many would. The calls
+    // are counted afresh whenever the faults asked for change.
     static std::mutex guard;
     static std::map<std::string, long> counted;
+    static std::string countedFor;
     const std::lock_guard lock(guard);
+    const char* faults = std::getenv("KALMORA_SIMULATE_FAULTS");
+    if (countedFor != (faults ? faults : "")) {
+        counted.clear();
+        countedFor = faults ? faults : "";
+    }
     const std::string call = std::to_string(++counted[prefix + name]);
     return std::find(calls.begin(), calls.end(), call) != calls.end();
 }

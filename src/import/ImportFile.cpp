@@ -503,6 +503,7 @@ std::vector<std::string> StoreDepartment(Database& workingCopy, Database& admin,
     const auto previous = PreviousDatabaseOf(target);
     RequireNoUnsettledPrevious(target);
     std::error_code syncFailure;
+    std::string commitFailure;
     try {
         SafeFile building(target, SafeFile::Sibling::Fixed);
         CopyTemplate(admin, systemDirectory, building);
@@ -529,11 +530,18 @@ std::vector<std::string> StoreDepartment(Database& workingCopy, Database& admin,
             }
             throw;
         }
+        commitFailure = registration.LateFailure();
     } catch (...) {
-        PutBackMissingDatabase(target);
+        UndoKeepingPrevious(target);
         throw;
     }
-    return LateFailures(syncFailure, previous);
+    auto failures = LateFailures(syncFailure, previous);
+    if (!commitFailure.empty()) {
+        failures.insert(failures.begin(), "Die Verwaltungsdatenbank ist gespeichert, ihre Sperre wurde danach "
+                                          "nicht aufgehoben: " +
+                                              commitFailure);
+    }
+    return failures;
 }
 
 // Puts a fresh copy of the template in place of the department's database, in one step: every stay

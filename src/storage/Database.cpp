@@ -2,6 +2,7 @@
 
 #include "foundation/Utf8Path.h"
 #include "foundation/Val.h"
+#include "storage/SimulatedEngineFaults.h"
 
 #include <sqlite3.h>
 
@@ -38,6 +39,7 @@ void ConfigureEngineOnce()
 {
     static const bool configured = [] {
         sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        RegisterSimulatedEngineFaults();
         return true;
     }();
     (void)configured;
@@ -199,6 +201,11 @@ bool StorageError::IsBusy() const
     return (m_engineCode & 0xFF) == SQLITE_BUSY || (m_engineCode & 0xFF) == SQLITE_LOCKED;
 }
 
+bool StorageError::IsUnlockFailure() const
+{
+    return m_engineCode == SQLITE_IOERR_UNLOCK;
+}
+
 bool StorageError::IsUnfinishedWrite() const
 {
     return m_engineCode == SQLITE_READONLY_ROLLBACK;
@@ -222,6 +229,11 @@ void Database::Execute(std::string_view sql)
 Statement Database::Prepare(std::string_view sql)
 {
     return Statement(*this, sql);
+}
+
+bool Database::InAutocommitMode() const
+{
+    return sqlite3_get_autocommit(m_handle.get()) != 0;
 }
 
 std::int64_t Database::Changes() const
@@ -376,7 +388,14 @@ Transaction::~Transaction()
 
 void Transaction::Commit()
 {
-    m_database.Execute("COMMIT");
+    try {
+        m_database.Execute("COMMIT");
+    } catch (const StorageError& error) {
+        // Past the commit point the journal is gone and the transaction over; only giving up the lock
+        // afterwards can fail then.
+        if (!error.IsUnlockFailure() || !m_database.InAutocommitMode()) throw;
+        m_lateFailure = error.what();
+    }
     m_open = false;
 }
 

@@ -33,6 +33,8 @@ public:
     bool IsUnfinishedWrite() const;
     // Another connection holds the lock the engine waited for in vain.
     bool IsBusy() const;
+    // The engine could not give up a lock on the file.
+    bool IsUnlockFailure() const;
 
 private:
     int m_engineCode;
@@ -78,6 +80,8 @@ public:
 
     const std::filesystem::path& Path() const { return m_path; }
     std::int64_t Changes() const;
+    // Whether no transaction is open.
+    bool InAutocommitMode() const;
     std::int64_t LastInsertRowId() const;
 
     // Throws the error of the engine's last call on this connection, typed.
@@ -157,11 +161,18 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
+    // Commits. The engine gives up its lock on the file after the commit point; should that fail,
+    // the changes are stored all the same: the failure is kept in LateFailure() for the caller to
+    // tell, not thrown.
     void Commit();
+
+    // What failed after the commit point; empty when nothing did.
+    const std::string& LateFailure() const { return m_lateFailure; }
 
 private:
     Database& m_database;
     bool m_open = true;
+    std::string m_lateFailure;
 };
 
 // Quotes a name of the program's own schema for use in SQL ("a""b" for a"b). Values are never

@@ -234,6 +234,16 @@ void PutBackMissingDatabase(const std::filesystem::path& database)
     RemoveDatabaseSideFiles(previous);
 }
 
+void UndoKeepingPrevious(const std::filesystem::path& database)
+{
+    const auto previous = PreviousDatabaseOf(database);
+    if (!EntryExists(database)) {
+        PutBackMissingDatabase(database);
+    } else if (EntryExists(previous) && platform::IdentityOf(previous) == platform::IdentityOf(database)) {
+        RemoveDatabaseFiles(previous);
+    }
+}
+
 void RequireNoUnsettledPrevious(const std::filesystem::path& database)
 {
     const auto previous = PreviousDatabaseOf(database);

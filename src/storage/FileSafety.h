@@ -57,6 +57,10 @@ void PutBackMissingDatabase(const std::filesystem::path& database);
 // What is to be said of a previous file that lies beside its database and cannot be settled.
 std::string UnsettledPreviousText(const std::filesystem::path& database);
 
+// Undoes KeepPreviousDatabase after a failure before the new file was in place: the previous file is
+// put back where the database is missing, and removed where it is a second name of the database.
+void UndoKeepingPrevious(const std::filesystem::path& database);
+
 // Throws StorageError when the previous file of `database` lies beside it: a killed run left it, and
 // whether the database is the file that replaced it, or one put there since (a backup played back),
 // cannot be told. Nothing is stored over either until someone has looked.

@@ -277,6 +277,55 @@ TEST(ImportFailuresTest, ARunThatGotPastTheLockKeepsItsStays)
     }
 }
 
+// Once the new department file is in place the stays are stored: what fails afterwards (syncing the
+// folder, removing the previous file, giving up the admin database's lock after its commit) is told as
+// a warning in the protocol and the log, and the file counts as stored. What fails before leaves the
+// department as it was, without a previous file beside it.
+TEST(ImportFailuresTest, AFailureAfterTheNewFileIsInPlaceIsAWarning)
+{
+    struct Case {
+        const char* Fault;
+        bool Stored;
+        std::string Told;  // in the protocol and the log
+    };
+    const Case cases[] = {
+        {"fail-sync=system@1", false, "Ein-/Ausgabefehler"},  // after keeping the previous file
+        {"fail-sync=system@2", true, "Das Verzeichnis konnte nicht gesichert werden"},  // after the rename
+        {"fail-remove=12100101X002.old", true, "Die vorige Datenbank 12100101X002.old konnte nicht entfernt werden"},
+        {"fail-unlock=iadmin.mdb", true,
+         "Die Verwaltungsdatenbank ist gespeichert, ihre Sperre wurde danach nicht aufgehoben"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Fault);
+        Installation installation;
+        ASSERT_TRUE(installation.Import({kFirstDelivery}));
+        {
+            const test::SimulatedFaults failing(c.Fault);
+            ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        }
+        const std::string protocol = DecodeWindows1252(installation.Protocol());
+        const std::string log = test::ReadText(installation.System() / "kalmora.log");
+        if (c.Stored) {
+            EXPECT_EQ(installation.Run.FileResult, " 2     2    Detailinformation siehe Protokolldatei");
+            EXPECT_EQ(installation.Run.FilesStored, 1);
+            EXPECT_EQ(installation.StoredStays(), kBothStays);
+            EXPECT_NE(protocol.find(";Warning; ;Daten gespeichert, danach: " + c.Told), std::string::npos) << protocol;
+        } else {
+            EXPECT_EQ(installation.Run.FileResult, kStoringFailed);
+            EXPECT_EQ(installation.StoredStays(), kFirstStays);
+            EXPECT_FALSE(std::filesystem::exists(installation.System() / (std::string(kDepartmentFile) + ".old")));
+        }
+        EXPECT_NE(protocol.find(c.Told), std::string::npos) << protocol;
+        EXPECT_NE(log.find(c.Told), std::string::npos) << log;
+
+        // The next run settles what is left and works.
+        ASSERT_TRUE(installation.Import({kSecondDelivery}));
+        EXPECT_EQ(installation.Run.FileResult, kTwoOfTwo);
+        EXPECT_EQ(installation.StoredStays(), kBothStays);
+        EXPECT_FALSE(std::filesystem::exists(installation.System() / (std::string(kDepartmentFile) + ".old")));
+    }
+}
+
 // A department database that cannot be used stops only its own file: the file is reported as not
 // stored, with what was found in the protocol and the log, the department's file stays as it is, and
 // the run goes on with the next file.

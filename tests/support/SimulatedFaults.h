@@ -6,10 +6,16 @@
 namespace kalmora::test {
 
 // Makes the platform functions of this process (and of the programs it starts) behave as a file
-// system with the named faults would, for the object's lifetime: "no-hard-links", "unshared-locks".
+// system with the named faults would, for the object's lifetime: "no-hard-links", "unshared-locks",
+// "fail-<operation>=<name>[@<n>]". Each object counts the calls of its faults afresh.
 class SimulatedFaults {
 public:
-    explicit SimulatedFaults(const std::string& faults) { Set(faults.c_str()); }
+    explicit SimulatedFaults(const std::string& faults)
+    {
+        static int made = 0;
+        const std::string counted = faults + ",simulation-" + std::to_string(++made);
+        Set(counted.c_str());
+    }
     ~SimulatedFaults() { Set(nullptr); }
     SimulatedFaults(const SimulatedFaults&) = delete;
     SimulatedFaults& operator=(const SimulatedFaults&) = delete;
