@@ -37,6 +37,7 @@ void Sync(const fs::path& path, int flags, bool tolerateUnsupported)
 
 void SyncFile(const fs::path& file)
 {
+    if (OperationFailureSimulated("sync", file)) ThrowErrno("fsync", file, EIO);
     // Some file systems cannot sync every kind of file; the data went out with the close there.
     Sync(file, 0, true);
 }

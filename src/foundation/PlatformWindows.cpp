@@ -79,6 +79,7 @@ bool NotFound(DWORD error)
 
 void SyncFile(const fs::path& file)
 {
+    if (OperationFailureSimulated("sync", file)) ThrowSystem("FlushFileBuffers", file, ERROR_IO_DEVICE);
     const Handle handle(
         ::CreateFileW(file.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.Valid()) ThrowSystem("open for sync", file);

@@ -104,6 +104,11 @@ std::ostream& SafeFile::Stream()
     return m_stream;
 }
 
+void SafeFile::CloseStream() noexcept
+{
+    if (m_stream.is_open()) m_stream.close();
+}
+
 void SafeFile::KeepPermissionsOf(const fs::path& file)
 {
     std::error_code error;

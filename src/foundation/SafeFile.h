@@ -55,6 +55,10 @@ public:
         Stream().write(content.data(), static_cast<std::streamsize>(content.size()));
     }
 
+    // Writes out and closes the stream, where one is open, so that the file holds what was written so
+    // far (a writer that failed keeps it under another name); the file stays.
+    void CloseStream() noexcept;
+
     // Gives the new file the permissions of `file`, where that exists, but for any access of others,
     // which no file put in place keeps.
     void KeepPermissionsOf(const std::filesystem::path& file);

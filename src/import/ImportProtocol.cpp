@@ -129,11 +129,8 @@ void ImportProtocol::Fail(const std::string& reason)
 {
     std::filesystem::path keptAs;
     if (m_file) {
-        try {
-            m_file->Stream().flush();
-        } catch (...) {
-            // Whatever reached the file is kept.
-        }
+        // Whatever reached the file is kept.
+        m_file->CloseStream();
         keptAs = KeepUnderFreshName(m_file->Path(), m_path);
         m_file.reset();
     }

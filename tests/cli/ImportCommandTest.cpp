@@ -2,10 +2,12 @@
 #include "cli/CliCommands.h"
 
 #include "foundation/IniFile.h"
+#include "foundation/SafeFile.h"
 #include "storage/Database.h"
 #include "support/DepartmentRows.h"
 #include "support/Files.h"
 #include "support/CliRunner.h"
+#include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -181,6 +183,37 @@ TEST_F(ImportCommandTest, AFileThatCouldNotBeStoredEndsWithStatusThree)
     const Outcome outcome = Import({"--yes", CaseFile("append", "B2100101X002.txt")});
     EXPECT_EQ(outcome.Status, cli::kExitNotStored);
     EXPECT_NE(outcome.Out.find("schwerwiegende Dateninkonsistenz"), std::string::npos) << outcome.Out;
+}
+
+// A protocol that cannot be written at the end of a run that stored files: the result table is
+// printed, the message says why and where the findings were kept, the earlier protocol stays as it
+// was, and the status tells a script that files were stored without their protocol.
+TEST_F(ImportCommandTest, AProtocolThatCannotBeWrittenKeepsItsFindingsBesideIt)
+{
+    ASSERT_EQ(Import({CaseFile("new_department", "A2100101X002.txt")}).Status, 0);
+    const std::string earlier = test::ReadText(Export() / "protocol.dat");
+    Outcome outcome;
+    {
+        const test::SimulatedFaults failing("fail-sync=protocol.dat" + std::string(kBuildingSuffix));
+        outcome = Import({"--yes", CaseFile("rejected_stays", "A2100101X002.txt")});
+    }
+    EXPECT_EQ(outcome.Status, cli::kExitProtocolNotWritten) << outcome.Err;
+    EXPECT_TRUE(outcome.Out.starts_with("Datei\tKA\tAbteilung")) << outcome.Out;
+    EXPECT_NE(outcome.Out.find("A2100101X002"), std::string::npos) << outcome.Out;
+    EXPECT_NE(outcome.Err.find("Das Protokoll konnte nicht geschrieben werden: "), std::string::npos) << outcome.Err;
+    EXPECT_EQ(test::ReadText(Export() / "protocol.dat"), earlier);
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(Export())) {
+        if (entry.path().filename().string().starts_with("protocol.nicht-gespeichert-")) kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_NE(outcome.Err.find(kept[0].string()), std::string::npos) << outcome.Err;
+    const std::string findings = test::ReadText(kept[0]);
+    EXPECT_TRUE(findings.starts_with(std::string(kProtocolHeader))) << findings;
+    EXPECT_NE(findings.find("A2100101X002.txt;K002;12100101;1;"), std::string::npos) << findings;
+    // Nothing stored: the status is that of a failure.
+    const test::SimulatedFaults failing("fail-sync=protocol.dat" + std::string(kBuildingSuffix));
+    EXPECT_EQ(Import({"--yes", CaseFile("invalid_file_names", "T2100101X002.txt")}).Status, cli::kExitFailure);
 }
 
 TEST_F(ImportCommandTest, OtherProtocolNameIsWrittenInTheExportDirectory)
