@@ -509,12 +509,18 @@ std::vector<std::string> StoreDepartment(Database& workingCopy, Database& admin,
         CopyTemplate(admin, systemDirectory, building);
         CopyTablesToDatabase(workingCopy, building.Path(), CopyTarget::Fresh);
         const FileVersion built = CheckedVersion(building.Path());
+        // The version about to be put in place of the previous file tells a later run that the
+        // previous file may go, should this run be killed before it removes it. It is stored before
+        // the previous file is kept: until the new file is in place, the version does not match, and
+        // the previous file is then a second name of the database or put back.
+        {
+            Transaction placing(admin);
+            VerifiedFiles(admin).Remember(Utf8Of(target.filename()), built, PlacedVersion::OverPrevious);
+            placing.Commit();
+        }
 
         Transaction registration(admin);
         RegisterDepartment(admin, codes, department);
-        // The version put in place of the previous file tells a later run that the previous file
-        // may go, should this run be killed before it removes it.
-        VerifiedFiles(admin).Remember(Utf8Of(target.filename()), built, PlacedVersion::OverPrevious);
         RequireSoleWriter(lock, stored);
         const bool hadPrevious = stored.Seen.has_value();
         if (hadPrevious) KeepPreviousDatabase(target, previous);

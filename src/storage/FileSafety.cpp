@@ -94,7 +94,16 @@ namespace {
 std::set<std::string> RegisteredFilesIn(const std::filesystem::path& directory) noexcept
 {
     try {
-        Database admin(directory / kAdminDatabaseFile, OpenMode::ReadOnly);
+        const auto file = directory / kAdminDatabaseFile;
+        try {
+            Database admin(file, OpenMode::ReadOnly);
+            const auto files = RegisteredDatabaseFiles(admin);
+            return {files.begin(), files.end()};
+        } catch (const StorageError& error) {
+            if (!error.IsUnfinishedWrite()) throw;
+        }
+        // A killed run's transaction is rolled back first; the caller holds the lock.
+        Database admin(file, OpenMode::ReadWrite);
         const auto files = RegisteredDatabaseFiles(admin);
         return {files.begin(), files.end()};
     } catch (...) {
