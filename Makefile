@@ -71,7 +71,8 @@ sanitize:
 	@$(MAKE) --no-print-directory check BUILD=build-sanitize-all CMAKE_FLAGS=-DKALMORA_SANITIZE=ON
 
 # Import throughput on a generated department file (BENCH_STAYS stays) and classification time of a
-# department with BENCH_DAYS survey days, in a release build.
+# department with BENCH_DAYS survey days, in a release build, the latter also with the check of the
+# file, in full and with a remembered verdict.
 BENCH_STAYS ?= 100000
 BENCH_DAYS ?= 1000000
 bench: deps

@@ -1,7 +1,12 @@
 // Classification time: fills one department database with generated stays and survey days and
-// classifies it, once with each setting of MehrfachTISS.
+// classifies it, once with each setting of MehrfachTISS; then classifies it as the program does, with
+// the check of the file, once in full and once with the verdict the first check left.
 // Usage: bench_classify [SURVEY_DAYS]   (default 1000000)
+#include "foundation/ScriptedUserInterface.h"
+#include "foundation/Settings.h"
 #include "scoring/Classification.h"
+#include "scoring/ClassificationList.h"
+#include "scoring/ClassificationTable.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 
@@ -11,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include <unistd.h>
@@ -70,21 +76,46 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder);
     int status = 0;
     try {
-        kalmora::CreateDepartmentTemplate(folder / "ibds.mdb");
-        kalmora::Database db(folder / "ibds.mdb");
-        auto start = Clock::now();
-        Fill(db, surveyDays);
-        std::cout << "Abteilung mit " << surveyDays << " TISS-Tagen angelegt in " << SecondsSince(start) << " s\n";
-        for (const char* multiple : {"N", "J"}) {
-            const kalmora::ClassificationSettings settings{std::string_view("20240101"), std::string_view("20241231"),
-                                                           std::string_view("6"), std::string_view(multiple),
-                                                           std::string_view("N")};
-            kalmora::ClassificationResult result = kalmora::ClassificationInputs(46, 20, "");
-            start = Clock::now();
-            kalmora::ClassifyDepartment(db, settings, result);
-            std::cout << "Einstufung (MehrfachTISS " << multiple << "): " << SecondsSince(start) << " s, "
-                      << result.ReportedDays << " TISS-Tage gemeldet, Mittelwert " << result.TissMean << ", "
-                      << result.LevelText.Trimmed() << ", " << result.Points << " Punkte\n";
+        const auto departmentFile = folder / "12510101X001";
+        kalmora::CreateDepartmentTemplate(departmentFile);
+        {
+            kalmora::Database db(departmentFile);
+            auto start = Clock::now();
+            Fill(db, surveyDays);
+            std::cout << "Abteilung mit " << surveyDays << " TISS-Tagen angelegt in " << SecondsSince(start) << " s ("
+                      << std::filesystem::file_size(departmentFile) / (1024 * 1024) << " MB)\n";
+            for (const char* multiple : {"N", "J"}) {
+                const kalmora::ClassificationSettings settings{std::string_view("20240101"),
+                                                               std::string_view("20241231"), std::string_view("6"),
+                                                               std::string_view(multiple), std::string_view("N")};
+                kalmora::ClassificationResult result = kalmora::ClassificationInputs(46, 20, "");
+                start = Clock::now();
+                kalmora::ClassifyDepartment(db, settings, result);
+                std::cout << "Einstufung (MehrfachTISS " << multiple << "): " << SecondsSince(start) << " s, "
+                          << result.ReportedDays << " TISS-Tage gemeldet, Mittelwert " << result.TissMean << ", "
+                          << result.LevelText.Trimmed() << ", " << result.Points << " Punkte\n";
+            }
+        }
+        // The whole classification of the department as the program runs it: the lock, the check of the
+        // file (in full the first time, then remembered) and the classification.
+        kalmora::CreateAdminDatabase(folder / "iadmin.mdb");
+        kalmora::Settings settings;
+        settings.SystemDataPath = folder.string();
+        settings.Erhebungvon = "20240101";
+        settings.Erhebungbis = "20241231";
+        settings.MindestStd = "6";
+        settings.MehrfachTISS = "J";
+        settings.ErsatzTISS = "N";
+        kalmora::DepartmentEntry entry;
+        entry.Kanr = "K001";
+        entry.Abteilung = "12510101";
+        entry.DatabaseFile = "12510101X001";
+        kalmora::ScriptedUserInterface ui;
+        for (const char* verdict : {"ohne gemerkten Befund (volle Prüfung)", "mit gemerktem Befund"}) {
+            const auto start = Clock::now();
+            const auto rows = kalmora::ClassifyDepartments({entry}, settings, ui);
+            if (rows.size() != 1) throw std::runtime_error("Einstufung ohne Ergebnis");
+            std::cout << "Prüfung und Einstufung " << verdict << ": " << SecondsSince(start) << " s\n";
         }
     } catch (const std::exception& error) {
         std::cerr << "Fehler: " << error.what() << '\n';

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -192,6 +193,29 @@ TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)
         EXPECT_NE(checked.Out.find(Department().string() + ": " + c.Problem + "\n"), std::string::npos) << checked.Out;
         EXPECT_EQ(ReadBytes(Department()), damaged);
     }
+}
+
+// A file that passed the full check is not checked again while it is the same version: same file,
+// size, modification time and change counter. Damage that left all of them as they were is the price,
+// and `check` always checks in full; any change to the file brings the full check back.
+TEST_F(IntegrityCommandsTest, ARememberedVerdictHoldsOnlyWhileTheFileIsUnchanged)
+{
+    ASSERT_EQ(Command({"classify", "K002/12100101"}).Status, 0);
+    const auto written = fs::last_write_time(Department());
+    ChangeKeyInTablePage(Department());
+    fs::last_write_time(Department(), written);
+
+    const Outcome remembered = Command({"classify", "K002/12100101"});
+    EXPECT_EQ(remembered.Status, 0) << remembered.Err;
+    const Outcome checked = Command({"check"});
+    EXPECT_EQ(checked.Status, 2);
+    EXPECT_NE(checked.Out.find(Department().string() + ": Tabellen oder Indizes sind fehlerhaft"), std::string::npos)
+        << checked.Out;
+
+    fs::last_write_time(Department(), written + std::chrono::seconds(1));
+    const Outcome changed = Command({"classify", "K002/12100101"});
+    EXPECT_EQ(changed.Status, 2);
+    EXPECT_NE(changed.Err.find("12100101X002 ist beschädigt"), std::string::npos) << changed.Err;
 }
 
 // The template is checked like a department database, and for holding no row, before every use: a
