@@ -151,6 +151,8 @@ int Setup(const CommandLine& line, const Environment& environment, std::ostream&
         out << "angelegt:     " << Utf8Of(path) << '\n';
     for (const auto& path : report.Kept)
         out << "unverändert:  " << Utf8Of(path) << '\n';
+    for (const auto& [path, reason] : report.RightsNotSet)
+        out << "Rechte nicht gesetzt (" << reason << "): " << Utf8Of(path) << '\n';
     // An existing installation is not changed behind its owner's back: told what to tighten.
     for (const auto& path : report.OpenToOthers)
         out << "für alle Benutzer zugänglich (mit chmod o-rwx einschränken): " << Utf8Of(path) << '\n';

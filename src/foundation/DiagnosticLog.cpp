@@ -47,7 +47,7 @@ void WriteDiagnostic(const std::filesystem::path& directory, std::string_view wh
         }
         const bool created = !std::filesystem::exists(log, error);
         std::ofstream out(log, std::ios::binary | std::ios::app);
-        if (created) platform::RestrictToOwnerAndGroup(log);
+        if (created) platform::ShareWithGroup(log);
         out << LocalTimeText() << ';' << OneLine(what) << ';' << OneLine(reason) << '\n';
     } catch (...) {
         // Nothing to be done: the failure itself has been reported to the user.

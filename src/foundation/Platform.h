@@ -25,10 +25,21 @@ void SyncDirectory(const std::filesystem::path& directory);
 // inherited from the folder instead, nothing is changed. Throws std::filesystem::filesystem_error.
 void RestrictToOwnerAndGroup(const std::filesystem::path& path);
 
+// Gives the owner and the group of the file or folder `path` exactly the rights a shared installation
+// needs, whatever the umask: a file rw for both (0660), a folder rwx for both (0770, keeping its
+// set-group-ID bit, so that what is made in it belongs to the installation's group); nothing for
+// anybody else. Where rights are inherited from the folder instead, nothing is changed. Throws
+// std::filesystem::filesystem_error.
+void ShareWithGroup(const std::filesystem::path& path);
+
+// Makes the folder `folder` (its parent must exist) with the rights of ShareWithGroup; false when it
+// exists already. Throws std::filesystem::filesystem_error.
+bool CreateSharedFolder(const std::filesystem::path& folder);
+
 // Whether users outside the owner and the group may read, write or enter `path`.
 bool OpenToOthers(const std::filesystem::path& path);
 
-// Creates an empty `file`, open to its owner and group only; false when a file of that name exists
+// Creates an empty `file` with the rights of ShareWithGroup; false when a file of that name exists
 // already. Throws std::filesystem::filesystem_error for any other failure.
 bool CreateFileExclusively(const std::filesystem::path& file);
 
@@ -48,8 +59,9 @@ void RenameReplacing(const std::filesystem::path& source, const std::filesystem:
 using LockHandle = std::intptr_t;
 inline constexpr LockHandle kNoLock = -1;
 
-// Opens `file` (creating it) and locks it without waiting; kNoLock when another process, or another
-// lock of this one, holds it. The lock is a record lock, which network file systems carry to the
+// Opens `file` (creating it with the rights of ShareWithGroup; an existing one is used with the
+// rights it has) and locks it without waiting; kNoLock when another process, or another lock of this
+// one, holds it. The lock is a record lock, which network file systems carry to the
 // other workstations. A lock file removed or replaced while it was being locked is taken again, so
 // the lock returned is on the file that bears the name. A symbolic link of the name is refused.
 // Throws std::filesystem::filesystem_error when the file cannot be opened or locked.

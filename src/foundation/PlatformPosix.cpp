@@ -56,23 +56,57 @@ void RestrictToOwnerAndGroup(const fs::path& path)
     if (::chmod(path.c_str(), status.st_mode & 07770) != 0) ThrowErrno("chmod", path);
 }
 
+namespace {
+
+// Whatever the process's umask, a file or folder made here is open to its owner and group, and never
+// to others.
+constexpr mode_t kSharedFile = 0660;
+constexpr mode_t kSharedFolder = 0770;
+
+mode_t SharedMode(const struct stat& status)
+{
+    return S_ISDIR(status.st_mode) ? (kSharedFolder | (status.st_mode & S_ISGID)) : kSharedFile;
+}
+
+}  // namespace
+
+void ShareWithGroup(const fs::path& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) ThrowErrno("stat", path);
+    const mode_t wanted = SharedMode(status);
+    if ((status.st_mode & 07777) == wanted) return;
+    if (::chmod(path.c_str(), wanted) != 0) ThrowErrno("chmod", path);
+}
+
+bool CreateSharedFolder(const fs::path& folder)
+{
+    if (::mkdir(folder.c_str(), kSharedFolder) != 0) {
+        if (errno == EEXIST) return false;
+        ThrowErrno("mkdir", folder);
+    }
+    ShareWithGroup(folder);
+    return true;
+}
+
 bool OpenToOthers(const fs::path& path)
 {
     struct stat status {};
     return ::lstat(path.c_str(), &status) == 0 && !S_ISLNK(status.st_mode) && (status.st_mode & S_IRWXO) != 0;
 }
 
-// Whatever the process's umask, a file made here is never open to others.
-constexpr mode_t kOwnerAndGroup = 0660;
-
 bool CreateFileExclusively(const fs::path& file)
 {
-    const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kOwnerAndGroup);
+    const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kSharedFile);
     if (descriptor < 0) {
         if (errno == EEXIST) return false;
         ThrowErrno("create", file);
     }
+    // The umask took the group's write right away, which the other users of a group need.
+    const int result = ::fchmod(descriptor, kSharedFile);
+    const int error = errno;
     ::close(descriptor);
+    if (result != 0) ThrowErrno("chmod", file, error);
     return true;
 }
 
@@ -127,7 +161,14 @@ constexpr int kLockAttempts = 10;
 LockHandle TryLockFile(const fs::path& file)
 {
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, kOwnerAndGroup);
+        // A lock file that is there is used with the rights it has: it may belong to another user of
+        // the group.
+        int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kSharedFile);
+        if (descriptor >= 0) {
+            ::fchmod(descriptor, kSharedFile);
+        } else if (errno == EEXIST) {
+            descriptor = ::open(file.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+        }
         if (descriptor < 0) ThrowErrno("open lock file", file);
         if (!FaultSimulated("unshared-locks") && !LockRecord(descriptor)) {
             const int error = errno;

@@ -103,6 +103,20 @@ void RestrictToOwnerAndGroup(const fs::path& path)
     if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) ThrowSystem("GetFileAttributes", path);
 }
 
+void ShareWithGroup(const fs::path& path)
+{
+    // Rights are inherited from the folder there (see RestrictToOwnerAndGroup).
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) ThrowSystem("GetFileAttributes", path);
+}
+
+bool CreateSharedFolder(const fs::path& folder)
+{
+    if (::CreateDirectoryW(folder.c_str(), nullptr)) return true;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS) return false;
+    ThrowSystem("CreateDirectory", folder, error);
+}
+
 bool OpenToOthers(const fs::path&)
 {
     return false;  // inherited rights are the administrator's choice, not the program's to judge

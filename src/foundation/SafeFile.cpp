@@ -115,6 +115,7 @@ void SafeFile::KeepPermissionsOf(const fs::path& file)
     const auto status = fs::status(file, error);
     if (error || !fs::exists(status)) return;
     fs::permissions(m_path, status.permissions(), fs::perm_options::replace, error);
+    m_keepPermissions = !error;
 }
 
 void SafeFile::FinishWriting()
@@ -125,8 +126,13 @@ void SafeFile::FinishWriting()
         m_stream.close();
         if (!written || !m_stream) ThrowWriteFailure(m_path);
     }
-    // A copy takes the permissions of its source; what is put in place is never open to others.
-    platform::RestrictToOwnerAndGroup(m_path);
+    // A copy takes the permissions of its source; what is put in place is never open to others, and
+    // what a run makes is open to the installation's group.
+    if (m_keepPermissions) {
+        platform::RestrictToOwnerAndGroup(m_path);
+    } else {
+        platform::ShareWithGroup(m_path);
+    }
     platform::SyncFile(m_path);
 }
 

@@ -60,7 +60,8 @@ public:
     void CloseStream() noexcept;
 
     // Gives the new file the permissions of `file`, where that exists, but for any access of others,
-    // which no file put in place keeps.
+    // which no file put in place keeps. Without it the file gets those of a shared installation
+    // (platform::ShareWithGroup).
     void KeepPermissionsOf(const std::filesystem::path& file);
 
     // Replaces the target; a symbolic link of the target's name is replaced itself, never followed.
@@ -82,6 +83,7 @@ private:
     std::filesystem::path m_path;
     std::ofstream m_stream;
     bool m_placed = false;
+    bool m_keepPermissions = false;
 };
 
 }  // namespace kalmora

@@ -623,7 +623,7 @@ void ImportValidFile(ImportRun& run, ImportProtocol& protocol, const ImportEnvir
     const StoredState stored{departmentFile, platform::IdentityOf(departmentFile)};
     ScratchDatabase scratch(systemDirectory);
     platform::CopyFileReplacing(source, scratch.Path());
-    platform::RestrictToOwnerAndGroup(scratch.Path());
+    platform::ShareWithGroup(scratch.Path());
     Database workingCopy(scratch.Path());
     // The working copy is disposable: no durability, but statement rollback for refused rows.
     // Width checks are left to the copy into the department database, which fails loudly.

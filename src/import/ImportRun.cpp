@@ -103,8 +103,9 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
             throw;
         }
         return true;
-    } catch (const LockedError& error) {
-        // Another run is busy with the data: a notice, not a failure.
+    } catch (const NoticeError& error) {
+        // Another run is busy with the data, or the lock file is not this user's to open: a notice,
+        // not a failure of unknown cause.
         ShowFailure(ui, error, "");
         return false;
     } catch (const std::exception& error) {

@@ -1,6 +1,7 @@
 #include "shell/FirstInstallation.h"
 
 #include "foundation/Settings.h"
+#include "storage/FileSafety.h"
 #include "storage/Schema.h"
 
 #include <algorithm>
@@ -60,6 +61,7 @@ SetupReport SetUpFirstInstallation(const fs::path& directory, const fs::path& se
     }
     AddMissing(root / "system" / kAdminDatabaseFile, missing);
     AddMissing(root / "system" / kTemplateDatabaseFile, missing);
+    AddMissing(root / "system" / std::string(kLockFileName), missing);
     AddMissing(settingsFile, missing);
     try {
         return SetupInstallation(root, settingsFile, referenceDirectory, year);

@@ -77,8 +77,28 @@ void RemoveDatabaseFiles(const std::filesystem::path& database)
     RemoveDatabaseSideFiles(database);
 }
 
+namespace {
+
+// The lock of a shared installation is one file for all its users: one that another user made
+// without the group's rights is named, with what to do.
+platform::LockHandle TakeLock(const std::filesystem::path& lockFile)
+{
+    try {
+        return platform::TryLockFile(lockFile);
+    } catch (const std::filesystem::filesystem_error& error) {
+        if (error.code() != std::errc::permission_denied) throw;
+        throw LockFileAccessError(
+            "Die Sperrdatei " + Utf8Of(lockFile) +
+            " kann nicht geöffnet werden (Zugriff verweigert). Alle Benutzer der Installation müssen sie lesen "
+            "und schreiben dürfen: ihr Besitzer oder die IT setzt ihre Rechte auf 660 (chmod 660), oder sie wird "
+            "gelöscht, während kein Import und kein Export läuft.");
+    }
+}
+
+}  // namespace
+
 ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile)
-    : m_file(lockFile), m_lock(platform::TryLockFile(lockFile))
+    : m_file(lockFile), m_lock(TakeLock(lockFile))
 {
     if (m_lock == platform::kNoLock) {
         throw LockedError("Ein anderer Import oder Export arbeitet gerade mit den Daten in " +

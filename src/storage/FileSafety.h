@@ -90,8 +90,8 @@ void RequireUnchanged(const std::filesystem::path& file, const std::optional<pla
 // it first removes the leftovers of earlier runs beside the lock file.
 class ExclusiveLock {
 public:
-    // Throws LockedError when another process holds the lock, std::filesystem::filesystem_error
-    // when the lock file cannot be made.
+    // Throws LockedError when another process holds the lock, LockFileAccessError when this user may
+    // not open the lock file, std::filesystem::filesystem_error when it cannot be made.
     explicit ExclusiveLock(const std::filesystem::path& lockFile);
     ~ExclusiveLock();
     ExclusiveLock(const ExclusiveLock&) = delete;
@@ -114,6 +114,13 @@ std::filesystem::path SystemDataLockFile(const Settings& settings);
 
 // Another process holds the lock: a notice, to be tried again later.
 class LockedError : public NoticeError {
+public:
+    using NoticeError::NoticeError;
+};
+
+// The lock file is there but may not be opened by this user (another user of a shared installation
+// made it without the group's rights): a notice that says what to do.
+class LockFileAccessError : public NoticeError {
 public:
     using NoticeError::NoticeError;
 };

@@ -434,10 +434,12 @@ TEST(BadInputTest, DataDirectoryThatIsReadOnlyOrFull)
         if (messages.empty()) {
             EXPECT_EQ(installation.Run.FileResult, "            schwerwiegende Dateninkonsistenz");
         } else {
-            // A protocol that cannot be written stops the run with a message of its own.
+            // A protocol that cannot be written, and a lock file that cannot be opened, stop the run
+            // with a message of their own.
             ASSERT_EQ(messages.size(), 1u);
             EXPECT_TRUE(messages[0].Text.starts_with(kUnknownCause) ||
-                        messages[0].Text.starts_with(" Das Protokoll konnte nicht geschrieben werden: "))
+                        messages[0].Text.starts_with(" Das Protokoll konnte nicht geschrieben werden: ") ||
+                        messages[0].Text.starts_with(" Die Sperrdatei "))
                 << messages[0].Text;
         }
         EXPECT_EQ(Changes(before, Snapshot(installation.System())), std::vector<std::string>{});
