@@ -14,6 +14,8 @@
 #include <random>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace kalmora {
 namespace {
 
@@ -33,6 +35,7 @@ constexpr std::uint64_t kShortStays = 100;
 constexpr int kWaitingKills = 10 / kTrialScale;
 constexpr int kExportKills = 16 / kTrialScale;
 constexpr int kBaseDataKills = 40 / kTrialScale;
+constexpr int kSetupKills = 20 / kTrialScale;
 
 constexpr std::string_view kLockedText = "Ein anderer Import oder Export arbeitet gerade";
 const auto kFirstTry = std::chrono::milliseconds(50);  // the first run holds the lock by then
@@ -387,6 +390,56 @@ TEST_F(CrashWritesTest, AKilledSaveOfBaseDataLeavesTheOldOrTheNewFigures)
     std::cout << "[          ] " << kBaseDataKills << " kills in saves of " << times[0] << " / " << times[1]
               << " s: " << keptOld << " kept the old figures, " << storedNew << " stored the new ones, " << completed
               << " completed first, " << leftJournal << " left a journal to play back\n";
+}
+
+// A set-up killed at any moment, with the umask users usually have: the next set-up completes the
+// installation, gives what it makes the rights of a shared installation, and clears the temporaries
+// the killed one left.
+TEST_F(CrashWritesTest, AKilledSetupIsCompletedByTheNextOne)
+{
+    const mode_t savedMask = ::umask(022);
+    const auto root = dir / "neu";
+    const std::vector<std::string> setup{"setup", root.string()};
+    const double time = TimedRun(setup);
+    std::filesystem::remove_all(root);
+    std::mt19937_64 random(20261211);
+    int killed = 0;
+    for (int kill = 0; kill < kSetupKills; ++kill) {
+        {
+            Child child(setup);
+            ASSERT_TRUE(child.Started());
+            killed += test::KillAfter(child, time * 1.2 * test::UnitRandom(random), "set-up " + std::to_string(kill));
+        }
+        TimedRun(setup);
+        for (const auto& folder : {root, root / "system", root / "import", root / "export"}) {
+            struct stat status {};
+            ::stat(folder.c_str(), &status);
+            EXPECT_EQ(status.st_mode & 07777, 0770u) << "kill " << kill << ": " << folder;
+        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.starts_with(".") || name.ends_with(std::string(kBuildingSuffix)) ||
+                         name.ends_with("-journal"))
+                << "kill " << kill << " left " << entry.path();
+            if (!entry.is_regular_file()) continue;
+            struct stat status {};
+            ::stat(entry.path().c_str(), &status);
+            EXPECT_EQ(status.st_mode & 07777, 0660u) << "kill " << kill << ": " << entry.path();
+        }
+        const auto checked = test::RunCliInProcess({"--ini", (root / "Kalmora11_0.ini").string(), "check"}, {}, 2024);
+        EXPECT_EQ(checked.Status, 0) << "kill " << kill << ": " << checked.Out << checked.Err;
+        {
+            Database admin(root / "system" / std::string(kAdminDatabaseFile), OpenMode::ReadOnly);
+            auto hospitals = admin.Prepare("SELECT count(*) FROM \"KANR-Bezeichnung\"");
+            ASSERT_TRUE(hospitals.Step());
+            EXPECT_GT(hospitals.Int(0), 0) << "kill " << kill;
+        }
+        std::filesystem::remove_all(root);
+        if (HasFailure()) break;
+    }
+    ::umask(savedMask);
+    std::cout << "[          ] " << kSetupKills << " kills in set-ups of " << time << " s: " << killed
+              << " killed, " << kSetupKills - killed << " completed first\n";
 }
 
 // What a killed writer leaves in the admin database is rolled back by the next run that reads it,
