@@ -74,7 +74,11 @@ for system in linux windows; do
   step check check
   cp "$root/export/protocol.dat" "$out/protocol.dat"
   cp "$root/Kalmora11_0.ini" "$out/Kalmora11_0.ini"
-  cp "$root/system/iadmin.mdb" "$out/iadmin.mdb"
+  # The admin database remembers the files it checked by their identity on the machine (device,
+  # inode, modification time), which differs between the systems: compared as data without it, and
+  # which files it remembers.
+  sqlite3 "$root/system/iadmin.mdb" .dump | grep -v '^INSERT INTO VerifiedFiles ' >"$out/iadmin.sql"
+  sqlite3 "$root/system/iadmin.mdb" 'SELECT "FILE", "PLACED" FROM "VerifiedFiles" ORDER BY 1' >"$out/verified.txt"
   sqlite3 "$root/export/gesamt.mdb" .dump >"$out/gesamt.sql"
   cp "$root/export/gesamt.mdb" "$out/gesamt.mdb"
   # The stored department databases, as data and as bytes.
