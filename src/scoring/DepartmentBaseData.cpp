@@ -1,5 +1,6 @@
 #include "scoring/DepartmentBaseData.h"
 
+#include "foundation/DiagnosticLog.h"
 #include "foundation/Settings.h"
 #include "foundation/Val.h"
 #include "storage/Database.h"
@@ -140,6 +141,11 @@ BaseDataOutcome SaveDepartmentBaseData(const Settings& settings, const Departmen
             outcome.Saved = true;
         }
         transaction.Commit();
+        // Stored: a lock the engine could not give up afterwards is for the IT to know.
+        if (!transaction.LateFailure().empty()) {
+            WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Basisdaten gespeichert, danach",
+                            transaction.LateFailure());
+        }
     }
 
     // The list shows the new figures even for a department that has gone from "Dateiverwaltung", so
