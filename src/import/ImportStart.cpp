@@ -36,14 +36,19 @@ std::string Lower(std::string_view text)
 }
 
 // With the export directory set to the system data directory, a protocol named "iadmin.mdb" would
-// replace the program's own data. An admin database that cannot be read counts as a reason to refuse.
-bool NamesSystemDataFile(const Settings& settings, std::string_view protocolFileName)
+// replace the program's own data. An admin database that cannot be read there is a reason to refuse,
+// told as what it is.
+std::optional<std::string> SystemDataFileRefusal(const Settings& settings, std::string_view protocolFileName)
 {
+    const std::string name(TrimBlanks(protocolFileName));
     try {
-        return IsSystemDataFile(settings, DataFilePath(settings.ExportDataPath, ""), TrimBlanks(protocolFileName));
-    } catch (const StorageError&) {
-        return true;
+        if (!IsSystemDataFile(settings, DataFilePath(settings.ExportDataPath, ""), name)) return std::nullopt;
+    } catch (const StorageError& error) {
+        return " Die Verwaltungsdatenbank kann nicht gelesen werden: " + std::string(error.what());
     }
+    return " Die Protokolldatei " + name +
+           " würde eine Datei des Systemverzeichnisses ersetzen. Bitte einen anderen Namen oder ein anderes "
+           "Exportverzeichnis wählen.";
 }
 
 }  // namespace
@@ -73,10 +78,8 @@ ImportStart CheckImportStart(std::size_t fileCount, std::string_view protocolFil
         ShowNotice(ui, Notice::InvalidFileName);
         return ImportStart::StopAtProtocolName;
     }
-    if (NamesSystemDataFile(settings, protocolFileName)) {
-        ShowGeneralError(ui, " Die Protokolldatei " + std::string(TrimBlanks(protocolFileName)) +
-                                 " würde eine Datei des Systemverzeichnisses ersetzen. Bitte einen anderen Namen "
-                                 "oder ein anderes Exportverzeichnis wählen.");
+    if (const auto refusal = SystemDataFileRefusal(settings, protocolFileName)) {
+        ShowGeneralError(ui, *refusal);
         return ImportStart::StopAtProtocolName;
     }
     // An empty protocol holds nothing worth a question.

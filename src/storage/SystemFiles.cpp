@@ -63,23 +63,33 @@ std::vector<std::string> RegisteredDatabaseFiles(Database& admin)
 bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& directory, std::string_view name)
 {
     const auto system = DataFilePath(settings.SystemDataPath, "");
-    const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
-    std::vector<std::string> registered;
-    std::error_code error;
-    if (std::filesystem::is_regular_file(admin, error)) {
-        Database database(admin, OpenMode::ReadOnly);
-        registered = RegisteredDatabaseFiles(database);
-    }
+    const bool inSystemDirectory = platform::SameEntry(directory, system);
     // The same file under another name: another case on a case-insensitive file system, a second link.
     const auto target = directory / PathFromUtf8(name);
-    std::vector<std::string> own{std::string(kAdminDatabaseFile), std::string(kTemplateDatabaseFile),
-                                 std::string(kDiagnosticLogFile), std::string(kLockFileName)};
-    own.insert(own.end(), registered.begin(), registered.end());
-    for (const auto& file : own) {
-        if (platform::SameEntry(target, system / PathFromUtf8(file))) return true;
+    const auto sameFile = [&](const std::vector<std::string>& files) {
+        return std::any_of(files.begin(), files.end(), [&](const std::string& file) {
+            return platform::SameEntry(target, system / PathFromUtf8(file));
+        });
+    };
+    if (sameFile({std::string(kAdminDatabaseFile), std::string(kTemplateDatabaseFile),
+                  std::string(kDiagnosticLogFile), std::string(kLockFileName)})) {
+        return true;
     }
-    if (!platform::SameEntry(directory, system)) return false;
-    return IsProgramName(name, registered);
+    std::vector<std::string> registered;
+    const auto admin = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
+    std::error_code error;
+    if (std::filesystem::is_regular_file(admin, error)) {
+        try {
+            Database database(admin, OpenMode::ReadOnly);
+            registered = RegisteredDatabaseFiles(database);
+        } catch (const StorageError&) {
+            // Outside the system directory only a second link of a department's file could be hit, and
+            // the file put there replaces the link, not the file.
+            if (inSystemDirectory) throw;
+        }
+    }
+    if (sameFile(registered)) return true;
+    return inSystemDirectory && IsProgramName(name, registered);
 }
 
 }  // namespace kalmora

@@ -195,6 +195,37 @@ TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)
     }
 }
 
+// The admin database is checked against its schema as well, and a command that cannot open it says
+// what it found: another program holding it, or a file that is no database.
+TEST_F(IntegrityCommandsTest, TheAdminDatabaseIsCheckedAndWhatIsFoundNamed)
+{
+    const auto admin = dir / "inst" / "system" / "iadmin.mdb";
+    const std::string sound = ReadBytes(admin);
+    Alter(admin, "DROP INDEX \"MDBIndex\"");
+    Outcome checked = Command({"check"});
+    EXPECT_EQ(checked.Status, 2);
+    EXPECT_NE(checked.Out.find(admin.string() + ": es fehlt der Index MDBIndex\n"), std::string::npos) << checked.Out;
+
+    WriteBytes(admin, "Notizen der Station");
+    checked = Command({"check"});
+    EXPECT_EQ(checked.Status, 2);
+    EXPECT_NE(checked.Err.find("die Datei ist beschädigt oder keine Datenbank"), std::string::npos) << checked.Err;
+    EXPECT_EQ(checked.Err.find("WAL"), std::string::npos) << checked.Err;
+
+    WriteBytes(admin, sound);
+    {
+        Database holder(admin);
+        holder.Execute("BEGIN EXCLUSIVE");
+        const Outcome imported = Command({"import", "--yes", kImportFile.string()});
+        EXPECT_EQ(imported.Status, 2);
+        EXPECT_NE(imported.Err.find("wird gerade von einem anderen Programm verwendet"), std::string::npos)
+            << imported.Err;
+        EXPECT_EQ(imported.Err.find("WAL"), std::string::npos) << imported.Err;
+        holder.Execute("ROLLBACK");
+    }
+    EXPECT_EQ(Command({"check"}).Status, 0);
+}
+
 // A file that passed the full check is not checked again while it is the same version: same file,
 // size, modification time and change counter. Damage that left all of them as they were is the price,
 // and `check` always checks in full; any change to the file brings the full check back.
