@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes one input of the program for a fixed number of inputs (default 100000):
-#   scripts/fuzz.sh import [INPUTS]
-# import: one import file run through a complete import.
+#   scripts/fuzz.sh import|settings [INPUTS]
+# import: one import file run through a complete import; settings: the settings file.
 # Builds fuzz/TARGET_fuzzer with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-fuzz, seeds it, and runs it at low priority on one core. A finding stops the run; its input
 # lands in build-fuzz/findings/ as TARGET-crash-... Not part of CI.
@@ -12,9 +12,9 @@ cd "$(dirname "$0")/.."
 
 target=${1:-}
 case "$target" in
-  import) ;;
+  import | settings) ;;
   *)
-    echo "Aufruf: $0 import [EINGABEN]" >&2
+    echo "Aufruf: $0 import|settings [EINGABEN]" >&2
     exit 1
     ;;
 esac
@@ -50,11 +50,19 @@ seed_import() {
   done
 }
 
+# An input is the settings file: as setup writes it, and the kept findings and hand-made variants.
+seed_settings() {
+  "$cli" --ini "$generated/setup.ini" setup "$generated/installation" --reference data/reference >/dev/null
+  cp "$generated/setup.ini" "$seeds/setup.ini"
+  cp tests/data/fuzz/settings/* "$seeds/"
+}
+
 "seed_$target"
 
-# -max_len keeps inputs to a few dozen records, which reaches every check while keeping each run
-# short. A small quarantine and short allocation stacks halve the time per input; to read a
-# finding's full stacks, run the fuzzer on it alone without ASAN_OPTIONS.
+# -max_len keeps inputs to a few dozen records or lines, which reaches every check (a settings value
+# past the 254 characters it is cut to as well) while keeping each run short. A small quarantine and
+# short allocation stacks halve the time per input; to read a finding's full stacks, run the fuzzer
+# on it alone without ASAN_OPTIONS.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=1:malloc_context_size=2:max_malloc_fill_size=0}
 options=(-max_len=4096 -timeout=30 -rss_limit_mb=2048 -artifact_prefix="$build/findings/$target-"
   -print_final_stats=1)
