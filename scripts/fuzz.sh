@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes one input of the program for a fixed number of inputs (default 100000):
-#   scripts/fuzz.sh import|settings [INPUTS]
-# import: one import file run through a complete import; settings: the settings file.
+#   scripts/fuzz.sh import|settings|reference [INPUTS]
+# import: one import file run through a complete import; settings: the settings file; reference:
+# the two reference lists loaded into the admin database.
 # Builds fuzz/TARGET_fuzzer with clang, libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-fuzz, seeds it, and runs it at low priority on one core. A finding stops the run; its input
 # lands in build-fuzz/findings/ as TARGET-crash-... Not part of CI.
@@ -12,9 +13,9 @@ cd "$(dirname "$0")/.."
 
 target=${1:-}
 case "$target" in
-  import | settings) ;;
+  import | settings | reference) ;;
   *)
-    echo "Aufruf: $0 import|settings [EINGABEN]" >&2
+    echo "Aufruf: $0 import|settings|reference [EINGABEN]" >&2
     exit 1
     ;;
 esac
@@ -55,6 +56,13 @@ seed_settings() {
   "$cli" --ini "$generated/setup.ini" setup "$generated/installation" --reference data/reference >/dev/null
   cp "$generated/setup.ini" "$seeds/setup.ini"
   cp tests/data/fuzz/settings/* "$seeds/"
+}
+
+# An input is the hospitals list, a NUL byte, then the departments list: the shipped lists, and the
+# kept findings and hand-made variants.
+seed_reference() {
+  { cat data/reference/hospitals.csv; printf '\0'; cat data/reference/departments.csv; } >"$seeds/shipped"
+  cp tests/data/fuzz/reference/* "$seeds/"
 }
 
 "seed_$target"
