@@ -5,6 +5,7 @@
 //
 // Input: the file name up to the first line feed, then the file's bytes. Without a line feed the
 // whole input is the content of a file of the stored department.
+#include "FuzzSupport.h"
 #include "foundation/FixedText.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "foundation/Settings.h"
@@ -14,11 +15,9 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "storage/Setup.h"
-
-#include <unistd.h>
+#include "support/TempDir.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -30,22 +29,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace kalmora;
+using fuzz::Check;
+using fuzz::Fail;
 
 constexpr std::string_view kStoredName = "A2100101X002.txt";  // K002 / 12100101, stored as 12100101X002
 constexpr std::string_view kStoredDatabase = "12100101X002";
 // Two stays with their survey days.
 const fs::path kStoredFile = fs::path(KALMORA_SOURCE_DIR) / "tests" / "data" / "import" / "append" / "A2100101X002.txt";
-
-[[noreturn]] void Fail(const std::string& what)
-{
-    std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
-    std::abort();
-}
-
-void Check(bool holds, const std::string& what)
-{
-    if (!holds) Fail(what);
-}
 
 std::string ReadBytes(const fs::path& file)
 {
@@ -83,18 +73,11 @@ std::map<std::string, std::string> Departments(Database& admin)
     return departments;
 }
 
-// One installation for the whole session, set back to its stored state before every input. It
-// lives in memory when it can: the run forces every file it finishes to disk.
+// One installation for the whole session, set back to its stored state before every input.
 class Installation {
 public:
     Installation()
     {
-        const char* shm = "/dev/shm";
-        const fs::path base =
-            fs::is_directory(shm) && access(shm, W_OK) == 0 ? fs::path(shm) : fs::temp_directory_path();
-        std::string pattern = (base / "kalmora-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) Fail("no working directory");
-        m_root = pattern;
         SetupInstallation(m_root, m_root / "k.ini", fs::path(KALMORA_SOURCE_DIR) / "data" / "reference", 2024);
         SettingsFile file;
         file.SettingsFileName = (m_root / "k.ini").string();
@@ -109,12 +92,6 @@ public:
             if (entry.path().filename() != "kalmora.lock") m_stored[entry.path().filename()] = ReadBytes(entry.path());
         }
     }
-    ~Installation()
-    {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-
     fs::path System() const { return m_root / "system"; }
     fs::path Import() const { return m_root / "import"; }
     fs::path Protocol() const { return m_root / "export" / "protocol.dat"; }
@@ -137,7 +114,8 @@ public:
     std::string StoredDepartment() const { return m_stored.at(fs::path(kStoredDatabase)); }
 
 private:
-    fs::path m_root;
+    test::TempDir m_scratch{fuzz::ScratchBase()};
+    const fs::path m_root = m_scratch.Path();
     Settings m_settings;
     std::map<fs::path, std::string> m_stored;
 };

@@ -2,7 +2,7 @@
 # Installs the Debian packages Kalmora needs to build, run and test; with --package also those that
 # `make package` adds to build and check the Debian package, with --docs those that `make docs` adds
 # to render the handbook, with --windows those of the Windows cross build, so that building and
-# testing never pull them in.
+# testing never pull them in; with --fuzz only those of the fuzz build (scripts/fuzz.sh).
 # Idempotent: does nothing (and prints nothing) when all are present.
 set -euo pipefail
 
@@ -23,14 +23,17 @@ documentation=(pandoc weasyprint fonts-liberation)
 # The Windows cross build (scripts/windows.sh): compiler, Wine, GoogleTest's sources, and what builds
 # SQLite from its Debian source package.
 windows=(g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev tcl gcc make sqlite3)
+# clang with its sanitizer and libFuzzer runtimes, and what the core needs.
+fuzzing=(clang libclang-rt-14-dev cmake make libsqlite3-dev)
 
 case "${1:-}" in
   "") ;;
   --package) packages+=("${packaging[@]}") ;;
   --docs) packages+=("${documentation[@]}") ;;
   --windows) packages+=("${windows[@]}") ;;
+  --fuzz) packages=("${fuzzing[@]}") ;;
   *)
-    echo "Aufruf: scripts/install-deps.sh [--package | --docs | --windows]" >&2
+    echo "Aufruf: scripts/install-deps.sh [--package | --docs | --windows | --fuzz]" >&2
     exit 1
     ;;
 esac

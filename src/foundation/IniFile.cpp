@@ -252,7 +252,8 @@ std::optional<std::string> ReadProfileString(const fs::path& file, std::string_v
         const auto entry = ParseEntry(text.lines[i].text);
         if (!entry || !EqualsIgnoringCase(entry->key, key)) continue;
         if (entry->value.empty()) return std::nullopt;
-        return std::string(LeftCharacters(entry->value, kMaxProfileValueLength));
+        // Trimmed again, as the cut may end inside blanks the value holds.
+        return std::string(TrimWhitespace(LeftCharacters(entry->value, kMaxProfileValueLength)));
     }
     return std::nullopt;
 }

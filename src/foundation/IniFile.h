@@ -21,7 +21,8 @@ inline constexpr std::size_t kMaxProfileValueLength = 254;
 
 // Reads one value of a profile ("INI") file. Section and key names compare without regard to
 // ASCII case; the first matching section and key count. The value is trimmed of blanks and tabs
-// and cut to 254 characters. Nothing for a missing file, section or key and for an empty value.
+// and cut to 254 characters, and trimmed again where the cut ends in blanks or tabs. Nothing for a
+// missing file, section or key and for an empty value.
 // Throws IniFileError when the file exists but can't be read.
 std::optional<std::string> ReadProfileString(const std::filesystem::path& file, std::string_view section,
                                              std::string_view key);

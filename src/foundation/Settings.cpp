@@ -8,6 +8,7 @@
 #include <exception>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace kalmora {
 
@@ -239,19 +240,28 @@ void LoadSettings(SettingsFile& file, UserInterface& ui, Settings& settings)
 
 void WriteSettingsFile(const fs::path& file, const Settings& settings)
 {
-    auto text = [](std::string_view value) { return std::string(TrimBlanks(value)); };
+    // Reading trims blanks and tabs and cuts long values, so a value with them at its ends (a tab
+    // where a fixed width cut a value) or a longer one would load as other settings: refused instead.
+    auto checked = [&file](std::string_view key, std::string_view value) {
+        if (value != TrimBlanks(value) || value.starts_with('\t') || value.ends_with('\t') ||
+            CharacterCount(value) > kMaxProfileValueLength) {
+            throw IniFileError("Der Wert \"" + std::string(value) + "\" von " + std::string(key) +
+                               " würde aus der Einstellungsdatei " + Utf8Of(file) +
+                               " anders gelesen, als er geschrieben wird.");
+        }
+        return std::pair<std::string, std::string>(key, value);
+    };
+    auto text = [&checked](std::string_view key, std::string_view value) { return checked(key, TrimBlanks(value)); };
     WriteProfileFile(file, {
                                {std::string(kPathSection),
-                                {{"ImportDataPath", settings.ImportDataPath},
-                                 {"ExportDataPath", settings.ExportDataPath},
-                                 {"SystemDataPath", settings.SystemDataPath}}},
-                               {std::string(kPlausibilitySection), {{"PlausLevel", text(settings.PlausLevel)}}},
+                                {checked("ImportDataPath", settings.ImportDataPath),
+                                 checked("ExportDataPath", settings.ExportDataPath),
+                                 checked("SystemDataPath", settings.SystemDataPath)}},
+                               {std::string(kPlausibilitySection), {text("PlausLevel", settings.PlausLevel)}},
                                {std::string(kClassificationSection),
-                                {{"Erhebungvon", text(settings.Erhebungvon)},
-                                 {"Erhebungbis", text(settings.Erhebungbis)},
-                                 {"MindestStd", text(settings.MindestStd)},
-                                 {"MehrfachTISS", text(settings.MehrfachTISS)},
-                                 {"ErsatzTISS", text(settings.ErsatzTISS)}}},
+                                {text("Erhebungvon", settings.Erhebungvon), text("Erhebungbis", settings.Erhebungbis),
+                                 text("MindestStd", settings.MindestStd), text("MehrfachTISS", settings.MehrfachTISS),
+                                 text("ErsatzTISS", settings.ErsatzTISS)}},
                            });
 }
 

@@ -129,7 +129,9 @@ void RequireFullPath(std::string_view key, std::string_view directory);
 // Reads all nine settings in their fixed order and removes the directories' trailing separators.
 void LoadSettings(SettingsFile& file, UserInterface& ui, Settings& settings);
 
-// Writes a complete new settings file with all nine keys. Throws IniFileError on failure.
+// Writes a complete new settings file with all nine keys, which load back as they are held. Throws
+// IniFileError on failure, and for a value that would load as another (blanks or tabs at its ends,
+// more than 254 characters).
 void WriteSettingsFile(const std::filesystem::path& file, const Settings& settings);
 
 }  // namespace kalmora

@@ -108,6 +108,10 @@ TEST(IniFileRead, CutsLongValuesTo254Characters)
         {"300 characters", std::string(300, 'x'), std::string(254, 'x')},
         {"exactly 254", std::string(254, 'y'), std::string(254, 'y')},
         {"multi-byte characters are not split", repeat("Ä", 300), repeat("Ä", 254)},
+        // Cut where blanks or tabs stand inside it, a value must not end in them: a directory would
+        // name another folder than the one the file reads back after writing it.
+        {"cut after a blank", std::string(253, 'x') + " rest", std::string(253, 'x')},
+        {"cut after a tab and a blank", std::string(252, 'x') + "\t rest", std::string(252, 'x')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 #include "foundation/Settings.h"
 
+#include "foundation/IniFile.h"
 #include "foundation/ScriptedUserInterface.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -464,6 +465,35 @@ TEST(WriteSettingsFile, WritesAllNineKeysThatLoadBack)
     EXPECT_EQ(loaded.MindestStd, settings.MindestStd);
     EXPECT_EQ(loaded.MehrfachTISS, settings.MehrfachTISS);
     EXPECT_EQ(loaded.ErsatzTISS, settings.ErsatzTISS);
+}
+
+// A value the file would read back trimmed or cut is refused, and the file stays as it was: written,
+// it would load as other settings (a plausibility level "Error<tab>" as the strict "Error").
+TEST(WriteSettingsFile, RefusesValuesThatWouldLoadAsOthers)
+{
+    struct Case {
+        const char* name;
+        void (*change)(Settings&);
+    };
+    const Case cases[] = {
+        {"a fixed width cut after a tab", [](Settings& s) { s.PlausLevel = "Error\t strict"; }},
+        {"a tab before the value", [](Settings& s) { s.MindestStd = "\t6"; }},
+        {"a directory ending in a blank", [](Settings& s) { s.SystemDataPath = "/kalmora/system "; }},
+        {"a directory longer than a value holds", [](Settings& s) { s.ImportDataPath = "/" + std::string(254, 'x'); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Places places;
+        const auto target = places.program / "Kalmora11_0.ini";
+        WriteText(target, kExampleFile);
+        ScriptedUserInterface ui;
+        auto file = places.File();
+        Settings settings;
+        LoadSettings(file, ui, settings);
+        c.change(settings);
+        EXPECT_THROW(WriteSettingsFile(target, settings), IniFileError);
+        EXPECT_EQ(ReadText(target), kExampleFile);
+    }
 }
 
 }  // namespace

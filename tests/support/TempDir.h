@@ -11,11 +11,12 @@ namespace kalmora::test {
 // A fresh directory for one test, removed with everything in it when the test ends.
 class TempDir {
 public:
-    TempDir()
+    TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+    // In another folder than the system's temporary one (one in memory, say).
+    explicit TempDir(const std::filesystem::path& base)
     {
         static std::atomic<unsigned> counter{0};
         std::random_device random;
-        const auto base = std::filesystem::temp_directory_path();
         for (;;) {
             m_path = base / ("kalmora-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
             if (std::filesystem::create_directory(m_path)) break;
