@@ -140,7 +140,12 @@ std::optional<fs::path> HeldDirectoryPath(std::string_view held)
     if (TrimBlanks(held).empty()) return std::nullopt;
     // A drive is held without its separator ("C:"), which alone would name the drive's current folder.
     const bool drive = held.size() == 2 && held[1] == ':';
-    fs::path path = PathFromUtf8(drive ? std::string(held) + "\\" : std::string(held));
+    fs::path path;
+    try {
+        path = PathFromUtf8(drive ? std::string(held) + "\\" : std::string(held));
+    } catch (const std::exception&) {
+        return std::nullopt;  // no text of a file name on this system
+    }
     if (!path.is_absolute()) return std::nullopt;
     return path;
 }

@@ -2,6 +2,7 @@
 // and `check` reports them.
 #include "cli/CliCommands.h"
 
+#include "foundation/Platform.h"
 #include "storage/Database.h"
 #include "storage/Schema.h"
 #include "support/CliRunner.h"
@@ -148,7 +149,7 @@ TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)
         {"empty file", [](const fs::path& file, const fs::path&) { WriteBytes(file, ""); },
          "es fehlt die Tabelle " + stays},
         {"the admin database copied over it",
-         [](const fs::path& file, const fs::path& admin) { fs::copy_file(admin, file, fs::copy_options::overwrite_existing); },
+         [](const fs::path& file, const fs::path& admin) { WriteBytes(file, ReadBytes(admin)); },
          "es fehlt die Tabelle " + stays},
         {"a column dropped", [&](const fs::path& file, const fs::path&) {
              Alter(file, "ALTER TABLE \"" + stays + "\" DROP COLUMN \"STUNDEN\"");
@@ -233,8 +234,12 @@ TEST_F(IntegrityCommandsTest, ARememberedVerdictHoldsOnlyWhileTheFileIsUnchanged
 {
     ASSERT_EQ(Command({"classify", "K002/12100101"}).Status, 0);
     const auto written = fs::last_write_time(Department());
+    const auto identity = platform::IdentityOf(Department());
     ChangeKeyInTablePage(Department());
     fs::last_write_time(Department(), written);
+    if (platform::IdentityOf(Department()) != identity) {
+        GTEST_SKIP() << "the modification time cannot be set back to the nanosecond here";
+    }
 
     const Outcome remembered = Command({"classify", "K002/12100101"});
     EXPECT_EQ(remembered.Status, 0) << remembered.Err;

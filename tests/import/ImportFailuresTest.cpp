@@ -346,8 +346,7 @@ TEST(ImportFailuresTest, ADepartmentFileThatCannotBeUsedStopsOnlyItsFile)
          "die Datei ist beschädigt oder keine Datenbank"},
         {"the admin database copied over it",
          [](const std::filesystem::path& file, const Installation& i) {
-             std::filesystem::copy_file(i.System() / kAdminDatabaseFile, file,
-                                        std::filesystem::copy_options::overwrite_existing);
+             test::WriteText(file, test::ReadText(i.System() / kAdminDatabaseFile));
          },
          "es fehlt die Tabelle Gesamt - Patientenadministration"},
         // The engine's busy timeout is waited for first.
