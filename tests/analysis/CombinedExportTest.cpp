@@ -10,6 +10,7 @@
 #include "support/DepartmentRows.h"
 #include "support/Files.h"
 #include "support/ImportInstallation.h"
+#include "support/SimulatedFaults.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -313,6 +314,23 @@ TEST_F(CombinedExportTest, NeverReplacesADatabaseOfTheSystemDirectory)
     settings.ExportDataPath = settings.SystemDataPath;
     ExportDepartments(settings, {a}, "gesamt.mdb", ui);
     EXPECT_EQ(Rows(System() / "gesamt.mdb").size(), 6u);
+}
+
+// Once the combined database is in place the export has succeeded: a folder that cannot be synced
+// afterwards is told and logged, not taken for a failure.
+TEST_F(CombinedExportTest, AFolderThatCannotBeSyncedAfterwardsIsToldNotFailed)
+{
+    const std::string a = DepartmentA();
+    {
+        const test::SimulatedFaults failing("fail-sync=export");
+        EXPECT_EQ(ExportDepartments(settings, {a}, "gesamt.mdb", ui), Target());
+    }
+    EXPECT_EQ(Rows(Target()).size(), 6u);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages().front().Text.find("ist gespeichert; das Verzeichnis konnte danach nicht gesichert werden"),
+              std::string::npos)
+        << ui.Messages().front().Text;
+    EXPECT_NE(test::ReadText(System() / "kalmora.log").find(";Export;Die Gesamtdatenbank "), std::string::npos);
 }
 
 // An export killed under another name left the database it was building; the next export removes

@@ -4,6 +4,7 @@
 
 #include "foundation/Platform.h"
 #include "storage/Database.h"
+#include "storage/FileSafety.h"
 #include "storage/Schema.h"
 #include "support/CliRunner.h"
 #include "support/TempDir.h"
@@ -225,6 +226,39 @@ TEST_F(IntegrityCommandsTest, TheAdminDatabaseIsCheckedAndWhatIsFoundNamed)
         holder.Execute("ROLLBACK");
     }
     EXPECT_EQ(Command({"check"}).Status, 0);
+}
+
+// A department database that a killed run left only as its previous file is put back by whichever
+// reads it first (under the lock), and named while another run holds the lock; a previous file that
+// cannot be settled is named by `check`, and nothing is stored over it.
+TEST_F(IntegrityCommandsTest, APreviousFileIsPutBackOrNamed)
+{
+    const auto previous = fs::path(Department().string() + ".old");
+    const std::string stays = Command({"stays", "K002/12100101"}).Out;
+    {
+        const ExclusiveLock importRunning(dir / "inst" / "system" / "kalmora.lock");
+        fs::rename(Department(), previous);
+        const Outcome waiting = Command({"stays", "K002/12100101"});
+        EXPECT_EQ(waiting.Status, 2);
+        EXPECT_NE(waiting.Err.find("fehlt; ihre Vorgängerin 12100101X002.old"), std::string::npos) << waiting.Err;
+    }
+    EXPECT_EQ(Command({"stays", "K002/12100101"}).Out, stays);
+    EXPECT_TRUE(fs::exists(Department()));
+    EXPECT_FALSE(fs::exists(previous));
+
+    fs::rename(Department(), previous);
+    EXPECT_EQ(Command({"check"}).Status, 0);
+    EXPECT_TRUE(fs::exists(Department()));
+
+    // Beside a database that is not the version the killed run put there: named, and kept.
+    WriteBytes(previous, ReadBytes(Department()));
+    Alter(Department(), "DELETE FROM \"Satzart 3 - TISS28 TEMP\"");
+    const Outcome checked = Command({"check"});
+    EXPECT_EQ(checked.Status, 2);
+    EXPECT_NE(checked.Out.find(previous.string() + ": Neben der Datenbank "), std::string::npos) << checked.Out;
+    const Outcome imported = Command({"import", "--yes", kImportFile.string()});
+    EXPECT_EQ(imported.Status, 3);
+    EXPECT_TRUE(fs::exists(previous));
 }
 
 // A file that passed the full check is not checked again while it is the same version: same file,
