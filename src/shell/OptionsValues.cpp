@@ -48,8 +48,10 @@ void SaveDirectory(std::string_view labelText, std::string& heldDirectory, Setti
 OptionsValues LoadOptions(const Settings& settings)
 {
     OptionsValues values;
-    values.ImportDirectory = DirectoryLabelText(settings.ImportDataPath);
-    values.ExportDirectory = DirectoryLabelText(settings.ExportDataPath);
+    // Shown as held: the root is held as "/", and an empty value, one that could not be read, names
+    // no folder at all.
+    values.ImportDirectory = settings.ImportDataPath;
+    values.ExportDirectory = settings.ExportDataPath;
     values.StrictPlausibility = StrictChecks(settings);
     values.MindestStdIndex = MindestStdIndexOf(settings.MindestStd);
     values.Erhebungvon = DateBoxText(settings.Erhebungvon);
@@ -90,12 +92,6 @@ std::optional<std::string> ValidateDateBox(std::string_view text)
     std::string normalised = NormalizeDateInput(text, "2000");
     if (TrimBlanks(normalised).empty()) return std::nullopt;
     return normalised;
-}
-
-std::string DirectoryLabelText(std::string_view heldDirectory)
-{
-    // An empty value could not be read: it names no folder, not even the root.
-    return std::string(heldDirectory);
 }
 
 fs::path DirectoryToBrowse(std::string_view labelText, const fs::path& home)

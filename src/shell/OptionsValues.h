@@ -42,9 +42,6 @@ void SaveOptions(const OptionsValues& values, Settings& settings, SettingsFile& 
 // TT.MM.JJJJ when it is a date, nothing when it is not (the box then reports kInvalidDateText).
 std::optional<std::string> ValidateDateBox(std::string_view text);
 
-// How a directory held without its trailing separator is shown in its label.
-std::string DirectoryLabelText(std::string_view heldDirectory);
-
 // Where the directory lists open for a label's text: that directory when it is an existing one
 // given by a full path, else the home directory when it exists, else the root.
 std::filesystem::path DirectoryToBrowse(std::string_view labelText, const std::filesystem::path& home);
