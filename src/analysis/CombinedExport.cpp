@@ -153,9 +153,9 @@ fs::path ExportDepartments(const Settings& settings, const std::vector<std::stri
     }
     // The file is in place: a folder that could not be synced afterwards is told, not a failure.
     if (syncFailure) {
-        const std::string reason = "Die Gesamtdatenbank " + target.string() +
-                                   " ist gespeichert; das Verzeichnis konnte danach nicht gesichert werden: " +
-                                   GermanErrorText(syncFailure);
+        const std::string reason =
+            "Die Gesamtdatenbank " + target.string() +
+            " ist gespeichert; das Verzeichnis konnte danach nicht gesichert werden: " + GermanErrorText(syncFailure);
         WriteDiagnostic(DataFilePath(settings.SystemDataPath, ""), "Export", reason);
         ui.ShowMessage(" " + reason, kNoticeTitle, MessageIcon::Exclamation, MessageButtons::Ok);
     }

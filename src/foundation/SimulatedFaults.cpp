@@ -15,8 +15,7 @@ namespace kalmora::platform {
 namespace {
 
 // The faults named in the environment, one at a time.
-template <typename Visit>
-bool AnyFault(Visit visit)
+template <typename Visit> bool AnyFault(Visit visit)
 {
     const char* faults = std::getenv("KALMORA_SIMULATE_FAULTS");
     if (!faults) return false;
@@ -56,8 +55,10 @@ bool OperationFailureSimulated(std::string_view operation, const std::filesystem
         named.remove_prefix(prefix.size());
         const auto at = named.find('@');
         if (named.substr(0, at) != name) return false;
-        if (at == std::string_view::npos) always = true;
-        else calls.emplace_back(named.substr(at + 1));
+        if (at == std::string_view::npos)
+            always = true;
+        else
+            calls.emplace_back(named.substr(at + 1));
         return false;
     });
     if (always) return true;

@@ -19,8 +19,7 @@ class ProtocolWriteError : public ImportIoError {
 public:
     ProtocolWriteError(const std::string& reason, std::filesystem::path keptAs)
         : ImportIoError(reason), KeptAs(std::move(keptAs))
-    {
-    }
+    {}
     std::filesystem::path KeptAs;
 };
 

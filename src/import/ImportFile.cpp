@@ -437,7 +437,8 @@ void CopyTemplate(Database& admin, const std::filesystem::path& systemDirectory,
 void RequireDepartmentFile(const std::filesystem::path& file)
 {
     if (EntryExists(file)) return;
-    throw StorageError("Die Datenbank " + Utf8Of(file) + " der Abteilung wurde nicht gefunden; es wird nichts "
+    throw StorageError("Die Datenbank " + Utf8Of(file) +
+                       " der Abteilung wurde nicht gefunden; es wird nichts "
                        "gespeichert. Bitte die Datenbank aus der Sicherung zurückspielen.");
 }
 
@@ -480,7 +481,8 @@ FileVersion CheckedVersion(const std::filesystem::path& file)
 std::vector<std::string> LateFailures(std::error_code syncFailure, const std::filesystem::path& previous)
 {
     std::vector<std::string> failures;
-    if (syncFailure) failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+    if (syncFailure)
+        failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
     try {
         RemoveDatabaseFiles(previous);
     } catch (const std::filesystem::filesystem_error& error) {
@@ -495,9 +497,9 @@ std::vector<std::string> LateFailures(std::error_code syncFailure, const std::fi
 // registering fails, so the department always has either its old or its new database. Returns what
 // failed after the new file was in place, which does not undo the storing.
 std::vector<std::string> StoreDepartment(Database& workingCopy, Database& admin,
-                                         const std::filesystem::path& systemDirectory,
-                                         const ImportFileNameCodes& codes, const Department& department,
-                                         const StoredState& stored, const ExclusiveLock& lock)
+                                         const std::filesystem::path& systemDirectory, const ImportFileNameCodes& codes,
+                                         const Department& department, const StoredState& stored,
+                                         const ExclusiveLock& lock)
 {
     const auto& target = stored.File;
     const auto previous = PreviousDatabaseOf(target);
@@ -568,7 +570,8 @@ std::vector<std::string> EmptyDepartment(Database& admin, const std::filesystem:
         // Only the check is done once more next time.
         failures.push_back(error.what());
     }
-    if (syncFailure) failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+    if (syncFailure)
+        failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
     return failures;
 }
 

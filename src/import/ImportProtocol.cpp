@@ -118,8 +118,8 @@ std::error_code ImportProtocol::Close()
     try {
         syncFailure = m_file->Commit();
     } catch (const std::filesystem::filesystem_error& error) {
-        Fail("Die Protokolldatei " + m_path.string() + " kann nicht gespeichert werden: " +
-             GermanErrorText(error.code()));
+        Fail("Die Protokolldatei " + m_path.string() +
+             " kann nicht gespeichert werden: " + GermanErrorText(error.code()));
     }
     m_file.reset();
     return syncFailure;

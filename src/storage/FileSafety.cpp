@@ -97,8 +97,7 @@ platform::LockHandle TakeLock(const std::filesystem::path& lockFile)
 
 }  // namespace
 
-ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile)
-    : m_file(lockFile), m_lock(TakeLock(lockFile))
+ExclusiveLock::ExclusiveLock(const std::filesystem::path& lockFile) : m_file(lockFile), m_lock(TakeLock(lockFile))
 {
     if (m_lock == platform::kNoLock) {
         throw LockedError("Ein anderer Import oder Export arbeitet gerade mit den Daten in " +
@@ -277,8 +276,7 @@ void RequireNoUnsettledPrevious(const std::filesystem::path& database)
 {
     const auto previous = PreviousDatabaseOf(database);
     if (!EntryExists(previous)) return;
-    throw StorageError(UnsettledPreviousText(database) +
-                       " Bis dahin wird für diese Abteilung nichts gespeichert.");
+    throw StorageError(UnsettledPreviousText(database) + " Bis dahin wird für diese Abteilung nichts gespeichert.");
 }
 
 std::string UnsettledPreviousText(const std::filesystem::path& database)

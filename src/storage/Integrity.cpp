@@ -238,8 +238,9 @@ std::vector<IntegrityFinding> CheckInstallation(const Settings& settings)
 {
     const auto adminFile = DataFilePath(settings.SystemDataPath, kAdminDatabaseFile);
     const auto templateFile = DataFilePath(settings.SystemDataPath, kTemplateDatabaseFile);
-    std::vector<IntegrityFinding> findings{{adminFile, ProblemOfFile(settings, adminFile, DatabaseKind::Admin)},
-                                           {templateFile, ProblemOfFile(settings, templateFile, DatabaseKind::Template)}};
+    std::vector<IntegrityFinding> findings{
+        {adminFile, ProblemOfFile(settings, adminFile, DatabaseKind::Admin)},
+        {templateFile, ProblemOfFile(settings, templateFile, DatabaseKind::Template)}};
     std::vector<std::string> departmentFiles;
     {
         Database admin = OpenForReading(settings, adminFile);

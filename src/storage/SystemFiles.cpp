@@ -71,8 +71,8 @@ bool IsSystemDataFile(const Settings& settings, const std::filesystem::path& dir
             return platform::SameEntry(target, system / PathFromUtf8(file));
         });
     };
-    if (sameFile({std::string(kAdminDatabaseFile), std::string(kTemplateDatabaseFile),
-                  std::string(kDiagnosticLogFile), std::string(kLockFileName)})) {
+    if (sameFile({std::string(kAdminDatabaseFile), std::string(kTemplateDatabaseFile), std::string(kDiagnosticLogFile),
+                  std::string(kLockFileName)})) {
         return true;
     }
     std::vector<std::string> registered;

@@ -68,7 +68,8 @@ std::optional<FileVersion> VerifiedFiles::Remembered(std::string_view name)
 bool VerifiedFiles::RememberedAsPlaced(std::string_view name, const FileVersion& version)
 {
     if (Remembered(name) != version) return false;
-    auto row = m_admin.Prepare("SELECT \"PLACED\" FROM " + QuoteIdentifier(kVerifiedFilesTable) + " WHERE \"FILE\" = ?");
+    auto row =
+        m_admin.Prepare("SELECT \"PLACED\" FROM " + QuoteIdentifier(kVerifiedFilesTable) + " WHERE \"FILE\" = ?");
     row.BindAll(name);
     return row.Step() && row.Int(0) == 1;
 }

@@ -207,9 +207,9 @@ TEST_F(ClassifyCommandTest, ADepartmentThatCannotBeReadIsNamedAndFailsTheCall)
 {
     const auto department = dir / "inst" / "system" / "12510101X001";
     std::ofstream(department, std::ios::binary | std::ios::trunc) << "keine Datenbank";
-    for (const auto& arguments : {std::vector<std::string>{"classify"},
-                                  std::vector<std::string>{"classify", "K001/12510101"},
-                                  std::vector<std::string>{"classify", "K002/12100101", "K001/12510101"}}) {
+    for (const auto& arguments :
+         {std::vector<std::string>{"classify"}, std::vector<std::string>{"classify", "K001/12510101"},
+          std::vector<std::string>{"classify", "K002/12100101", "K001/12510101"}}) {
         SCOPED_TRACE(arguments.back());
         const Outcome outcome = Command(arguments);
         EXPECT_EQ(outcome.Status, 2);

@@ -210,8 +210,8 @@ TEST_F(CliTest, AValueThatCouldNotBeReadSendsNothingAnywhere)
     std::filesystem::copy_file(std::filesystem::path(KALMORA_TEST_DATA_DIR) / "classification" / "A2100101X002.txt",
                                importFile);
     ASSERT_EQ(Run({"--ini", Ini(), "import", importFile.string()}).Status, 0);
-    const std::vector<std::filesystem::path> rootFiles{"/gesamt.mdb",  "/protocol.dat", "/kalmora.log",
-                                                       "/kalmora.lock", "/iadmin.mdb",  "/12100101X002"};
+    const std::vector<std::filesystem::path> rootFiles{"/gesamt.mdb",   "/protocol.dat", "/kalmora.log",
+                                                       "/kalmora.lock", "/iadmin.mdb",   "/12100101X002"};
     for (const auto& file : rootFiles)
         ASSERT_FALSE(std::filesystem::exists(file)) << file << " was there before the test";
 
@@ -220,8 +220,14 @@ TEST_F(CliTest, AValueThatCouldNotBeReadSendsNothingAnywhere)
         std::vector<std::string> Arguments;
     };
     const std::vector<std::vector<std::string>> commands{
-        {"import", "--yes", importFile.string()}, {"export"}, {"classify"}, {"analyse"}, {"check"}, {"departments"},
-        {"stays", "K002/12100101"}, {"department", "K002/12100101", "--beds", "7"},
+        {"import", "--yes", importFile.string()},
+        {"export"},
+        {"classify"},
+        {"analyse"},
+        {"check"},
+        {"departments"},
+        {"stays", "K002/12100101"},
+        {"department", "K002/12100101", "--beds", "7"},
     };
     std::vector<Case> cases;
     for (const auto& command : commands) {
@@ -239,9 +245,8 @@ TEST_F(CliTest, AValueThatCouldNotBeReadSendsNothingAnywhere)
         // A settings file of its own, so that the count of its reads starts afresh.
         const std::string name = "k" + std::to_string(++settingsFiles) + ".ini";
         std::filesystem::copy_file(Ini(), dir / name);
-        const test::SimulatedFaults failing(c.Key.empty() ? "fail-read=" + name
-                                                          : "fail-read=" + name + "@" +
-                                                                std::to_string(readOfKey.at(c.Key)));
+        const test::SimulatedFaults failing(
+            c.Key.empty() ? "fail-read=" + name : "fail-read=" + name + "@" + std::to_string(readOfKey.at(c.Key)));
         std::vector<std::string> arguments{"--ini", (dir / name).string()};
         arguments.insert(arguments.end(), c.Arguments.begin(), c.Arguments.end());
         const Outcome outcome = Run(arguments);

@@ -438,8 +438,8 @@ TEST_F(CrashWritesTest, AKilledSetupIsCompletedByTheNextOne)
         if (HasFailure()) break;
     }
     ::umask(savedMask);
-    std::cout << "[          ] " << kSetupKills << " kills in set-ups of " << time << " s: " << killed
-              << " killed, " << kSetupKills - killed << " completed first\n";
+    std::cout << "[          ] " << kSetupKills << " kills in set-ups of " << time << " s: " << killed << " killed, "
+              << kSetupKills - killed << " completed first\n";
 }
 
 // What a killed writer leaves in the admin database is rolled back by the next run that reads it,

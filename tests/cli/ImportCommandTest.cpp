@@ -160,8 +160,8 @@ TEST_F(ImportCommandTest, ProtocolNeverReplacesAFileOfTheSystemDirectory)
     ASSERT_EQ(Import({CaseFile("new_department", "A2100101X002.txt")}).Status, 0);
     WriteProfileString(Installation() / "Kalmora11_0.ini", "Path", "ExportDataPath",
                        (Installation() / "system").string());
-    for (const char* name : {"iadmin.mdb", "12100101X002", "kalmora.lock", "kalmora.log", "IADMIN.MDB", "Ibds.Mdb",
-                             "12100101x002"}) {
+    for (const char* name :
+         {"iadmin.mdb", "12100101X002", "kalmora.lock", "kalmora.log", "IADMIN.MDB", "Ibds.Mdb", "12100101x002"}) {
         SCOPED_TRACE(name);
         const auto before = Snapshot();
         const Outcome outcome = Import({"--yes", "--protocol", name, CaseFile("new_department", "A2100101X002.txt")});

@@ -152,17 +152,21 @@ TEST_F(IntegrityCommandsTest, DamagedDepartmentIsRefusedAndNeverWritten)
         {"the admin database copied over it",
          [](const fs::path& file, const fs::path& admin) { WriteBytes(file, ReadBytes(admin)); },
          "es fehlt die Tabelle " + stays},
-        {"a column dropped", [&](const fs::path& file, const fs::path&) {
+        {"a column dropped",
+         [&](const fs::path& file, const fs::path&) {
              Alter(file, "ALTER TABLE \"" + stays + "\" DROP COLUMN \"STUNDEN\"");
-         }, "in der Tabelle " + stays + " fehlt die Spalte STUNDEN"},
+         },
+         "in der Tabelle " + stays + " fehlt die Spalte STUNDEN"},
         {"an index dropped", [](const fs::path& file, const fs::path&) { Alter(file, "DROP INDEX \"DOB_Index\""); },
          "es fehlt der Index DOB_Index"},
         {"a table added", [](const fs::path& file, const fs::path&) { Alter(file, "CREATE TABLE Notizen (x)"); },
          "unerwartet ist die Tabelle Notizen"},
-        {"the trigger that removes a stay's records changed", [&](const fs::path& file, const fs::path&) {
+        {"the trigger that removes a stay's records changed",
+         [&](const fs::path& file, const fs::path&) {
              Alter(file, "DROP TRIGGER \"" + stays + ".Cascade\"; CREATE TRIGGER \"" + stays +
                              ".Cascade\" AFTER DELETE ON \"" + stays + "\" BEGIN SELECT 1; END");
-         }, "der Trigger " + stays + ".Cascade hat nicht den erwarteten Aufbau"},
+         },
+         "der Trigger " + stays + ".Cascade hat nicht den erwarteten Aufbau"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -299,10 +303,12 @@ TEST_F(IntegrityCommandsTest, ATemplateThatFailsIsMadeAnew)
         std::string Problem;  // what `check` says of it
     };
     const Case cases[] = {
-        {"a stay inserted with another tool", [](const fs::path& file) {
+        {"a stay inserted with another tool",
+         [](const fs::path& file) {
              Alter(file, "INSERT INTO \"Gesamt - Patientenadministration\" (\"KIS_ID\", \"DOB\", \"ADM_DATE\", "
                          "\"TYP\", \"FLAG\") VALUES ('GEIST00001', '19500101', '202401011200', 'INT', 'O')");
-         }, "die Vorlage enthält Datensätze in der Tabelle Gesamt - Patientenadministration"},
+         },
+         "die Vorlage enthält Datensätze in der Tabelle Gesamt - Patientenadministration"},
         {"zeroed index page", ZeroIndexPage, "Tabellen oder Indizes sind fehlerhaft"},
         {"a table added", [](const fs::path& file) { Alter(file, "CREATE TABLE Notizen (x)"); },
          "unerwartet ist die Tabelle Notizen"},

@@ -89,8 +89,10 @@ TEST(PermissionsTest, SetupSetsTheRightsOfWhatItMakesAndTellsOfTheRest)
         ASSERT_EQ(Cli({"setup", root.string()}).Status, 0);
     }
     for (const auto& made : {root, root / "system", root / "import", root / "export"})
-        fs::permissions(made, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
-    fs::permissions(root / "system" / "iadmin.mdb", fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+        fs::permissions(made, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(root / "system" / "iadmin.mdb",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
     test::WriteText(root / "export" / "protocol.dat", "Befunde");
     fs::permissions(root / "export" / "protocol.dat", fs::perms::others_read, fs::perm_options::add);
 
@@ -153,8 +155,8 @@ TEST(PermissionsTest, TwoUsersOfOneGroupShareAnInstallation)
     const std::string ini = (root / "Kalmora11_0.ini").string();
     const auto files = dir / "files";
     const auto generate = [&files](const char* department) {
-        const auto generated = Cli({"generate", (files / department).string(), "--department", department,
-                                    "--stays", "20"});
+        const auto generated =
+            Cli({"generate", (files / department).string(), "--department", department, "--stays", "20"});
         return generated.Out.substr(0, generated.Out.find('\n'));
     };
     const std::string first = generate("125101");
@@ -162,7 +164,9 @@ TEST(PermissionsTest, TwoUsersOfOneGroupShareAnInstallation)
     // Delivered by the hospital information system, readable by the users.
     fs::permissions(files, fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(files))
-        fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all : fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        fs::permissions(entry.path(), entry.is_directory()
+                                          ? fs::perms::all
+                                          : fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
     // The IT makes the installation's folder, for the group and passing it on to what is made in it,
     // and the first user sets it up.

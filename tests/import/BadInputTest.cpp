@@ -412,8 +412,10 @@ TEST(BadInputTest, DataDirectoryThatIsReadOnlyOrFull)
         installation.Import({file});
     };
     const Case cases[] = {
-        {"system directory read-only", readOnly("system")}, {"export directory read-only", readOnly("export")},
-        {"full: nothing can be written", full(0)},          {"full: room for the protocol only", full(20000)},
+        {"system directory read-only", readOnly("system")},
+        {"export directory read-only", readOnly("export")},
+        {"full: nothing can be written", full(0)},
+        {"full: room for the protocol only", full(20000)},
         {"full: no database can grow", fullWhileGrowing, true},
     };
     for (const auto& c : cases) {

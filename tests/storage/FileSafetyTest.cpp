@@ -59,11 +59,11 @@ TEST(FileSafetyTest, TakingTheLockRemovesTheLeftoversOfKilledRunsAndNothingElse)
     test::TempDir dir;
     RegisterDatabaseFiles(dir.Path(), {"12510101X001"});
     const std::vector<std::string> leftovers = {
-        "temp.~kalmora.4711.mdb",   "temp.~kalmora.4711.mdb-journal", "12510101X001.~kalmora.new",
-        "12510101X001.new",         "12510101X001.new-journal",       "12300101X002.~kalmora.new-wal",
-        "gesamt.mdb.~kalmora.new",  ".iadmin.mdb.tmp123",             ".ibds.mdb.tmp9-journal"};
-    std::vector<std::string> kept = {"12510101X001", "ibds.mdb",           "kalmora.log",       "newsletter.txt",
-                                     "iadmin.mdb.old", "temp.sicherung.mdb", "temp.mdb",          "temp.4711.mdb",
+        "temp.~kalmora.4711.mdb",   "temp.~kalmora.4711.mdb-journal", "12510101X001.~kalmora.new", "12510101X001.new",
+        "12510101X001.new-journal", "12300101X002.~kalmora.new-wal",  "gesamt.mdb.~kalmora.new",   ".iadmin.mdb.tmp123",
+        ".ibds.mdb.tmp9-journal"};
+    std::vector<std::string> kept = {"12510101X001",   "ibds.mdb",           "kalmora.log",      "newsletter.txt",
+                                     "iadmin.mdb.old", "temp.sicherung.mdb", "temp.mdb",         "temp.4711.mdb",
                                      "Notizen.new",    "export.csv.old",     "12300101X002.new", ".iadmin.mdb.tmpX"};
     for (const auto& name : leftovers)
         test::WriteText(dir / name, "Patientendaten");
@@ -102,41 +102,45 @@ TEST(FileSafetyTest, ThePreviousFileOfAKilledRunIsPutBackRemovedOrLeftAsItIs)
         VerifiedFiles(admin).Remember(database.filename().string(), *VersionOf(database), PlacedVersion::OverPrevious);
     };
     const Case cases[] = {
-        {"database missing", [](const fs::path&, const fs::path& previous, Database&) {
-             test::WriteText(previous, "alt");
-         }, Left::PutBack},
+        {"database missing",
+         [](const fs::path&, const fs::path& previous, Database&) { test::WriteText(previous, "alt"); }, Left::PutBack},
         {"killed before the new file came: a second name of the database",
          [](const fs::path& database, const fs::path& previous, Database&) {
              test::WriteText(database, "alt");
              fs::create_hard_link(database, previous);
          },
          Left::Removed},
-        {"killed after the new file came", [&](const fs::path& database, const fs::path& previous, Database& admin) {
+        {"killed after the new file came",
+         [&](const fs::path& database, const fs::path& previous, Database& admin) {
              test::WriteText(previous, "alt");
              test::WriteText(database, "neu");
              placed(database, admin);
-         }, Left::Removed},
-        {"a backup played back under the name since", [&](const fs::path& database, const fs::path& previous,
-                                                           Database& admin) {
+         },
+         Left::Removed},
+        {"a backup played back under the name since",
+         [&](const fs::path& database, const fs::path& previous, Database& admin) {
              test::WriteText(previous, "alt");
              test::WriteText(database, "neu");
              placed(database, admin);
              fs::remove(database);
              test::WriteText(database, "Sicherung");
-         }, Left::Kept},
-        {"a backup copied over the file the run put there", [&](const fs::path& database,
-                                                                const fs::path& previous, Database& admin) {
+         },
+         Left::Kept},
+        {"a backup copied over the file the run put there",
+         [&](const fs::path& database, const fs::path& previous, Database& admin) {
              test::WriteText(previous, "alt");
              test::WriteText(database, "neu");
              placed(database, admin);
              test::WriteText(database, "Sicherung, länger");
-         }, Left::Kept},
-        {"the file checked since, but not put there by a run", [](const fs::path& database,
-                                                                  const fs::path& previous, Database& admin) {
+         },
+         Left::Kept},
+        {"the file checked since, but not put there by a run",
+         [](const fs::path& database, const fs::path& previous, Database& admin) {
              test::WriteText(previous, "alt");
              test::WriteText(database, "Sicherung");
              VerifiedFiles(admin).Remember(database.filename().string(), *VersionOf(database));
-         }, Left::Kept},
+         },
+         Left::Kept},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
