@@ -46,6 +46,11 @@ std::string GermanErrorText(const std::error_code& code)
     return "Systemfehler " + std::to_string(code.value());
 }
 
+std::string FolderNotSyncedText(const std::error_code& code)
+{
+    return "Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(code);
+}
+
 std::string GermanReason(const std::exception& failure)
 {
     if (const auto* fileError = dynamic_cast<const std::filesystem::filesystem_error*>(&failure)) {

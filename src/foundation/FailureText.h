@@ -21,6 +21,10 @@ public:
 // number.
 std::string GermanErrorText(const std::error_code& code);
 
+// A folder whose entries could not be made durable after a file was put in place there: the file is
+// in place, and this is told beside the success.
+std::string FolderNotSyncedText(const std::error_code& code);
+
 // The reason of a failure as the user reads it, in German: the program's own texts as they stand, a
 // file system error as its file and a German cause.
 std::string GermanReason(const std::exception& failure);

@@ -21,6 +21,9 @@ std::string FitToWidth(std::string_view text, std::size_t width);
 // The text without blanks at both ends (only the blank, as the file formats use it).
 std::string_view TrimBlanks(std::string_view text);
 
+// The text with the ASCII capitals A to Z made small; every other byte as it is.
+std::string LowerAscii(std::string_view text);
+
 // Text of a fixed number of characters, as the settings, list lines and database fields hold it:
 // a longer text is cut, a shorter one padded with blanks, and reading yields the full width.
 template <std::size_t Width>

@@ -7,10 +7,9 @@
 
 namespace kalmora {
 
-// The mark that the files a run builds beside their targets carry: no user names a file so, and the
-// sweep of what killed runs left removes only files that carry it (and the program's own names).
-inline constexpr std::string_view kProgramMark = "~kalmora";
-// The name's ending of a file built beside its target under the system data lock.
+// The name's ending of a file built beside its target under the system data lock. Its mark
+// ("~kalmora") is one no user gives a file: the sweep of what killed runs left removes only files
+// that carry it (and the program's own names).
 inline constexpr std::string_view kBuildingSuffix = ".~kalmora.new";
 
 // `name` without an ending of the database engine's side files ("-journal", "-wal", "-shm").

@@ -481,8 +481,7 @@ FileVersion CheckedVersion(const std::filesystem::path& file)
 std::vector<std::string> LateFailures(std::error_code syncFailure, const std::filesystem::path& previous)
 {
     std::vector<std::string> failures;
-    if (syncFailure)
-        failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+    if (syncFailure) failures.push_back(FolderNotSyncedText(syncFailure));
     try {
         RemoveDatabaseFiles(previous);
     } catch (const std::filesystem::filesystem_error& error) {
@@ -570,33 +569,34 @@ std::vector<std::string> EmptyDepartment(Database& admin, const std::filesystem:
         // Only the check is done once more next time.
         failures.push_back(error.what());
     }
-    if (syncFailure)
-        failures.push_back("Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+    if (syncFailure) failures.push_back(FolderNotSyncedText(syncFailure));
     return failures;
 }
 
 // The fixed text tells the user that the file was not stored; the reason (a full disk, a file
 // system without hard links, ...) goes into the protocol and the diagnostic log.
+// A finding about the file as a whole, in the diagnostic log and in a protocol line of the file.
+void ReportAboutFile(const ImportRun& run, ImportProtocol& protocol, const Settings& settings,
+                     const ImportFileNameCodes& codes, std::string_view severity, const std::string& reason)
+{
+    WriteDiagnostic(HeldDirectoryPath(settings.SystemDataPath).value_or(""), "Import " + run.ImportFileName, reason);
+    protocol.WriteProtocolLine(severity, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department), reason);
+}
+
 void ReportStoringFailure(ImportRun& run, ImportProtocol& protocol, const Settings& settings,
                           const ImportFileNameCodes& codes, const std::exception& error)
 {
     run.FileResult = FileResultWithoutNumbers(kStoringFailed);
-    const std::string reason = std::string(kStoringFailed) + ": " + GermanReason(error);
-    WriteDiagnostic(HeldDirectoryPath(settings.SystemDataPath).value_or(""), "Import " + run.ImportFileName, reason);
-    protocol.WriteProtocolLine(kSeverityError, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department), reason);
+    ReportAboutFile(run, protocol, settings, codes, kSeverityError,
+                    std::string(kStoringFailed) + ": " + GermanReason(error));
 }
 
 // The stays are stored; what failed afterwards goes into the log and a warning line of the protocol.
 void ReportLateFailures(const ImportRun& run, ImportProtocol& protocol, const Settings& settings,
                         const ImportFileNameCodes& codes, const std::vector<std::string>& failures)
 {
-    for (const auto& failure : failures) {
-        const std::string reason = "Daten gespeichert, danach: " + failure;
-        WriteDiagnostic(HeldDirectoryPath(settings.SystemDataPath).value_or(""), "Import " + run.ImportFileName,
-                        reason);
-        protocol.WriteProtocolLine(kSeverityWarning, " ", EncodeWindows1252("0" + codes.Hospital + codes.Department),
-                                   reason);
-    }
+    for (const auto& failure : failures)
+        ReportAboutFile(run, protocol, settings, codes, kSeverityWarning, "Daten gespeichert, danach: " + failure);
 }
 
 // The part of the import after the file name is known to be valid. Failures of the databases and

@@ -31,7 +31,6 @@ void ReportProtocolFailure(ImportRun& run, int finishedFiles, const ProtocolWrit
                            const ImportEnvironment& environment)
 {
     run.ProtocolFailure = error.what();
-    run.ProtocolKeptAs = error.KeptAs;
     if (finishedFiles < run.CurrentFileIndex) {
         // A file the protocol failed for without a result was not stored.
         if (run.FileResult.empty()) run.FileResult = FileResultWithoutNumbers(kProtocolFailedComment);
@@ -57,7 +56,6 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
     run.CurrentFileIndex = 0;
     run.FilesStored = 0;
     run.ProtocolFailure.clear();
-    run.ProtocolKeptAs.clear();
     try {
         const ReadyAtEnd ready(ui);
         if (files.size() > kMaxImportFiles) throw std::length_error("Höchstens 1000 Dateien je Import.");
@@ -89,7 +87,7 @@ bool RunImport(ImportRun& run, const std::vector<std::filesystem::path>& files, 
             }
             if (const std::error_code syncFailure = protocol.Close()) {
                 WriteDiagnostic(*systemDirectory, "Import: Protokoll gespeichert, danach",
-                                "Das Verzeichnis konnte nicht gesichert werden: " + GermanErrorText(syncFailure));
+                                FolderNotSyncedText(syncFailure));
             }
         } catch (const ProtocolWriteError& error) {
             ReportProtocolFailure(run, finishedFiles, error, environment);

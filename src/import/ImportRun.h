@@ -24,9 +24,9 @@ struct ImportRun {
     std::string FileResult;             // patients (6), imported (6), comment
     ImportResultRows ResultRows;
     int FilesStored = 0;  // files whose stays the run stored (or whose department it emptied)
-    // Why the protocol could not be written, and where what it held was kept; empty when it was.
+    // Why the protocol could not be written; empty when it was. Where what it held was kept, the
+    // message to the user says.
     std::string ProtocolFailure;
-    std::filesystem::path ProtocolKeptAs;
 };
 
 // The comment of a file that the run did not finish because its protocol could not be written.

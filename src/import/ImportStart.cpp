@@ -9,7 +9,6 @@
 #include "storage/SystemFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <system_error>
 #include <utility>
 
@@ -25,14 +24,6 @@ bool NonEmptyFile(const fs::path& file)
     if (!fs::is_regular_file(file, error)) return false;
     const auto size = fs::file_size(file, error);
     return !error && size > 0;
-}
-
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
 }
 
 // With the export directory set to the system data directory, a protocol named "iadmin.mdb" would
@@ -124,8 +115,8 @@ std::vector<std::string> ImportFileEntries(const fs::path& directory)
         if (entry.is_regular_file(kindError)) names.push_back(name);
     }
     std::sort(names.begin(), names.end(), [](const std::string& left, const std::string& right) {
-        const std::string leftLower = Lower(left);
-        const std::string rightLower = Lower(right);
+        const std::string leftLower = LowerAscii(left);
+        const std::string rightLower = LowerAscii(right);
         return leftLower != rightLower ? leftLower < rightLower : left < right;
     });
     return names;

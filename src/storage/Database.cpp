@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <system_error>
@@ -146,15 +147,23 @@ Database::Database(const std::filesystem::path& file, OpenMode mode) : m_path(fi
     if (mode == OpenMode::ReadWrite || mode == OpenMode::CreateNew) UseRollbackJournal();
 }
 
+std::string DatabaseHeaderOf(const std::filesystem::path& file)
+{
+    constexpr std::size_t kHeaderSize = 100;
+    std::ifstream in(file, std::ios::binary);
+    std::string header(kHeaderSize, '\0');
+    in.read(header.data(), static_cast<std::streamsize>(header.size()));
+    header.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    return header;
+}
+
 namespace {
 
 // Whether the file's header marks it as a database in write-ahead-log mode (read and write versions 2).
 bool InWriteAheadLogMode(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    std::string header(20, '\0');
-    in.read(header.data(), static_cast<std::streamsize>(header.size()));
-    return in.gcount() == static_cast<std::streamsize>(header.size()) && header[18] == 2 && header[19] == 2;
+    const std::string header = DatabaseHeaderOf(file);
+    return header.size() >= 20 && header[18] == 2 && header[19] == 2;
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ enum class OpenMode {
 // data. The refusal of `file`, when it is a link.
 std::optional<StorageError> RefusalOfLink(const std::filesystem::path& file);
 
+// The first bytes of a database file, its header (100 bytes; fewer for a shorter file, none for one
+// that cannot be read): the engine's marks, the journal mode, the change counter.
+std::string DatabaseHeaderOf(const std::filesystem::path& file);
+
 class Statement;
 
 // One open database file. Every connection knows the SQL function Val, which reads a text exactly

@@ -37,12 +37,7 @@ void RebuildTemplate(Database& admin, const std::filesystem::path& file)
 {
     try {
         SafeFile building(file, SafeFile::Sibling::Fixed);
-        {
-            Database database(building.Path());
-            Transaction transaction(database);
-            database.Execute(DepartmentSchemaSql());
-            transaction.Commit();
-        }
+        FillNewDatabase(building.Path(), DepartmentSchemaSql());
         const auto version = VersionOf(building.Path());
         // A journal of the old file would be played back into the new one.
         RemoveDatabaseSideFiles(file);

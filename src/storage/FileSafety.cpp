@@ -8,7 +8,6 @@
 #include "storage/SystemFiles.h"
 #include "storage/VerifiedFiles.h"
 
-#include <fstream>
 #include <optional>
 #include <set>
 #include <string>
@@ -132,14 +131,10 @@ std::set<std::string> RegisteredFilesIn(const std::filesystem::path& directory) 
 
 // Whether `file` starts as a database file does, or is empty (a database being begun); a file that is
 // gone counts as one, so that its side files go too.
-bool IsDatabaseOrEmpty(const std::filesystem::path& file) noexcept
+bool IsDatabaseOrEmpty(const std::filesystem::path& file)
 {
-    constexpr std::string_view kHeader{"SQLite format 3\0", 16};
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return true;
-    std::string start(kHeader.size(), '\0');
-    in.read(start.data(), static_cast<std::streamsize>(start.size()));
-    return in.gcount() == 0 || start == kHeader;
+    const std::string header = DatabaseHeaderOf(file);
+    return header.empty() || header.starts_with(std::string_view("SQLite format 3\0", 16));
 }
 
 bool IsRegularFile(const std::filesystem::directory_entry& entry)

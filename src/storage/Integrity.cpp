@@ -4,12 +4,10 @@
 #include "storage/Database.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
-#include "storage/SystemFiles.h"
 #include "storage/VerifiedFiles.h"
 
 #include <algorithm>
 #include <cctype>
-#include <map>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -18,12 +16,14 @@ namespace kalmora {
 
 namespace {
 
-// A table, index, trigger or view of a schema, with its statement in one line.
+// A table, index, trigger or view of a schema, with its statement in one line and, for a table, its
+// columns.
 struct SchemaObject {
     std::string Type;
     std::string Name;
     std::string Table;
     std::string Sql;
+    std::vector<std::string> Columns;
 };
 
 std::string OneLine(std::string_view sql)
@@ -42,6 +42,16 @@ std::string OneLine(std::string_view sql)
     return line;
 }
 
+std::vector<std::string> ColumnsOf(Database& database, const std::string& table)
+{
+    std::vector<std::string> columns;
+    auto rows = database.Prepare("SELECT name FROM pragma_table_xinfo(?)");
+    rows.BindAll(table);
+    while (rows.Step())
+        columns.push_back(rows.Text(0));
+    return columns;
+}
+
 // The objects of the schema in the order they were made; the engine's own are left out.
 std::vector<SchemaObject> ObjectsOf(Database& database)
 {
@@ -49,7 +59,10 @@ std::vector<SchemaObject> ObjectsOf(Database& database)
     auto rows = database.Prepare("SELECT type, name, tbl_name, sql FROM sqlite_schema "
                                  "WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid");
     while (rows.Step())
-        objects.push_back({rows.Text(0), rows.Text(1), rows.Text(2), OneLine(rows.Text(3))});
+        objects.push_back({rows.Text(0), rows.Text(1), rows.Text(2), OneLine(rows.Text(3)), {}});
+    for (auto& object : objects) {
+        if (object.Type == "table") object.Columns = ColumnsOf(database, object.Name);
+    }
     return objects;
 }
 
@@ -84,32 +97,24 @@ std::string KindText(const SchemaObject& object)
     return "die Sicht " + object.Name;
 }
 
-std::vector<std::string> ColumnsOf(Database& database, const std::string& table)
+// How an object differs from the expected one; empty where it does not. For a table the columns come
+// first: that is what the IT needs to know.
+std::string Difference(const SchemaObject& expected, const SchemaObject& present)
 {
-    std::vector<std::string> columns;
-    auto rows = database.Prepare("SELECT name FROM pragma_table_xinfo(?)");
-    rows.BindAll(table);
-    while (rows.Step())
-        columns.push_back(rows.Text(0));
-    return columns;
-}
-
-// How a table differs from the expected one, the columns first: that is what the IT needs to know.
-std::string TableDifference(Database& database, Database& reference, const SchemaObject& expected)
-{
-    const auto present = ColumnsOf(database, expected.Name);
-    const auto wanted = ColumnsOf(reference, expected.Name);
-    for (const auto& column : wanted) {
-        if (std::find(present.begin(), present.end(), column) == present.end()) {
+    if (present.Table == expected.Table && present.Sql == expected.Sql) return {};
+    const auto missingFrom = [](const std::vector<std::string>& columns, const std::string& column) {
+        return std::find(columns.begin(), columns.end(), column) == columns.end();
+    };
+    for (const auto& column : expected.Columns) {
+        if (missingFrom(present.Columns, column))
             return "in der Tabelle " + expected.Name + " fehlt die Spalte " + column;
-        }
     }
-    for (const auto& column : present) {
-        if (std::find(wanted.begin(), wanted.end(), column) == wanted.end()) {
+    for (const auto& column : present.Columns) {
+        if (missingFrom(expected.Columns, column)) {
             return "die Tabelle " + expected.Name + " hat die unerwartete Spalte " + column;
         }
     }
-    return "die Tabelle " + expected.Name + " hat nicht den erwarteten Aufbau";
+    return KindText(expected) + " hat nicht den erwarteten Aufbau";
 }
 
 std::string SchemaProblem(Database& database, DatabaseKind kind)
@@ -120,27 +125,16 @@ std::string SchemaProblem(Database& database, DatabaseKind kind)
             return candidate.Type == object.Type && candidate.Name == object.Name;
         });
     };
-    std::optional<Database> reference;
-    const auto differs = [&](const SchemaObject& expected, const SchemaObject& present) -> std::string {
-        if (present.Table == expected.Table && present.Sql == expected.Sql) return {};
-        if (expected.Type != "table") return KindText(expected) + " hat nicht den erwarteten Aufbau";
-        if (!reference) {
-            reference.emplace("", OpenMode::Memory);
-            reference->Execute(kind == DatabaseKind::Admin ? AdminSchemaSql() : DepartmentSchemaSql());
-            if (kind == DatabaseKind::Admin) reference->Execute(VerifiedFilesSchemaSql());
-        }
-        return TableDifference(database, *reference, expected);
-    };
     for (const auto& expected : ExpectedObjects(kind)) {
         const auto present = find(objects, expected);
         if (present == objects.end()) return "es fehlt " + KindText(expected);
-        if (auto difference = differs(expected, *present); !difference.empty()) return difference;
+        if (auto difference = Difference(expected, *present); !difference.empty()) return difference;
     }
     for (const auto& present : objects) {
         if (find(ExpectedObjects(kind), present) != ExpectedObjects(kind).end()) continue;
         const auto optional = find(OptionalObjects(kind), present);
         if (optional == OptionalObjects(kind).end()) return "unerwartet ist " + KindText(present);
-        if (auto difference = differs(*optional, present); !difference.empty()) return difference;
+        if (auto difference = Difference(*optional, present); !difference.empty()) return difference;
     }
     return {};
 }

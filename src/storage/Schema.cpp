@@ -21,6 +21,16 @@ bool IsScratchDatabaseName(std::string_view name)
     return std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+void FillNewDatabase(const std::filesystem::path& file, std::string_view schemaSql,
+                     const std::function<void(Database&)>& fill)
+{
+    Database database(file);
+    Transaction transaction(database);
+    database.Execute(schemaSql);
+    if (fill) fill(database);
+    transaction.Commit();
+}
+
 void CreateDatabaseFile(const std::filesystem::path& file, std::string_view schemaSql,
                         const std::function<void(Database&)>& fill)
 {
@@ -29,13 +39,7 @@ void CreateDatabaseFile(const std::filesystem::path& file, std::string_view sche
     }
     try {
         SafeFile building(file);
-        {
-            Database database(building.Path());
-            Transaction transaction(database);
-            database.Execute(schemaSql);
-            if (fill) fill(database);
-            transaction.Commit();
-        }
+        FillNewDatabase(building.Path(), schemaSql, fill);
         // In place even where the folder could not be synced.
         static_cast<void>(building.CommitNew());
     } catch (const std::filesystem::filesystem_error& error) {

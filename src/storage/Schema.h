@@ -42,6 +42,10 @@ std::string_view DepartmentSchemaSql();
 
 class Database;
 
+// Makes the schema in the empty database file `file`, and lets `fill` add rows, in one transaction.
+void FillNewDatabase(const std::filesystem::path& file, std::string_view schemaSql,
+                     const std::function<void(Database&)>& fill = {});
+
 // Creates a new database file with the given schema and lets `fill` add rows in the same
 // transaction. The file appears complete or not at all, and an existing file is never replaced
 // (StorageError).

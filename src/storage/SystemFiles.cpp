@@ -17,31 +17,23 @@ namespace kalmora {
 
 namespace {
 
-std::string Lower(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
-
 // Whether `name`, compared without regard to case, is one that the program keeps in the system data
 // directory or sweeps from it: a case-insensitive file system (Windows, network shares, FAT) takes
 // "IADMIN.MDB" for "iadmin.mdb", and a name that differs only in case is refused everywhere alike.
 bool IsProgramName(std::string_view name, const std::vector<std::string>& registered)
 {
-    const std::string lower = Lower(name);
+    const std::string lower = LowerAscii(name);
     const std::string_view base = WithoutSideFileSuffix(lower);
     for (std::string_view own : {kAdminDatabaseFile, kTemplateDatabaseFile, kDiagnosticLogFile, kLockFileName}) {
-        if (base == Lower(own)) return true;
+        if (base == LowerAscii(own)) return true;
     }
-    if (base == Lower(std::string(kDiagnosticLogFile) + ".1")) return true;
+    if (base == LowerAscii(std::string(kDiagnosticLogFile) + ".1")) return true;
     if (IsScratchDatabaseName(base) || IsBuildingName(base) || IsHiddenTemporaryOf(base, kAdminDatabaseFile) ||
         IsHiddenTemporaryOf(base, kTemplateDatabaseFile)) {
         return true;
     }
     for (const auto& file : registered) {
-        const std::string stem = Lower(file);
+        const std::string stem = LowerAscii(file);
         if (base == stem || base == stem + ".new" || base == stem + ".old") return true;
     }
     return false;

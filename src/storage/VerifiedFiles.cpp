@@ -3,24 +3,21 @@
 #include "storage/Database.h"
 #include "storage/Schema.h"
 
-#include <array>
-#include <fstream>
-
 namespace kalmora {
 
 namespace {
 
 // The engine's file change counter: four bytes, most significant first, at offset 24 of the header.
-constexpr std::streamoff kChangeCounterOffset = 24;
+constexpr std::size_t kChangeCounterOffset = 24;
 
 std::uint32_t ChangeCounterOf(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    std::array<unsigned char, 4> bytes{};
-    in.seekg(kChangeCounterOffset);
-    in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) return 0;
-    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 | bytes[3];
+    const std::string header = DatabaseHeaderOf(file);
+    if (header.size() < kChangeCounterOffset + 4) return 0;
+    std::uint32_t counter = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        counter = counter << 8 | static_cast<unsigned char>(header[kChangeCounterOffset + i]);
+    return counter;
 }
 
 }  // namespace
