@@ -2,19 +2,16 @@
 
 #include "toolkit/ButtonArray.h"
 #include "toolkit/CellGrid.h"
+#include "toolkit/ChartAxes.h"
 #include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "toolkit/WindowPlaces.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
+#include <qcustomplot.h>
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -53,9 +50,9 @@ frmAbta::frmAbta(AppContext& context, std::vector<std::string> lines, QWidget* p
         gridWidth += m_grid->columnWidth(column);
     }
 
-    m_chart = new QChartView;
+    m_chart = new QCustomPlot;
     m_chart->setObjectName("cht_abta");
-    m_chart->setRenderHint(QPainter::Antialiasing);
+    m_chart->setAntialiasedElements(QCP::aeAll);
     m_chart->setMinimumHeight(260);
 
     auto* buttons = new ButtonArray("cmd_abta", this);
@@ -95,42 +92,53 @@ void frmAbta::FillGrid()
 void frmAbta::FillChart()
 {
     const AnalysisChart chartData = AnalysisChartOf(m_analyses);
-    auto* chart = new QChart;
-    chart->setTitle("INT-Patienten je Entlassungsmonat");
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->plotLayout()->insertRow(0);
+    auto* title = new QCPTextElement(m_chart, "INT-Patienten je Entlassungsmonat");
+    title->setFont(QFont(font().family(), font().pointSize() + 2, QFont::Bold));
+    m_chart->plotLayout()->addElement(0, 0, title);
 
-    auto* series = new QBarSeries;
+    // The departments' bars of a month stand side by side, centred on the month's tick.
+    auto* group = new QCPBarsGroup(m_chart);
+    group->setSpacingType(QCPBarsGroup::stAbsolute);
+    group->setSpacing(1);
+    const double groupWidth = 0.8;
+    const double barWidth = groupWidth / static_cast<double>(std::max<std::size_t>(chartData.Departments.size(), 1));
     std::int64_t highest = 0;
+    int colour = 0;
     for (const auto& department : chartData.Departments) {
-        auto* bars = new QBarSet(ToQt(department.Name));
-        for (std::int64_t count : department.IntStays) {
-            *bars << static_cast<qreal>(count);
-            highest = std::max(highest, count);
+        auto* bars = new QCPBars(m_chart->xAxis, m_chart->yAxis);
+        bars->setName(ToQt(department.Name));
+        bars->setWidth(barWidth);
+        bars->setBarsGroup(group);
+        const QColor fill = QColor::fromHsv((210 + 47 * colour++) % 360, 150, 210);
+        bars->setBrush(fill);
+        bars->setPen(QPen(fill.darker(130)));
+        for (std::size_t month = 0; month < department.IntStays.size(); ++month) {
+            bars->addData(static_cast<double>(month + 1), static_cast<double>(department.IntStays[month]));
+            highest = std::max(highest, department.IntStays[month]);
         }
-        series->append(bars);
     }
-    chart->addSeries(series);
 
-    auto* months = new QBarCategoryAxis;
+    std::vector<QString> months;
     for (const auto& month : chartData.Months)
-        months->append(ToQt(month));
-    if (static_cast<int>(chartData.Months.size()) > kUprightLabelMonths) months->setLabelsAngle(-90);
-    chart->addAxis(months, Qt::AlignBottom);
-    series->attachAxis(months);
+        months.push_back(ToQt(month));
+    SetCategoryAxis(*m_chart->xAxis, months);
+    if (static_cast<int>(months.size()) > kUprightLabelMonths) m_chart->xAxis->setTickLabelRotation(-90);
+    // Whole stays only: round steps of whole numbers.
+    SetCountAxis(*m_chart->yAxis, highest, kCountTicks);
 
-    // Whole stays only: the axis counts in steps of whole numbers.
-    auto* counts = new QValueAxis;
-    counts->setLabelFormat("%d");
-    const std::int64_t step = std::max<std::int64_t>(1, (highest + kCountTicks - 1) / kCountTicks);
-    counts->setTickType(QValueAxis::TicksDynamic);
-    counts->setTickAnchor(0);
-    counts->setTickInterval(static_cast<qreal>(step));
-    counts->setRange(0, static_cast<qreal>(std::max<std::int64_t>((highest + step - 1) / step, 1) * step));
-    chart->addAxis(counts, Qt::AlignLeft);
-    series->attachAxis(counts);
-
-    m_chart->setChart(chart);
+    m_chart->legend->setVisible(!chartData.Departments.empty());
+    // The legend below the plot, its entries side by side.
+    auto* legendRow = new QCPLayoutGrid;
+    m_chart->plotLayout()->addElement(2, 0, legendRow);
+    legendRow->setMargins(QMargins(0, 0, 0, 0));
+    legendRow->addElement(0, 0, m_chart->legend);
+    // Two departments a row, so that long names are not cut.
+    m_chart->legend->setWrap(2);
+    m_chart->legend->setFillOrder(QCPLegend::foColumnsFirst);
+    m_chart->legend->setBorderPen(Qt::NoPen);
+    m_chart->plotLayout()->setRowStretchFactor(2, 0.001);
+    m_chart->replot();
 }
 
 void frmAbta::OnButton(int index)

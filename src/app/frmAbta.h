@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class QChartView;
+class QCustomPlot;
 
 namespace kalmora {
 
@@ -34,7 +34,7 @@ private:
     std::vector<DepartmentAnalysis> m_analyses;
     std::vector<AnalysisCells> m_rows;
     CellGrid* m_grid = nullptr;
-    QChartView* m_chart = nullptr;
+    QCustomPlot* m_chart = nullptr;
 };
 
 }  // namespace kalmora

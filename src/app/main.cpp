@@ -36,12 +36,14 @@ int main(int argc, char* argv[])
 
     // A start without a settings file offers to set up an installation, as `kalmora-cli setup` does.
     kalmora::FirstStartPlaces firstStart;
-    firstStart.Directory = std::filesystem::path(kalmora::FromQt(QDir::homePath())) / "Kalmora";
+    const std::filesystem::path documents = kalmora::platform::UserDocumentsFolder();
+    firstStart.Directory =
+        (documents.empty() ? std::filesystem::path(kalmora::FromQt(QDir::homePath())) : documents) / "Kalmora";
     firstStart.ReferenceDirectory =
 kalmora::ShippedReferenceDirectory(dataDirectory).value_or("");
     firstStart.Year = kalmora::platform::LocalTime(std::time(nullptr)).tm_year + 1900;
 
-    auto* startup = new kalmora::frmTop(context, kalmora::CommandLineFromArguments(argc, argv), firstStart);
+    auto* startup = new kalmora::frmTop(context, kalmora::CommandLineFromArguments(kalmora::platform::ProgramArguments(argc, argv)), firstStart);
     startup->show();
     const int status = QApplication::exec();
 

@@ -101,6 +101,11 @@ void PrepareConsole();
 // on Windows); empty where they follow the XDG rule instead.
 std::filesystem::path UserSettingsFolder();
 
+// The folder in which a user keeps their own files, where a first start proposes an installation: the
+// documents folder on Windows ("Dokumente"), the home folder elsewhere; empty when the system does
+// not tell.
+std::filesystem::path UserDocumentsFolder();
+
 // Whether standard error goes to a terminal, where progress may overwrite its own line.
 bool StandardErrorIsTerminal();
 

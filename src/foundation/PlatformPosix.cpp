@@ -2,10 +2,12 @@
 #include "foundation/Platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -236,6 +238,14 @@ void PrepareConsole()
 fs::path UserSettingsFolder()
 {
     return {};
+}
+
+fs::path UserDocumentsFolder()
+{
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && fs::path(home).is_absolute()) return fs::path(home);
+    const passwd* user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? fs::path(user->pw_dir) : fs::path();
 }
 
 bool StandardErrorIsTerminal()

@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 // The names of this module, not windows.h's macros for the wide functions.
 #undef CreateHardLink
@@ -322,6 +323,13 @@ fs::path UserSettingsFolder()
 {
     const wchar_t* folder = ::_wgetenv(L"APPDATA");
     return folder ? fs::path(folder) : fs::path();
+}
+
+fs::path UserDocumentsFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    if (::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return {};
+    return fs::path(folder);
 }
 
 bool StandardErrorIsTerminal()

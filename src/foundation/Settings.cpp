@@ -107,12 +107,12 @@ SettingsFile SettingsFileForProcess()
     return file;
 }
 
-std::string CommandLineFromArguments(int argc, const char* const* argv)
+std::string CommandLineFromArguments(const std::vector<std::string>& arguments)
 {
     std::string commandLine;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) commandLine += ' ';
-        commandLine += argv[i];
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0) commandLine += ' ';
+        commandLine += arguments[i];
     }
     return commandLine;
 }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kalmora {
 
@@ -68,8 +69,8 @@ std::filesystem::path UserConfigDirectoryFor(const char* xdgConfigHome, const ch
 // Default file name, this process's program directory and the user's configuration directory.
 SettingsFile SettingsFileForProcess();
 
-// The program's arguments as one command line, separated by blanks.
-std::string CommandLineFromArguments(int argc, const char* const* argv);
+// The program's arguments (after its name) as one command line, separated by blanks.
+std::string CommandLineFromArguments(const std::vector<std::string>& arguments);
 
 // The settings file named by a command line that starts with "/i:" (case-sensitive), the default
 // name otherwise. Everything after the option, trimmed, is the name.

@@ -6,6 +6,7 @@
 #include "foundation/Val.h"
 
 #include <algorithm>
+#include <cctype>
 #include <system_error>
 
 namespace kalmora {
@@ -15,6 +16,20 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kRoot = "/";
+
+// A path as it is compared with a drive: forward slashes, the drive letter in upper case, no trailing
+// separator (a lone "/" stays).
+std::string ComparableLocation(std::string_view path)
+{
+    std::string text(path);
+    std::replace(text.begin(), text.end(), '\\', '/');
+    if (text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0])) != 0) {
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    }
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
 
 bool IsCompactDateText(std::string_view value)
 {
@@ -111,22 +126,31 @@ bool DirectoryReadable(const fs::path& directory)
     return !error;
 }
 
-std::vector<std::string> OrderVolumeRoots(std::vector<std::string> roots)
+std::vector<std::string> OrderVolumeRoots(std::vector<std::string> roots, std::string_view systemRoot)
 {
-    std::erase_if(roots, [](const std::string& root) { return root.empty() || root == kRoot; });
+    const std::string first = ComparableLocation(systemRoot);
+    std::erase_if(roots, [&first](const std::string& root) { return root.empty() || ComparableLocation(root) == first; });
     std::sort(roots.begin(), roots.end());
     roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
-    roots.insert(roots.begin(), std::string(kRoot));
+    roots.insert(roots.begin(), std::string(systemRoot));
     return roots;
 }
 
 std::string VolumeOf(std::string_view directory, const std::vector<std::string>& roots)
 {
-    std::string best(kRoot);
+    const std::string place = ComparableLocation(directory);
+    std::string best;
+    std::size_t bestLength = 0;
     for (const auto& root : roots) {
-        const bool contains =
-            directory == root || (directory.starts_with(root) && directory.substr(root.size()).starts_with('/'));
-        if (contains && root.size() > best.size()) best = root;
+        const std::string location = ComparableLocation(root);
+        if (location.empty()) continue;
+        // Only the lone "/" ends in a separator.
+        const bool contains = place == location || (place.starts_with(location) && (location.ends_with('/') ||
+                                                                                     place[location.size()] == '/'));
+        if (contains && location.size() > bestLength) {
+            best = root;
+            bestLength = location.size();
+        }
     }
     return best;
 }

@@ -49,10 +49,12 @@ std::filesystem::path DirectoryToBrowse(std::string_view labelText, const std::f
 // Whether the directory's entries can be listed.
 bool DirectoryReadable(const std::filesystem::path& directory);
 
-// The roots offered as drives: "/" first, then the others in name order, each once.
-std::vector<std::string> OrderVolumeRoots(std::vector<std::string> roots);
+// The roots offered as drives: the system's root ("/", or the Windows drive "C:/") first, then the
+// others in name order, each once.
+std::vector<std::string> OrderVolumeRoots(std::vector<std::string> roots, std::string_view systemRoot);
 
-// The root among `roots` on which the directory lies (the longest one that contains it), or "/".
+// The root among `roots` on which the directory lies: the longest one that contains it, drive letters
+// in either case and either separator alike; empty when none does (a network share's "\\server\share").
 std::string VolumeOf(std::string_view directory, const std::vector<std::string>& roots);
 
 }  // namespace kalmora

@@ -21,7 +21,7 @@ namespace kalmora {
 
 namespace {
 
-// The mounted volumes offered as drives, "/" first.
+// The mounted volumes offered as drives, the system's root first.
 std::vector<std::string> MountedVolumeRoots()
 {
     std::vector<std::string> roots;
@@ -31,7 +31,7 @@ std::vector<std::string> MountedVolumeRoots()
             roots.push_back(FromQt(volume.rootPath()));
         }
     }
-    return OrderVolumeRoots(std::move(roots));
+    return OrderVolumeRoots(std::move(roots), FromQt(QDir::rootPath()));
 }
 
 }  // namespace

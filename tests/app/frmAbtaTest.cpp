@@ -13,11 +13,8 @@
 #include "support/WindowContext.h"
 #include "support/WindowDriving.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
+#include <qcustomplot.h>
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -34,6 +31,12 @@ using test::Find;
 using test::Q;
 
 namespace fs = std::filesystem;
+
+QStringList TickLabels(const QCPAxis& axis)
+{
+    const auto ticker = axis.ticker().dynamicCast<QCPAxisTickerText>();
+    return ticker ? QStringList(ticker->ticks().values()) : QStringList();
+}
 
 // An installation with two departments: the imported one, whose stays are replaced by November 2023
 // three "INT" stays, December 2023 two of no type and January 2024 one "INT" stay; and a second one
@@ -110,6 +113,7 @@ private slots:
         QList<QStringList> rows;
         QStringList buttons;
         QStringList months;
+        QStringList counts;
         QStringList series;
         QList<QList<qreal>> values;
         QString clipboard;
@@ -118,16 +122,17 @@ private slots:
             rows = GridRows(*Find<CellGrid>(dialog, "grd_abta"));
             for (int index : {0, 1})
                 buttons << Find<QPushButton>(dialog, QString("cmd_abta_%1").arg(index))->text();
-            QChart* chart = Find<QChartView>(dialog, "cht_abta")->chart();
-            const auto* bars = qobject_cast<QBarSeries*>(chart->series().value(0));
-            for (const QBarSet* set : bars->barSets()) {
-                series << set->label();
+            auto* chart = Find<QCustomPlot>(dialog, "cht_abta");
+            for (int i = 0; i < chart->plottableCount(); ++i) {
+                const auto* bars = qobject_cast<QCPBars*>(chart->plottable(i));
+                series << bars->name();
                 QList<qreal> counts;
-                for (int i = 0; i < set->count(); ++i)
-                    counts << set->at(i);
+                for (auto bar = bars->data()->constBegin(); bar != bars->data()->constEnd(); ++bar)
+                    counts << bar->value;
                 values << counts;
             }
-            months = qobject_cast<QBarCategoryAxis*>(chart->axes(Qt::Horizontal).value(0))->categories();
+            months = TickLabels(*chart->xAxis);
+            counts = TickLabels(*chart->yAxis);
             Click(dialog, "cmd_abta_0");
             clipboard = Q(inst.Ui.Clipboard());
             Click(dialog, "cmd_abta_1");
@@ -151,6 +156,7 @@ private slots:
                                 "\t2023\t11\t3\r" + kHospital + "\t" + first + "\t2023\t12\t0\r" + kHospital + "\t" +
                                 first + "\t2024\t01\t1\r" + kHospital + "\t" + second + "\t \t \t0");
         QCOMPARE(months, QStringList({"11.2023", "12.2023", "01.2024"}));
+        QCOMPARE(counts, QStringList({"0", "1", "2", "3"}));
         QCOMPARE(series, QStringList({"K002 " + kFirst, "K002 " + kSecond}));
         QCOMPARE(values, QList<QList<qreal>>({{3, 0, 1}, {0, 0, 0}}));
         QVERIFY(inst.Ui.Messages().empty());
@@ -184,7 +190,7 @@ private slots:
         QString clipboard;
         inst.Windows.WhileOpen = [&](QDialog& dialog) {
             rows = Find<CellGrid>(dialog, "grd_abta")->Rows();
-            bars = qobject_cast<QBarSeries*>(Find<QChartView>(dialog, "cht_abta")->chart()->series().value(0))->count();
+            bars = Find<QCustomPlot>(dialog, "cht_abta")->plottableCount();
             Click(dialog, "cmd_abta_0");
             clipboard = Q(inst.Ui.Clipboard());
             return dialog.result();

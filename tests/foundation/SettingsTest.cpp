@@ -76,9 +76,8 @@ TEST(SettingsFileName, FromCommandLine)
         EXPECT_EQ(SettingsFileNameFromCommandLine(c.commandLine), c.expected);
     }
 
-    const char* argv[] = {"kalmora", "/i:my", "settings.ini"};
-    EXPECT_EQ(SettingsFileNameFromCommandLine(CommandLineFromArguments(3, argv)), "my settings.ini");
-    EXPECT_EQ(CommandLineFromArguments(1, argv), "");
+    EXPECT_EQ(SettingsFileNameFromCommandLine(CommandLineFromArguments({"/i:my", "settings.ini"})), "my settings.ini");
+    EXPECT_EQ(CommandLineFromArguments({}), "");
 }
 
 TEST(SettingsPaths, UserConfigDirectoryFromEnvironment)

@@ -261,15 +261,35 @@ TEST(OptionsValuesTest, DirectoryReadable)
 
 TEST(OptionsValuesTest, Volumes)
 {
-    const auto roots = OrderVolumeRoots({"/mnt/usb", "/", "/boot", "/mnt/usb", ""});
+    const auto roots = OrderVolumeRoots({"/mnt/usb", "/", "/boot", "/mnt/usb", ""}, "/");
     EXPECT_EQ(roots, (std::vector<std::string>{"/", "/boot", "/mnt/usb"}));
-    EXPECT_EQ(OrderVolumeRoots({}), std::vector<std::string>{"/"});
+    EXPECT_EQ(OrderVolumeRoots({}, "/"), std::vector<std::string>{"/"});
+    // Windows drives: the system's drive first, whichever order and spelling they come in.
+    const auto drives = OrderVolumeRoots({"Z:/", "D:/", "C:/", "c:\\"}, "C:/");
+    EXPECT_EQ(drives, (std::vector<std::string>{"C:/", "D:/", "Z:/"}));
 
-    EXPECT_EQ(VolumeOf("/mnt/usb/data", roots), "/mnt/usb");
-    EXPECT_EQ(VolumeOf("/mnt/usb", roots), "/mnt/usb");
-    EXPECT_EQ(VolumeOf("/mnt/usb2", roots), "/");
-    EXPECT_EQ(VolumeOf("/home/user", roots), "/");
-    EXPECT_EQ(VolumeOf("/", roots), "/");
+    const struct {
+        const char* directory;
+        const std::vector<std::string>& roots;
+        const char* volume;
+    } cases[] = {
+        {"/mnt/usb/data", roots, "/mnt/usb"},
+        {"/mnt/usb", roots, "/mnt/usb"},
+        {"/mnt/usb2", roots, "/"},
+        {"/home/user", roots, "/"},
+        {"/", roots, "/"},
+        {"C:\\Users\\pflege\\Dokumente", drives, "C:/"},
+        {"c:/daten", drives, "C:/"},
+        {"C:", drives, "C:/"},
+        {"C:\\", drives, "C:/"},
+        {"Z:\\home\\pflege", drives, "Z:/"},
+        {"\\\\server\\share\\Kalmora", drives, ""},
+        {"", drives, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.directory);
+        EXPECT_EQ(VolumeOf(c.directory, c.roots), c.volume);
+    }
 }
 
 }  // namespace
