@@ -144,6 +144,11 @@ TEST(SettingsPaths, AnEmptyOrRelativeDirectoryIsNoFolder)
     // A drive is held without its separator and names the drive's root.
     if (!fs::path("/").is_absolute()) {
         EXPECT_EQ(HeldDirectoryPath("C:"), fs::path("C:\\"));
+        // A network share's folder is a full path as a drive's is.
+        EXPECT_EQ(WithoutTrailingSeparator("\\\\server\\share\\Kalmora\\"), "\\\\server\\share\\Kalmora");
+        EXPECT_EQ(HeldDirectoryPath("\\\\server\\share\\Kalmora"), fs::path("\\\\server\\share\\Kalmora"));
+        EXPECT_EQ(DataFilePath("\\\\server\\share\\Kalmora", "iadmin.mdb"),
+                  fs::path("\\\\server\\share\\Kalmora\\iadmin.mdb"));
     }
 }
 
