@@ -27,11 +27,13 @@ options=(
   -DFEATURE_zstd=OFF -DFEATURE_freetype=ON -DFEATURE_system_freetype=OFF -DFEATURE_direct2d=OFF -DFEATURE_tabletevent=OFF
   -DFEATURE_printsupport=ON -DFEATURE_testlib=ON -DFEATURE_widgets=ON
 )
-# Without direct2d, Gui leaves out its DirectWrite font database, which the platform plugin still
-# uses when directwrite3 is on.
-patch_integration() {
+# Without direct2d, Gui leaves out its DirectWrite font engine and database, which the platform plugin
+# (with directwrite3) and the Windows print engine still use.
+patch_directwrite() {
   sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
     "$1/src/plugins/platforms/windows/qwindowsintegration.cpp"
+  sed -i 's/^#if QT_CONFIG(directwrite)$/#if QT_CONFIG(directwrite) \&\& QT_CONFIG(direct2d)/' \
+    "$1/src/printsupport/platform/windows/qprintengine_win.cpp"
 }
 
 # Qt's own toolchain: the compiler and the find rules, none of the project's static linking.
@@ -48,7 +50,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)"
 
-stamp=$( { printf '%s\n' "${options[@]}"; declare -f patch_integration; "$compiler" --version | head -1;
+stamp=$( { printf '%s\n' "${options[@]}"; declare -f patch_directwrite; "$compiler" --version | head -1;
   printf '%s\n' "$qt_toolchain"; } | sha256sum | cut -c1-10)
 gcc_major=$("$compiler" -dumpversion | cut -d. -f1)
 prefix=$cache/qt-$qt_version-mingw-gcc$gcc_major-$stamp
@@ -68,7 +70,7 @@ start=$(date +%s)
   apt-get source --download-only "qt6-base=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)" \
     >download.log 2>&1 || { echo "apt-get source qt6-base ist fehlgeschlagen (deb-src-Quellen?)" >&2; exit 1; }
   dpkg-source -x qt6-base_*.dsc source >/dev/null 2>&1
-  patch_integration source
+  patch_directwrite source
   printf '%s\n' "$qt_toolchain" >toolchain.cmake
   cmake -S source -B build -G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/toolchain.cmake" \
     -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}" >configure.log 2>&1 ||

@@ -12,6 +12,7 @@
 #include "foundation/Settings.h"
 #include "import/ImportRun.h"
 #include "import/ImportStart.h"
+#include "foundation/Utf8Path.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -102,7 +103,7 @@ void frmImp::OpenLists()
         return;
     }
     // Neither the import nor the system data directory is there: the user chooses one.
-    m_directories->MoveTo(DirectoryToBrowse("", FromQt(QDir::homePath())));
+    m_directories->MoveTo(DirectoryToBrowse("", PathFromQt(QDir::homePath())));
 }
 
 const std::filesystem::path& frmImp::FileListDirectory() const
@@ -122,7 +123,7 @@ std::vector<std::filesystem::path> frmImp::SelectedFiles() const
     std::vector<std::filesystem::path> files;
     for (int row = 0; row < m_fileList->count(); ++row) {
         const QListWidgetItem* entry = m_fileList->item(row);
-        if (entry->isSelected()) files.push_back(DataFilePath(FileListDirectory().string(), FromQt(entry->text())));
+        if (entry->isSelected()) files.push_back(DataFilePath(Utf8Of(FileListDirectory()), FromQt(entry->text())));
     }
     return files;
 }

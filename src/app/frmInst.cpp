@@ -7,6 +7,7 @@
 #include "toolkit/QtText.h"
 #include "foundation/Messages.h"
 #include "shell/OptionsValues.h"
+#include "foundation/Utf8Path.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -33,7 +34,7 @@ frmInst::frmInst(AppContext& context, const std::filesystem::path& directory, QW
                                                  "Unterordnern wird übernommen; vorhandene Dateien bleiben erhalten.");
     explanation->setWordWrap(true);
 
-    m_folder = new QLineEdit(QDir::toNativeSeparators(ToQt(directory.string())));
+    m_folder = new QLineEdit(PathToQt(directory));
     m_folder->setObjectName("txt_ordner");
     // Room for a path on a network share without scrolling.
     m_folder->setMinimumWidth(460);
@@ -41,9 +42,9 @@ frmInst::frmInst(AppContext& context, const std::filesystem::path& directory, QW
     m_directories = new DirectoryBrowser(
         "lst_drive", "lst_dir", [this](const std::filesystem::path& chosen) { return AcceptDirectory(chosen); });
     m_directories->DirectoryList().setMinimumSize(320, 220);
-    m_directories->MoveTo(DirectoryToBrowse(directory.string(), FromQt(QDir::homePath())));
+    m_directories->MoveTo(DirectoryToBrowse(Utf8Of(directory), PathFromQt(QDir::homePath())));
     connect(m_directories, &DirectoryBrowser::Chosen, this, [this](const std::filesystem::path& chosen) {
-        m_folder->setText(QDir::toNativeSeparators(ToQt(chosen.string())));
+        m_folder->setText(PathToQt(chosen));
     });
 
     auto* ok = new QPushButton("OK");
@@ -70,8 +71,8 @@ frmInst::frmInst(AppContext& context, const std::filesystem::path& directory, QW
 std::filesystem::path frmInst::Directory() const
 {
     QString text = m_folder->text().trimmed();
-    if (text == "~" || text.startsWith("~/")) text = QDir::homePath() + text.mid(1);
-    return FromQt(QDir::fromNativeSeparators(text));
+    if (text == "~" || text.startsWith("~/") || text.startsWith("~\\")) text = QDir::homePath() + text.mid(1);
+    return PathFromQt(text);
 }
 
 bool frmInst::AcceptDirectory(const std::filesystem::path& directory)

@@ -7,6 +7,7 @@
 #include "toolkit/HandbookKey.h"
 #include "toolkit/QtText.h"
 #include "foundation/Messages.h"
+#include "foundation/Utf8Path.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -89,7 +90,7 @@ frmOpt::frmOpt(AppContext& context, QWidget* parent) : QDialog(parent), m_contex
         });
     }
     connect(m_directories, &DirectoryBrowser::Chosen, this,
-            [this](const std::filesystem::path& directory) { EditedLabel().setText(ToQt(directory.string())); });
+            [this](const std::filesystem::path& directory) { EditedLabel().setText(PathToQt(directory)); });
 }
 
 void frmOpt::ShowDirectoriesPage()
@@ -241,7 +242,7 @@ QLabel& frmOpt::EditedLabel() const
 
 void frmOpt::PointListsAt(const QString& labelText)
 {
-    m_directories->MoveTo(DirectoryToBrowse(FromQt(labelText), FromQt(QDir::homePath())));
+    m_directories->MoveTo(DirectoryToBrowse(FromQt(labelText), PathFromQt(QDir::homePath())));
 }
 
 bool frmOpt::AcceptDirectory(const std::filesystem::path& directory)
@@ -251,7 +252,7 @@ bool frmOpt::AcceptDirectory(const std::filesystem::path& directory)
         return false;
     }
     // The settings file would cut a longer path, and the program would then look somewhere else.
-    if (const auto tooLong = PathTooLongForSettings(directory.string())) {
+    if (const auto tooLong = PathTooLongForSettings(Utf8Of(directory))) {
         ShowGeneralError(m_context.Ui, " " + *tooLong);
         return false;
     }

@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     const auto dataDirectory = kalmora::DataDirectoryOf(kalmora::ProgramDirectoryOfProcess());
     kalmora::UseGermanLanguage(application, dataDirectory.empty()
                                                 ? QString()
-                                                : QString::fromStdString((dataDirectory / "translations").string()));
+                                                : kalmora::PathToQt(dataDirectory / "translations"));
 
     kalmora::SettingsFile settingsFile = kalmora::SettingsFileForProcess();
     kalmora::Settings settings;
@@ -38,7 +38,7 @@ int main(int argc, char* argv[])
     kalmora::FirstStartPlaces firstStart;
     const std::filesystem::path documents = kalmora::platform::UserDocumentsFolder();
     firstStart.Directory =
-        (documents.empty() ? std::filesystem::path(kalmora::FromQt(QDir::homePath())) : documents) / "Kalmora";
+        (documents.empty() ? kalmora::PathFromQt(QDir::homePath()) : documents) / "Kalmora";
     firstStart.ReferenceDirectory =
 kalmora::ShippedReferenceDirectory(dataDirectory).value_or("");
     firstStart.Year = kalmora::platform::LocalTime(std::time(nullptr)).tm_year + 1900;

@@ -1,6 +1,7 @@
 #include "foundation/DiagnosticLog.h"
 
 #include "foundation/Platform.h"
+#include "foundation/Utf8Path.h"
 
 #include <array>
 #include <ctime>
@@ -36,7 +37,7 @@ void WriteDiagnostic(const std::filesystem::path& directory, std::string_view wh
                      std::uintmax_t limit) noexcept
 {
     // A folder that is not known in full (a setting that could not be read) is no place for a log.
-    if (directory.empty() || !directory.is_absolute()) return;
+    if (directory.empty() || !IsFullPath(directory)) return;
     try {
         const auto log = directory / kDiagnosticLogFile;
         std::error_code error;

@@ -24,7 +24,7 @@ constexpr std::string_view kWriteFailure = "Probleme beim Schreiben der 'ini'-Da
 std::optional<fs::path> ProgramDirectoryFile(const SettingsFile& file)
 {
     const fs::path name = PathFromUtf8(file.SettingsFileName);
-    if (name.empty() || name.is_absolute() || file.ProgramDirectory.empty()) return std::nullopt;
+    if (name.empty() || IsFullPath(name) || file.ProgramDirectory.empty()) return std::nullopt;
     return file.ProgramDirectory / name;
 }
 
@@ -33,7 +33,7 @@ std::optional<fs::path> FallbackFile(const SettingsFile& file)
 {
     const fs::path name = PathFromUtf8(file.SettingsFileName);
     if (name.empty()) return std::nullopt;
-    if (name.is_absolute()) return name;
+    if (IsFullPath(name)) return name;
     if (file.UserConfigDirectory.empty()) return std::nullopt;
     return file.UserConfigDirectory / name;
 }
@@ -146,7 +146,7 @@ std::optional<fs::path> HeldDirectoryPath(std::string_view held)
     } catch (const std::exception&) {
         return std::nullopt;  // no text of a file name on this system
     }
-    if (!path.is_absolute()) return std::nullopt;
+    if (!IsFullPath(path)) return std::nullopt;
     return path;
 }
 

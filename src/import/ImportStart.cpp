@@ -125,7 +125,7 @@ std::vector<std::string> ImportFileEntries(const fs::path& directory)
 bool ImportDirectoryAvailable(const fs::path& directory)
 {
     // A relative text such as "unknown" would be looked up in whatever the working directory is.
-    if (!directory.is_absolute()) return false;
+    if (!IsFullPath(directory)) return false;
     std::error_code error;
     fs::directory_iterator entries(directory, error);
     return !error;

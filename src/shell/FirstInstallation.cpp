@@ -3,6 +3,7 @@
 #include "foundation/Settings.h"
 #include "storage/FileSafety.h"
 #include "storage/Schema.h"
+#include "foundation/Utf8Path.h"
 
 #include <algorithm>
 #include <iterator>
@@ -49,7 +50,7 @@ SetupReport SetUpFirstInstallation(const fs::path& directory, const fs::path& se
                                    const fs::path& referenceDirectory, int year)
 {
     if (directory.empty()) throw SettingsPathError("Bitte einen Ordner angeben.");
-    if (!directory.is_absolute()) {
+    if (!IsFullPath(directory)) {
         throw SettingsPathError("Der Ordner " + directory.string() +
                                 " ist kein vollständiger Pfad; bitte einen vollständigen Pfad angeben.");
     }

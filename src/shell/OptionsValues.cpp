@@ -3,6 +3,7 @@
 #include "foundation/Conversions.h"
 #include "foundation/FixedText.h"
 #include "foundation/Rounding.h"
+#include "foundation/Utf8Path.h"
 #include "foundation/Val.h"
 
 #include <algorithm>
@@ -113,9 +114,9 @@ fs::path DirectoryToBrowse(std::string_view labelText, const fs::path& home)
 {
     std::error_code error;
     // A relative text such as "unknown" would be looked up in whatever the working directory is.
-    const fs::path labelled(TrimBlanks(labelText));
-    if (labelled.is_absolute() && fs::is_directory(labelled, error)) return labelled;
-    if (home.is_absolute() && fs::is_directory(home, error)) return home;
+    const fs::path labelled = PathFromUtf8(TrimBlanks(labelText));
+    if (IsFullPath(labelled) && fs::is_directory(labelled, error)) return labelled;
+    if (IsFullPath(home) && fs::is_directory(home, error)) return home;
     return fs::path(kRoot);
 }
 

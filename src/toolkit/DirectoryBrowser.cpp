@@ -4,6 +4,7 @@
 #include "toolkit/QtText.h"
 #include "toolkit/ReentryGuard.h"
 #include "shell/OptionsValues.h"
+#include "foundation/Utf8Path.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -74,7 +75,7 @@ DirectoryBrowser::DirectoryBrowser(const QString& driveListName, const QString& 
     // The directories around the current one arrive later: keep the current one in sight.
     connect(m_directoryModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
         // Rows are sorted after they arrive, which moves them: scroll once that is done.
-        if (ToQt(m_directory.string()).startsWith(path))
+        if (QDir::fromNativeSeparators(PathToQt(m_directory)).startsWith(path))
             QTimer::singleShot(0, this, &DirectoryBrowser::ShowCurrentDirectory);
     });
 }
@@ -83,14 +84,14 @@ void DirectoryBrowser::MoveTo(const std::filesystem::path& directory)
 {
     const ReentryGuard moving(m_moving);
     m_directory = directory;
-    if (m_path != nullptr) m_path->SetPath(QDir::toNativeSeparators(ToQt(m_directory.string())));
-    const QModelIndex index = m_directoryModel->index(ToQt(m_directory.string()));
+    if (m_path != nullptr) m_path->SetPath(PathToQt(m_directory));
+    const QModelIndex index = m_directoryModel->index(QDir::fromNativeSeparators(PathToQt(m_directory)));
     m_directoryList->setCurrentIndex(index);
     // The directories on the way are opened too, so that the current one shows among its neighbours.
     for (QModelIndex open = index; open.isValid(); open = open.parent())
         m_directoryList->expand(open);
     if (index.isValid()) m_directoryList->scrollTo(index);
-    m_driveList->setCurrentIndex(m_driveList->findText(ToQt(VolumeOf(m_directory.string(), m_volumeRoots))));
+    m_driveList->setCurrentIndex(m_driveList->findText(ToQt(VolumeOf(Utf8Of(m_directory), m_volumeRoots))));
     emit Moved(m_directory);
 }
 
@@ -107,13 +108,13 @@ void DirectoryBrowser::Choose(const std::filesystem::path& directory)
 void DirectoryBrowser::OnDirectoryChosen(const QModelIndex& index)
 {
     if (m_moving || !index.isValid()) return;
-    Choose(FromQt(m_directoryModel->filePath(index)));
+    Choose(PathFromQt(m_directoryModel->filePath(index)));
 }
 
 void DirectoryBrowser::OnDriveChosen(int row)
 {
     if (row < 0 || row >= static_cast<int>(m_volumeRoots.size())) return;
-    Choose(m_volumeRoots[static_cast<std::size_t>(row)]);
+    Choose(PathFromQt(ToQt(m_volumeRoots[static_cast<std::size_t>(row)])));
 }
 
 void DirectoryBrowser::ShowCurrentDirectory()

@@ -13,6 +13,7 @@
 #include "app/frmOpt.h"
 #include "app/frmPat.h"
 #include "toolkit/PanelStatusBar.h"
+#include "toolkit/QtText.h"
 #include "toolkit/QtWindowOpener.h"
 #include "toolkit/WindowPlaces.h"
 #include "foundation/ScriptedUserInterface.h"
@@ -27,8 +28,10 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLayout>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
@@ -194,8 +197,14 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.Path().string()));
         const std::string settings = test::ReadText(inst.Dir / "Kalmora11_0.ini");
 
-        const fs::path expected = config / "kalmora" / "fenster.ini";
-        QCOMPARE(UserWindowPlacesFile(), Q(expected.string()));
+        // XDG_CONFIG_HOME names the user's configuration on Linux; Windows keeps it in the user's local
+        // application data, which the system names.
+        const fs::path userConfiguration =
+            fs::path("/").is_absolute()
+                ? config.Path()
+                : PathFromQt(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        const fs::path expected = userConfiguration / "kalmora" / "fenster.ini";
+        QCOMPARE(QDir::toNativeSeparators(UserWindowPlacesFile()), Q(expected.string()));
         QtWindowOpener opener;
         QSize left;
         {

@@ -1,6 +1,8 @@
 #include "app/frmOpt.h"
 
+#include "toolkit/QtText.h"
 #include "foundation/ScriptedUserInterface.h"
+#include "foundation/Settings.h"
 #include "support/Files.h"
 #include "support/ScriptedWindowOpener.h"
 #include "support/TempDir.h"
@@ -87,7 +89,7 @@ struct OpenDialog {
     QString ListDirectory() const
     {
         auto* list = Find<QTreeView>("lst_dir");
-        return static_cast<QFileSystemModel*>(list->model())->filePath(list->currentIndex());
+        return QDir::toNativeSeparators(static_cast<QFileSystemModel*>(list->model())->filePath(list->currentIndex()));
     }
 
     void ChooseDirectory(const fs::path& directory) const
@@ -173,7 +175,7 @@ private slots:
         QCOMPARE(Background(*d.Find<QLabel>("lbl_export")), kWhite);
         QCOMPARE(Background(*d.Find<QLabel>("lbl_import")), ButtonFace());
         QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
-        QCOMPARE(d.Find<QComboBox>("lst_drive")->itemText(0), QString("/"));
+        QCOMPARE(d.Find<QComboBox>("lst_drive")->itemText(0), QDir::rootPath());
         QVERIFY(d.Find<QComboBox>("lst_drive")->currentIndex() >= 0);
         QVERIFY(d.ui.Messages().empty());
     }
@@ -188,7 +190,7 @@ private slots:
         QVERIFY(!d.Find<QCheckBox>("chk_multipletiss")->isChecked());
         QVERIFY(!d.Find<QCheckBox>("chk_mtiss")->isChecked());
 
-        const QString opened = Q(DirectoryToBrowse("unknown", QDir::homePath().toStdString()).string());
+        const QString opened = Q(DirectoryToBrowse("unknown", PathFromQt(QDir::homePath())).string());
         QCOMPARE(d.Find<QLabel>("lbl_export")->text(), QString("unknown"));
         QCOMPARE(d.ListDirectory(), opened);
         d.Click("opt_verzeichnis_0");
@@ -379,20 +381,22 @@ private slots:
         QCOMPARE(Background(*exportLabel), kWhite);
         QCOMPARE(d.ListDirectory(), Q(d.exportDir.string()));
 
-        // A root is held and written with its separator.
+        // The system's root ("/", or the drive "C:\\" held as "C:"), written with its separator.
+        const QString root = QDir::toNativeSeparators(QDir::rootPath());
+        const std::string heldRoot = WithoutTrailingSeparator(FromQt(root));
         auto* drives = d.Find<QComboBox>("lst_drive");
         drives->setCurrentIndex(0);
         emit drives->activated(0);
-        QCOMPARE(exportLabel->text(), QString("/"));
-        QCOMPARE(d.ListDirectory(), QString("/"));
+        QCOMPARE(exportLabel->text(), root);
+        QCOMPARE(d.ListDirectory(), root);
 
         d.ui.ScriptAnswer(MessageAnswer::Yes);
         d.Click("cmd_verzeichnis_0");
         QCOMPARE(Q(d.config.ImportDataPath), Q((d.exportDir / "sub").string()));
-        QCOMPARE(Q(d.config.ExportDataPath), QString("/"));
+        QCOMPARE(Q(d.config.ExportDataPath), Q(heldRoot));
         const std::string raw = d.RawFile();
         QVERIFY(raw.find("\nImportDataPath=" + (d.exportDir / "sub").string() + "\n") != std::string::npos);
-        QVERIFY(raw.find("\nExportDataPath=/\n") != std::string::npos);
+        QVERIFY2(raw.find("\nExportDataPath=" + FromQt(root) + "\n") != std::string::npos, raw.c_str());
         QVERIFY(raw.find("\nSystemDataPath=/kalmora/system\n") != std::string::npos);
     }
 

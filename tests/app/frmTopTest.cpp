@@ -107,7 +107,7 @@ private slots:
         QFETCH(QString, commandLine);
         QFETCH(QString, settingsFile);
         FirstStart start;
-        const fs::path expectedFile = start.Dir / settingsFile.toStdString();
+        const fs::path expectedFile = (start.Dir / settingsFile.toStdString()).make_preferred();
         if (commandLine.contains("%1")) commandLine = commandLine.arg(Q(expectedFile.string()));
         start.Ui.ScriptAnswer(MessageAnswer::Yes);
         QString offered;
@@ -186,8 +186,8 @@ private slots:
         QStringList offered;
         start.Windows.WhileOpen = [&](QDialog& dialog) {
             offered << Find<QLineEdit>(dialog, "txt_ordner")->text();
-            const char* folder = offered.size() == 1 ? "blocker/Kalmora" : "Kalmora";
-            Find<QLineEdit>(dialog, "txt_ordner")->setText(Q((start.Dir / folder).string()));
+            const fs::path folder = offered.size() == 1 ? start.Dir / "blocker" / "Kalmora" : start.Dir / "Kalmora";
+            Find<QLineEdit>(dialog, "txt_ordner")->setText(Q(folder.string()));
             test::Click(dialog, "cmd_ok");
             return dialog.result();
         };
@@ -195,7 +195,7 @@ private slots:
         QPointer<frmMain> mainWindow = start.Start();
         QVERIFY(mainWindow);
         QCOMPARE(offered,
-                 QStringList({Q(start.Places.Directory.string()), Q((start.Dir / "blocker/Kalmora").string())}));
+                 QStringList({Q(start.Places.Directory.string()), Q((start.Dir / "blocker" / "Kalmora").string())}));
         QCOMPARE(start.Ui.Messages().size(), std::size_t{2});
         const auto& failure = start.Ui.Messages().back();
         QCOMPARE(failure.Icon, MessageIcon::Critical);

@@ -108,5 +108,14 @@ TEST(PlatformTest, NamesWithUmlautsAndBlanks)
     EXPECT_EQ(Utf8Of(fs::directory_iterator(folder)->path().filename()), "A2100101ä002 Kopie.txt");
 }
 
+// The first start proposes an installation in this folder: it must be a full path, never one relative
+// to wherever the program was started.
+TEST(PlatformTest, TheUsersDocumentsFolderIsAFullPath)
+{
+    const fs::path documents = platform::UserDocumentsFolder();
+    ASSERT_FALSE(documents.empty());
+    EXPECT_TRUE(documents.is_absolute()) << documents.string();
+}
+
 }  // namespace
 }  // namespace kalmora

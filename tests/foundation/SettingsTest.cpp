@@ -149,6 +149,9 @@ TEST(SettingsPaths, AnEmptyOrRelativeDirectoryIsNoFolder)
         EXPECT_EQ(HeldDirectoryPath("\\\\server\\share\\Kalmora"), fs::path("\\\\server\\share\\Kalmora"));
         EXPECT_EQ(DataFilePath("\\\\server\\share\\Kalmora", "iadmin.mdb"),
                   fs::path("\\\\server\\share\\Kalmora\\iadmin.mdb"));
+    } else {
+        // Outside Windows a backslash is part of a name: this is a relative path.
+        EXPECT_EQ(HeldDirectoryPath("\\\\server\\share\\Kalmora"), std::nullopt);
     }
 }
 

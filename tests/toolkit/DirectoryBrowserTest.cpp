@@ -1,6 +1,7 @@
 #include "toolkit/DirectoryBrowser.h"
 
 #include "toolkit/PathLabel.h"
+#include "toolkit/QtText.h"
 #include "support/TempDir.h"
 
 #include <QComboBox>
@@ -27,7 +28,7 @@ QString Q(const fs::path& path)
 // Where the tree stands.
 QString TreeDirectory(const QTreeView& tree)
 {
-    return static_cast<const QFileSystemModel*>(tree.model())->filePath(tree.currentIndex());
+    return QDir::toNativeSeparators(static_cast<const QFileSystemModel*>(tree.model())->filePath(tree.currentIndex()));
 }
 
 }  // namespace
@@ -50,7 +51,7 @@ private slots:
         QCOMPARE(TreeDirectory(browser.DirectoryList()), Q(dir.Path()));
         // The drive shown is a volume that holds the directory.
         QVERIFY(browser.DriveList().currentIndex() >= 0);
-        QVERIFY2(Q(dir.Path()).startsWith(browser.DriveList().currentText()),
+        QVERIFY2(QDir::fromNativeSeparators(Q(dir.Path())).startsWith(browser.DriveList().currentText(), Qt::CaseInsensitive),
                  qPrintable(browser.DriveList().currentText()));
         QCOMPARE(browser.findChild<PathLabel*>("lbl_dir")->Path(), QDir::toNativeSeparators(Q(dir.Path())));
         QCOMPARE(moved.count(), 1);
@@ -88,7 +89,7 @@ private slots:
 
         fs::path choice = dir / "sub";
         if (byDrive) {
-            choice = "/";
+            choice = PathFromQt(QDir::rootPath());
             browser.DriveList().setCurrentIndex(0);
             emit browser.DriveList().activated(0);
         } else {
@@ -100,7 +101,7 @@ private slots:
         const fs::path standing = accepted ? choice : dir.Path();
         QCOMPARE(Q(browser.Directory()), Q(standing));
         QCOMPARE(TreeDirectory(browser.DirectoryList()), Q(standing));
-        QCOMPARE(browser.DriveList().currentText(), accepted && byDrive ? QString("/") : driveBefore);
+        QCOMPARE(browser.DriveList().currentText(), accepted && byDrive ? QDir::rootPath() : driveBefore);
         QCOMPARE(moved.count(), 1);
         QCOMPARE(Q(moved.front().front().value<fs::path>()), Q(standing));
         QCOMPARE(chosen.count(), accepted ? 1 : 0);
