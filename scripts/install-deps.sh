@@ -25,11 +25,11 @@ documentation=(pandoc weasyprint fonts-liberation)
 # SQLite from its Debian source package.
 windows=(g++-mingw-w64-x86-64-posix wine64 googletest dpkg-dev tcl gcc make sqlite3)
 # The desktop program for Windows (scripts/windows-desktop.sh): besides the cross build's packages,
-# what builds Qt (Ninja, Qt's host tools), QCustomPlot's version, NSIS, and Wine's fonts and a virtual
-# X display with a keyboard and a camera for the screenshots.
+# what builds Qt (Ninja, Qt's host tools), QCustomPlot's version, NSIS, what draws the program's icon,
+# and Wine's fonts and a virtual X display with a keyboard and a camera for the screenshots.
 windows_desktop=(
   "${windows[@]}" ninja-build qt6-base-dev-tools qt6-translations-l10n libqcustomplot-dev nsis
-  fonts-wine xvfb xauth xdotool imagemagick
+  fonts-wine xvfb xauth xdotool imagemagick librsvg2-bin
 )
 # clang with its sanitizer and libFuzzer runtimes, and what the core needs.
 fuzzing=(clang libclang-rt-14-dev cmake make libsqlite3-dev)

@@ -98,7 +98,7 @@ inline void CheckDirectory(std::string_view key, const std::string& held, std::s
         return;
     }
     if (input.find(held) == std::string_view::npos) broken.push_back(shown + " is a path that was not written");
-    if (!folder->is_absolute()) broken.push_back(shown + " is held as a relative folder");
+    if (!IsFullPath(*folder)) broken.push_back(shown + " is held as a relative folder");
     if (CharacterCount(held) > kMaxProfileValueLength) broken.push_back(shown + " is longer than a value can be");
     // The program's own names, and a full path that must be taken as a name inside the folder.
     const auto base = folder->lexically_normal();
