@@ -97,9 +97,10 @@ cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$deploy/plugins/styles/"
 printf '[Paths]\r\nPrefix=..\r\n' >"$deploy/bin/qt.conf"
 cp build/docs/handbuch.html build/docs/handbuch.pdf "$deploy/share/doc/kalmora/"
 find "$deploy" -name '*.exe' -o -name '*.dll' | xargs x86_64-w64-mingw32-strip --strip-unneeded
-# Every library a program or plugin needs is in the folder or one of Windows' own.
+# Every library a program or plugin needs is in the folder or one of Windows' own (the api-ms-win-*
+# names are sets of Windows' functions that the system resolves, not files).
 missing=$(find "$deploy" -name '*.exe' -o -name '*.dll' | xargs -n1 x86_64-w64-mingw32-objdump -p |
-  sed -n 's/^\tDLL Name: //p' | sort -uf | while read -r dll; do
+  sed -n 's/^\tDLL Name: //p' | sort -uf | grep -viE '^(api|ext)-ms-' | while read -r dll; do
     [ -n "$(find "$deploy/bin" "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -iname "$dll" -print -quit)" ] ||
       echo "$dll"
   done)
