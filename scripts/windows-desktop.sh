@@ -111,8 +111,10 @@ fi
 echo "Programmordner: $deploy ($(du -sm "$deploy" | cut -f1) MB)"
 
 step "Installationsprogramm"
+# Made in the build folder (with its work files beside it), then put in the project folder.
+bash scripts/windows-installer.sh "$deploy" "$version" "$out/kalmora-$version-setup.exe"
 setup=$root/kalmora-$version-setup.exe
-bash scripts/windows-installer.sh "$deploy" "$version" "$setup"
+mv "$out/kalmora-$version-setup.exe" "$setup"
 echo "Installationsprogramm: $setup ($(du -m "$setup" | cut -f1) MB)"
 
 step "Installieren und Deinstallieren unter Wine"
